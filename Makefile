@@ -1,0 +1,29 @@
+# A thin layer over CMake. `make demo` builds an optimised binary and prints
+# the report of the bundled sample log; `make test` builds and runs every test.
+
+JOBS ?= $(shell nproc)
+
+.PHONY: demo test sanitize deps release clean
+
+deps:
+	@sh .ci/deps
+
+release: deps
+	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+	cmake --build build/release -j $(JOBS)
+
+demo: release
+	./build/release/vantrix -cExample examples/sample.log
+
+test: deps
+	cmake -S . -B build/debug -DCMAKE_BUILD_TYPE=Debug -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+	cmake --build build/debug -j $(JOBS)
+	cd build/debug && ctest --output-on-failure -j $(JOBS)
+
+sanitize: deps
+	cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DVANTRIX_SANITIZE=ON
+	cmake --build build/sanitize -j $(JOBS)
+	cd build/sanitize && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,75 @@
+// One log line: the 14 comma-separated fields and the chain of eight filters
+// that decides whether the line counts. Owns nothing; the fields are views
+// into the caller's line buffer.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "intake/ip_mask.h"
+#include "intake/name_pattern.h"
+
+struct Options;
+
+inline constexpr int kFieldCount = 14;
+
+/// Slots of the fields this program reads.
+enum FieldSlot : int {
+  kClientIp = 0,
+  kDate = 2,
+  kTime = 3,
+  kService = 4,
+  kServerIp = 6,
+  kServerBytes = 9,
+  kMethod = 12,
+  kTarget = 13,
+};
+
+/// The 14 token slots of one line. An absent slot has data() == nullptr.
+struct LogFields {
+  std::array<std::string_view, kFieldCount> slot;
+  int count = 0;  // tokens found, 0 to 14
+
+  bool Present(int i) const { return slot[i].data() != nullptr; }
+
+  /// "3: [a] [-] [b]" style dump, for tests.
+  std::string ToString() const;
+};
+
+/// Splits `line` (its text ends at the first NUL, if any) into `fields`.
+void TokenizeLine(std::string_view line, LogFields* fields);
+
+/// The filter lists of the options, parsed once for a file.
+struct LineFilters {
+  std::string_view root_path;
+  bool has_server_ip = false;
+  IpMaskList server_ip;
+  bool has_exclude_ip = false;
+  IpMaskList exclude_ip;
+  NamePatternList exclude_pattern;
+};
+
+LineFilters CompileFilters(const Options& options);
+
+/// Which test of the chain refused a line, in chain order.
+enum class LineVerdict {
+  kAccepted,
+  kIncomplete,
+  kWrongService,
+  kWrongMethod,
+  kWrongServerIp,
+  kWrongRootPath,
+  kExcludedClientIp,
+  kExcludedPattern,
+  kMissingParameter,
+};
+
+/// Runs the eight filters in order; the first that refuses decides.
+LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters);
+
+/// Writes the rejection message of `verdict` for this line to `out`.
+void WriteRejection(std::FILE* out, LineVerdict verdict, const LogFields& fields,
+                    const Options& options);

@@ -1,0 +1,23 @@
+// Name patterns of the -p list: a single forward pass with "*" and "?" and
+// ASCII-only case folding. Owns nothing.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+/// 1 when `name` matches `pattern`, else 0. A "*" jumps to the first
+/// following occurrence of the character after it and never reconsiders.
+int MatchNamePattern(std::string_view name, std::string_view pattern);
+
+/// The non-empty items of a comma list, kept as views into the list text.
+struct NamePatternList {
+  std::vector<std::string_view> patterns;
+};
+
+NamePatternList SplitNamePatterns(std::string_view list);
+
+/// True when `name` matches at least one pattern of the list.
+bool MatchNamePatternList(std::string_view name, const NamePatternList& list);
+
+/// 1 when `name` matches at least one item of the comma list, else 0.
+int MatchNamePatterns(std::string_view name, std::string_view list);

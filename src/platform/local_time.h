@@ -1,0 +1,12 @@
+// Local time of the process's time zone (TZ, else the system setting).
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+/// Seconds west of UTC of the zone's standard time, as the C library's
+/// `timezone` after tzset().
+long StandardSecondsWest();
+
+/// The local broken-down time of `t`; false when the platform has none.
+bool ToLocalTime(std::int64_t t, std::tm* out);

@@ -1,0 +1,37 @@
+// The reverse name lookup behind a small interface, so that tests can put a
+// fake in its place.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class Resolver {
+ public:
+  virtual ~Resolver() = default;
+
+  /// Starts the name service, asking for `requested` (major version in the
+  /// low byte, minor in the high byte). Returns 0 on success and stores the
+  /// granted version.
+  virtual int StartUp(std::uint16_t requested, std::uint16_t* granted) {
+    *granted = requested;
+    return 0;
+  }
+  virtual void CleanUp() {}
+
+  /// The host name of an address, or nothing. Never a numeric rendering.
+  virtual std::optional<std::string> NameOfIPv4(
+      const std::array<std::uint8_t, 4>& address) = 0;
+  virtual std::optional<std::string> NameOfIPv6(
+      const std::array<std::uint8_t, 16>& address) = 0;
+};
+
+/// The system resolver (getnameinfo with NI_NAMEREQD).
+class PosixResolver : public Resolver {
+ public:
+  std::optional<std::string> NameOfIPv4(
+      const std::array<std::uint8_t, 4>& address) override;
+  std::optional<std::string> NameOfIPv6(
+      const std::array<std::uint8_t, 16>& address) override;
+};

@@ -1,0 +1,8 @@
+// Turning one file pattern into the log files it names, each read in turn.
+#pragma once
+
+struct Run;
+
+/// Reads every eligible file that `pattern` matches; returns how many were
+/// opened and read.
+int SelectLogFiles(Run* run, const char* pattern);

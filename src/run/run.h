@@ -1,0 +1,34 @@
+// The run: everything one invocation owns, and the fixed order in which it
+// reads the command line, the logs, and writes the report.
+#pragma once
+
+#include <cstdio>
+
+#include "run/options.h"
+#include "stats/records.h"
+
+class DirectorySearch;
+class Resolver;
+
+struct Run {
+  Run(DirectorySearch* directories, Resolver* resolver, long seconds_west)
+      : stats(seconds_west), directories(directories), resolver(resolver) {}
+
+  Options options;
+  Statistics stats;
+  DirectorySearch* directories;
+  Resolver* resolver;
+  std::FILE* out = stdout;  // the report; -o reopens it
+  std::FILE* err = stderr;  // diagnostics
+};
+
+/// Exit statuses. The design's -1 reaches the shell as 255.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 255;
+
+/// Runs the program over the argument vector; returns the exit status.
+int RunMain(Run* run, int argc, char** argv);
+
+/// The program name used in messages: argv[0] without everything up to its
+/// last backslash.
+const char* ProgramNameOf(const char* argv0);

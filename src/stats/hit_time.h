@@ -1,0 +1,49 @@
+// Hit time stamps: a line's local date and time text turned into seconds
+// since 1970-01-01 00:00:00 UTC, read as local standard time.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+/// Seconds since 1970-01-01 00:00:00 UTC, signed 32-bit. Two values are
+/// special: 0 is a rejected date (the line is dropped) and -1 a date the
+/// calendar conversion cannot represent (the line still counts, at -1).
+using TimeStamp = std::int32_t;
+
+inline constexpr TimeStamp kRejectedDate = 0;
+inline constexpr TimeStamp kFailedConversion = -1;
+
+/// The calendar date of a date text, before the time of day is added.
+struct HitDate {
+  TimeStamp rejected_or_failed = 0;  // 0 or -1 when `valid` is false
+  bool valid = false;
+  std::int64_t day_seconds = 0;  // the date's midnight as UTC seconds
+};
+
+/// Reads a date text in the form day.month.year or month/day/year.
+HitDate ParseHitDate(std::string_view date);
+
+/// Adds the time text to a valid date and applies the zone's standard
+/// offset (`seconds_west`, as the C library's `timezone`).
+TimeStamp CombineHitTime(const HitDate& date, std::string_view time,
+                         long seconds_west);
+
+/// The time stamp of a line, or 0 for a rejected date, or -1 for a failed
+/// conversion.
+TimeStamp ParseHitTime(std::string_view date, std::string_view time,
+                       long seconds_west);
+
+/// ParseHitTime with the last date text remembered: a log holds the same
+/// date on thousands of lines in a row.
+class HitTimeCache {
+ public:
+  explicit HitTimeCache(long seconds_west) : seconds_west_(seconds_west) {}
+
+  TimeStamp Convert(std::string_view date, std::string_view time);
+
+ private:
+  long seconds_west_;
+  char last_text_[32] = {};
+  std::size_t last_size_ = SIZE_MAX;  // nothing remembered yet
+  HitDate last_date_;
+};

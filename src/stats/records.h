@@ -1,0 +1,106 @@
+// The statistics store of a run: users, their sessions and hits, pages, and
+// the run totals. Owns every record and every stored text until
+// ReleaseRecords. Records sit in chunked arrays and link to each other by
+// index; the two lists are kept newest first, as the ranking expects.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+#include "stats/hit_time.h"
+#include "stats/index_table.h"
+#include "stats/storage.h"
+
+/// Counts and sums: 64-bit, so that no log is too large to count.
+using Count = std::int64_t;
+
+/// One counted log line. 16 bytes.
+struct HitRecord {
+  TimeStamp Time = 0;
+  std::int32_t Bytes = 0;
+  RecordIndex Page = kNoRecord;  // the page of the hit, not owned
+  RecordIndex Next = kNoRecord;  // the hit of the session counted before
+};
+
+/// A user's run of hits within 900 seconds of its first.
+struct SessionRecord {
+  RecordIndex HitList = kNoRecord;  // newest hit first
+  TimeStamp StartTime = 0;
+  RecordIndex Next = kNoRecord;  // the session opened before this one
+};
+
+/// One distinct client address text.
+struct UserRecord {
+  const char* Address = nullptr;
+  std::uint32_t AddressSize = 0;
+  const char* HostName = nullptr;  // set by the reverse lookup, if found
+  Count Hits = 0;
+  Count Sessions = 0;
+  Count Bytes = 0;
+  RecordIndex SessionList = kNoRecord;  // the current session first
+  RecordIndex Next = kNoRecord;
+};
+
+/// One distinct path, ASCII case ignored; keeps its first spelling.
+struct PageRecord {
+  const char* Path = nullptr;
+  std::uint32_t PathSize = 0;
+  Count Hits = 0;
+  RecordIndex Next = kNoRecord;
+};
+
+struct RunTotals {
+  TimeStamp PeriodStart = 0;  // the first counted hit, in reading order
+  TimeStamp PeriodEnd = 0;    // the last counted hit, in reading order
+  Count TotalHits = 0;
+  Count TotalBytes = 0;
+  Count TotalSessions = 0;
+  Count UserCount = 0;
+  Count FilesProcessed = 0;
+};
+
+/// A hit more than this many seconds after its session's first hit opens a
+/// new session.
+inline constexpr TimeStamp SessionSpan = 900;
+
+struct Statistics {
+  explicit Statistics(long seconds_west) : time_cache(seconds_west) {}
+
+  ChunkedArray<UserRecord> users;
+  ChunkedArray<PageRecord> pages;
+  ChunkedArray<SessionRecord> sessions;
+  ChunkedArray<HitRecord> hits;
+  TextArena texts;
+
+  // Heads of the two lists.
+  RecordIndex UserList = kNoRecord;
+  RecordIndex PageList = kNoRecord;
+
+  RunTotals totals;
+
+  // Lookup aids; the lists above are what counts.
+  IndexTable user_index;  // bytes exactly
+  IndexTable page_index;  // ASCII case ignored
+  HitTimeCache time_cache;
+};
+
+/// Counts one accepted line. A line whose date is rejected is dropped, with
+/// "Bad date (...)" on `diag` when `verbose` is set.
+void RecordHit(Statistics* stats, bool verbose, std::FILE* diag,
+               std::string_view address, std::string_view path,
+               std::int32_t bytes, std::string_view date,
+               std::string_view time);
+
+/// The page of `path`, created if needed, after adding one hit to it.
+RecordIndex CountPage(Statistics* stats, std::string_view path);
+
+/// Releases every record and text; both lists are empty afterwards.
+void ReleaseRecords(Statistics* stats);
+
+/// Hashes used by the two indexes.
+std::uint64_t HashBytes(std::string_view text);
+std::uint64_t HashFoldedBytes(std::string_view text);
+
+/// Equality of texts with the ASCII letters A-Z taken as a-z.
+bool EqualFolded(std::string_view a, std::string_view b);

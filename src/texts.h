@@ -1,0 +1,109 @@
+// Every fixed text the program writes: usage, diagnostics and both report
+// languages. Bytes are Windows-1252; the Norwegian letter is written "\xF8".
+#pragma once
+
+namespace texts {
+
+// Usage.
+inline constexpr char kBanner[] =
+    "%s %s - hit statistics for web server logs in the comma-separated IIS format\n"
+    "Counts pages, users and sessions of the GET requests that pass the filters below.\n";
+inline constexpr char kProductName[] = "Vantrix";
+inline constexpr char kVersion[] = "1.2";
+inline constexpr char kUnknownParameter[] = "%s: Unknown parameter\n";
+inline constexpr char kUsageLine[] =
+    "Usage: %s [-debug] [-verbose] [options] file or patterns\n";
+inline constexpr char kUsageOptions[] =
+    "Options are:\n"
+    "  -rRootPath\n"
+    "  -eExcludeIP[,ExcludeIP] where ExcludeIP is a mask (n.n-n.*)\n"
+    "  -oOutputFile (default is the console)\n"
+    "  -sServerIP[,ServerIP] where ServerIP is a mask (n.n-n.*)\n"
+    "  -pExcludePattern[,ExcludePattern] (default is: *.gif,*.jpg)\n"
+    "  -nNumPagesToShow (# on top)\n"
+    "  -cCustomerName\n"
+    "  -uNumUsersToShow\n"
+    "  -Norwegian\n";
+inline constexpr char kFailedToOpenOutput[] = "Failed to open '%s' for write.\n";
+inline constexpr char kFailedToWriteReport[] = "%s: Failed to write the report\n";
+inline constexpr char kOutOfMemory[] = "%s: Out of memory\n";
+
+// Defaults.
+inline constexpr char kDefaultExcludePattern[] = "*.gif,*.jpg";
+inline constexpr char kDefaultCustomerEnglish[] =
+    "\"use the -c switch to place your company name here\"";
+inline constexpr char kDefaultCustomerNorwegian[] = "Brennholm Konsult";
+
+// File selection and reading.
+inline constexpr char kNoFilesMatch[] = "%s: No files match pattern: %s\n";
+inline constexpr char kSuspectAttributes[] =
+    "%s: Skipping %s due to suspect file attributes...\n";
+inline constexpr char kProcessingFile[] = "%s: Processing file %s\n";
+inline constexpr char kUnableToOpen[] = "%s: Unable to open file %s for read\n";
+inline constexpr char kLogLine[] = "Log line: %s\n";
+
+// Line rejections, in filter order.
+inline constexpr char kRejectIncomplete[] =
+    "  Skipping line due to incomplete data (%d tokens)\n";
+inline constexpr char kRejectService[] =
+    "  Skipping line due to wrong service (!W3SVC)\n";
+inline constexpr char kRejectMethod[] =
+    "  Skipping line due to wrong mode of operation (!GET)\n";
+inline constexpr char kRejectServerIp[] =
+    "  Skipping line due to wrong server IP number\n";
+inline constexpr char kRejectRootPath[] =
+    "  Skipping line due to wrong root path (%s)\n";
+inline constexpr char kRejectClientIp[] =
+    "  Skipping line. User IP is on exclude list(%s)\n";
+inline constexpr char kUndefinedIp[] = "*undefined IP*";
+inline constexpr char kRejectPattern[] =
+    "  Skipping line. File is on exclude list (%s)\n";
+inline constexpr char kRejectMissing[] =
+    "  Skipping line due to missing parameter\n";
+
+// Statistics.
+inline constexpr char kBadDate[] = "Bad date (%s). Skipping line...\n";
+
+// Reverse lookup.
+inline constexpr char kResolverUnavailable[] =
+    "%s: Failed to load Winsock. Can't do DNS lookup...\n";
+inline constexpr char kLookupStart[] =
+    "Performing reverse DNS lookup on %d on top users...\n";
+inline constexpr char kLookingUp[] = "  Looking up %s... ";
+inline constexpr char kUnresolved[] = "[unresolved]";
+
+// Report.
+inline constexpr char kBadDateText[] = "[feil i datoformat]";
+inline constexpr char kRow[] = "%3d %-40s %7ld\n";
+
+struct ReportTexts {
+  const char* title;
+  const char* hits_total;
+  const char* sessions_total;
+  const char* pages_heading;
+  const char* pages_header;
+  const char* users_heading;
+  const char* users_header;
+};
+
+inline constexpr ReportTexts kEnglish = {
+    "Web page hit statistics for %s from %s to %s\n",
+    "\n\nTotal number of hits: %ld\n",
+    "Total number of user sessions: %ld\n",
+    "\nThe %d most visited pages:\n\n",
+    "  # Page                                     Hits\n",
+    "\nThe %d most active users:\n\n",
+    "  # User                                     Hits\n",
+};
+
+inline constexpr ReportTexts kNorwegian = {
+    "Bes\xF8ksstatistikk for %s i perioden %s til %s\n",
+    "\n\nTotalt antall oppslag i perioden: %ld\n",
+    "Totalt antall brukersesjoner i perioden: %ld\n",
+    "\nDe %d mest bes\xF8kte sidene i perioden:\n\n",
+    "  # Side                                     Oppslag\n",
+    "\nDe %d mest aktive brukerne i perioden:\n\n",
+    "  # Bruker                                   Oppslag\n",
+};
+
+}  // namespace texts

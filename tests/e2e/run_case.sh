@@ -1,0 +1,83 @@
+#!/bin/bash
+# Runs one end-to-end case: the built binary on the case's files, with its
+# stdout, stderr, exit status and any written files compared byte for byte.
+#
+# A case is a folder under tests/e2e/cases:
+#   args      the arguments, one per line (the program is called "vantrix")
+#   env       optional NAME=VALUE lines; TZ is UTC unless set here
+#   files/    optional, copied into a fresh working folder, the current one
+#   setup     optional bash script run in the working folder first
+#   stdout    expected standard output (missing: nothing)
+#   stderr    expected standard error (missing: nothing)
+#   status    expected exit status (missing: 0)
+#   output/   optional, files that the run must leave in the working folder
+set -u
+binary=$1
+case_dir=$2
+name=$(basename "$case_dir")
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vantrix-e2e.XXXXXX")
+trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT
+mkdir "$work/cwd"
+[ -d "$case_dir/files" ] && cp -a "$case_dir/files/." "$work/cwd/"
+
+args=()
+if [ -f "$case_dir/args" ]; then
+  while IFS= read -r line || [ -n "$line" ]; do args+=("$line"); done <"$case_dir/args"
+fi
+
+env_vars=(LC_ALL=C TZ=UTC)
+if [ -f "$case_dir/env" ]; then
+  while IFS= read -r line || [ -n "$line" ]; do
+    [ -n "$line" ] && env_vars+=("$line")
+  done <"$case_dir/env"
+fi
+
+cd "$work/cwd" || exit 1
+if [ -f "$case_dir/setup" ]; then
+  env "${env_vars[@]}" bash "$case_dir/setup" || { echo "$name: setup failed"; exit 1; }
+fi
+
+env "${env_vars[@]}" bash -c 'exec -a vantrix "$0" "$@"' "$binary" "${args[@]}" \
+  </dev/null >"$work/stdout" 2>"$work/stderr"
+status=$?
+
+failed=0
+expect_file() {  # expected-file actual-file label
+  local expected=$1 actual=$2 label=$3
+  if [ -f "$expected" ]; then
+    if ! cmp -s "$expected" "$actual"; then
+      echo "$name: $label differs (expected, then actual):"
+      diff <(od -c "$expected") <(od -c "$actual") | head -n 40
+      failed=1
+    fi
+  elif [ -s "$actual" ]; then
+    echo "$name: $label expected empty, got:"
+    head -c 2000 "$actual" | od -c | head -n 20
+    failed=1
+  fi
+}
+expect_file "$case_dir/stdout" "$work/stdout" stdout
+expect_file "$case_dir/stderr" "$work/stderr" stderr
+
+expected_status=0
+[ -f "$case_dir/status" ] && expected_status=$(tr -d ' \n' <"$case_dir/status")
+if [ "$status" != "$expected_status" ]; then
+  echo "$name: exit status $status, expected $expected_status"
+  failed=1
+fi
+
+if [ -d "$case_dir/output" ]; then
+  for f in "$case_dir"/output/*; do
+    base=$(basename "$f")
+    if [ ! -f "$work/cwd/$base" ]; then
+      echo "$name: the run left no file $base"
+      failed=1
+    else
+      expect_file "$f" "$work/cwd/$base" "file $base"
+    fi
+  done
+fi
+
+[ $failed -eq 0 ] && echo "$name: ok"
+exit $failed
