@@ -27,6 +27,9 @@ using IpAddress = std::array<std::int32_t, 4>;
 /// Reads an address text the way the mask filters see it.
 IpAddress ReadIpAddress(std::string_view text);
 
+/// The same reading, telling how many of the four numbers were read.
+int ScanIpAddress(std::string_view text, IpAddress* address);
+
 /// Parses one mask item. Returns 1 and fills `mask` when the text is
 /// accepted; returns 0 and leaves `mask` untouched when it is refused.
 int ParseIpMask(std::string_view text, IpMask* mask);

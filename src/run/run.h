@@ -11,8 +11,8 @@ class DirectorySearch;
 class Resolver;
 
 struct Run {
-  Run(DirectorySearch* directories, Resolver* resolver, long seconds_west)
-      : stats(seconds_west), directories(directories), resolver(resolver) {}
+  Run(DirectorySearch* directory_search, Resolver* name_resolver, long seconds_west)
+      : stats(seconds_west), directories(directory_search), resolver(name_resolver) {}
 
   Options options;
   Statistics stats;

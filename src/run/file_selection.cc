@@ -1,0 +1,31 @@
+#include "run/file_selection.h"
+
+#include "intake/log_file.h"
+#include "platform/directory_search.h"
+#include "run/run.h"
+#include "texts.h"
+
+int SelectLogFiles(Run* run, const char* pattern) {
+  const Options& options = run->options;
+  const bool tell = options.Verbose || options.DebugLevel > 0;
+
+  const std::vector<FoundFile> matches = run->directories->Find(pattern);
+  if (matches.empty()) {
+    if (tell) std::fprintf(run->err, texts::kNoFilesMatch, options.ProgramName, pattern);
+    return 0;
+  }
+
+  int read = 0;
+  for (const FoundFile& match : matches) {
+    // Directories, devices, pipes and dangling links are no log files.
+    if (!match.regular) {
+      if (tell) {
+        std::fprintf(run->err, texts::kSuspectAttributes, options.ProgramName,
+                     match.path.c_str());
+      }
+      continue;
+    }
+    read += ReadLogFile(options, &run->stats, run->err, match.path.c_str());
+  }
+  return read;
+}

@@ -1,0 +1,23 @@
+// The program's entry: the real file system, the system resolver and the
+// process's time zone, handed to one run.
+#include <cstdio>
+#include <new>
+
+#include "platform/directory_search.h"
+#include "platform/local_time.h"
+#include "platform/resolver.h"
+#include "run/run.h"
+#include "texts.h"
+
+int main(int argc, char** argv) {
+  PosixDirectorySearch directories;
+  PosixResolver resolver;
+  Run run(&directories, &resolver, StandardSecondsWest());
+  try {
+    return RunMain(&run, argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Nothing may go on with a record missing.
+    std::fprintf(stderr, texts::kOutOfMemory, run.options.ProgramName);
+    return kExitFailure;
+  }
+}

@@ -1,0 +1,5 @@
+#include "run/options.h"
+
+#include "texts.h"
+
+Options::Options() : ExcludePattern(texts::kDefaultExcludePattern) {}

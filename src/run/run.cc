@@ -1,0 +1,112 @@
+#include "run/run.h"
+
+#include <cstring>
+
+#include "intake/decimal.h"
+#include "report/report.h"
+#include "report/reverse_lookup.h"
+#include "run/file_selection.h"
+#include "stats/ranking.h"
+#include "texts.h"
+
+const char* ProgramNameOf(const char* argv0) {
+  if (argv0 == nullptr) return texts::kProductName;
+  const char* backslash = std::strrchr(argv0, '\\');
+  return backslash != nullptr ? backslash + 1 : argv0;
+}
+
+namespace {
+
+// Prints the usage text, naming `offending` when there is one.
+int UsageExit(Run* run, const char* offending) {
+  std::fprintf(run->err, texts::kBanner, texts::kProductName, texts::kVersion);
+  if (offending != nullptr) std::fprintf(run->err, texts::kUnknownParameter, offending);
+  std::fprintf(run->err, texts::kUsageLine, run->options.ProgramName);
+  std::fputs(texts::kUsageOptions, run->err);
+  return kExitFailure;
+}
+
+}  // namespace
+
+int RunMain(Run* run, int argc, char** argv) {
+  Options& options = run->options;
+  options.ProgramName = ProgramNameOf(argc > 0 ? argv[0] : nullptr);
+
+  // Arguments in order: a file pattern is read at once, so an option only
+  // affects the patterns after it.
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (arg[0] != '-') {
+      run->stats.totals.FilesProcessed += SelectLogFiles(run, arg);
+      continue;
+    }
+    const char* value = arg + 2;
+    switch (arg[1]) {
+      case 'N':
+        options.Norwegian = true;
+        break;
+      case 'c':
+        options.CustomerName = value;
+        break;
+      case 'd': {
+        const std::int32_t level = ReadDecimal(value);
+        options.DebugLevel = level < 1 ? 1 : level;
+        break;
+      }
+      case 'e':
+        options.ExcludeIP = value;
+        break;
+      case 'n':
+        options.NumPagesToShow = ReadDecimal(value);
+        break;
+      case 'o':
+        if (std::freopen(value, "w", run->out) == nullptr) {
+          std::fprintf(run->err, texts::kFailedToOpenOutput, value);
+          return kExitFailure;
+        }
+        break;
+      case 'p':
+        options.ExcludePattern = value;
+        break;
+      case 'r':
+        options.RootPath = value;
+        break;
+      case 's':
+        options.ServerIP = value;
+        break;
+      case 'u':
+        options.NumUsersToShow = ReadDecimal(value);
+        break;
+      case 'v':
+        options.Verbose = true;
+        break;
+      default:
+        return UsageExit(run, arg);
+    }
+  }
+
+  if (options.CustomerName == nullptr) {
+    options.CustomerName = options.Norwegian ? texts::kDefaultCustomerNorwegian
+                                             : texts::kDefaultCustomerEnglish;
+  }
+  if (run->stats.totals.FilesProcessed == 0) return UsageExit(run, nullptr);
+
+  // Most hits first: the report shows the heads of both lists.
+  RankByHits(&run->stats);
+
+  // Names for the users the report will show, and only for them.
+  ResolveTopUsers(options, &run->stats, run->resolver, run->err);
+
+  WriteReport(options, run->stats, run->out);
+
+  // A report that did not reach its file is a failure, not a success.
+  const bool write_failed = std::ferror(run->out) != 0 || std::fflush(run->out) != 0;
+
+  ReleaseRecords(&run->stats);
+
+  if (write_failed) {
+    std::fprintf(run->err, texts::kFailedToWriteReport, options.ProgramName);
+    return kExitFailure;
+  }
+  return kExitSuccess;
+}

@@ -1,0 +1,113 @@
+#include "stats/hit_time.h"
+
+#include <cstring>
+#include <limits>
+
+#include "intake/decimal.h"
+
+namespace {
+
+constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+
+// Reads up to three numbers separated by `separator`, as the formatted input
+// conversion "%d<sep>%d<sep>%d" does: it stops at the first mismatch, and the
+// numbers it does not get to stay 0.
+void ScanTriple(std::string_view text, char separator, std::int32_t* a,
+                std::int32_t* b, std::int32_t* c) {
+  std::int32_t* fields[3] = {a, b, c};
+  std::size_t pos = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0) {
+      if (pos >= text.size() || text[pos] != separator) return;
+      ++pos;
+    }
+    if (!ScanDecimal(text, &pos, fields[i])) return;
+  }
+}
+
+// Days from 1970-01-01 to the first of the given month of the proleptic
+// Gregorian calendar (month 1 to 12).
+std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month) {
+  year -= month <= 2;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t year_of_era = year - era * 400;
+  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5;
+  const std::int64_t day_of_era =
+      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
+}
+
+}  // namespace
+
+HitDate ParseHitDate(std::string_view date) {
+  HitDate result;
+  std::int32_t day = 0;
+  std::int32_t month = 0;
+  std::int32_t year = 0;
+  if (date.find('.') != std::string_view::npos) {
+    ScanTriple(date, '.', &day, &month, &year);
+  } else if (date.find('/') != std::string_view::npos) {
+    ScanTriple(date, '/', &month, &day, &year);
+  } else {
+    return result;  // no known form: day 0, a rejected date
+  }
+
+  // Months are written 1 to 12.
+  const std::int64_t month0 = std::int64_t{month} - 1;
+  if (month0 < 0 || month0 > 11 || day < 1 || day > 31) return result;
+
+  // Two-digit years: 00-79 are 2000-2079, 80-99 are 1980-1999. Years count
+  // from 1900, so a four-digit year lands far outside the calendar.
+  std::int64_t years = year;
+  if (years < 80) years += 100;
+  if (years < 69 || years > 139) {
+    result.rejected_or_failed = kFailedConversion;
+    return result;
+  }
+
+  // Days past the end of the month carry over into the next one.
+  result.valid = true;
+  result.day_seconds = (DaysFromCivil(1900 + years, month0 + 1) + (day - 1)) * 86400;
+  return result;
+}
+
+TimeStamp CombineHitTime(const HitDate& date, std::string_view time,
+                         long seconds_west) {
+  if (!date.valid) return date.rejected_or_failed;
+
+  // The time has no tests: unread fields are 0, and fields out of range
+  // carry over into the day.
+  std::int32_t hour = 0;
+  std::int32_t minute = 0;
+  std::int32_t second = 0;
+  ScanTriple(time, ':', &hour, &minute, &second);
+
+  const std::int64_t as_utc = date.day_seconds + std::int64_t{hour} * 3600 +
+                              std::int64_t{minute} * 60 + second;
+  if (as_utc < kInt32Min || as_utc > kInt32Max) return kFailedConversion;
+
+  // Local standard time: the zone's standard offset, never summer time.
+  const std::int64_t instant = as_utc + seconds_west;
+  if (instant < 0 || instant > kInt32Max) return kFailedConversion;
+  return static_cast<TimeStamp>(instant);
+}
+
+TimeStamp ParseHitTime(std::string_view date, std::string_view time,
+                       long seconds_west) {
+  return CombineHitTime(ParseHitDate(date), time, seconds_west);
+}
+
+TimeStamp HitTimeCache::Convert(std::string_view date, std::string_view time) {
+  if (date.size() != last_size_ ||
+      std::memcmp(date.data(), last_text_, date.size()) != 0) {
+    last_date_ = ParseHitDate(date);
+    if (date.size() <= sizeof(last_text_)) {
+      std::memcpy(last_text_, date.data(), date.size());
+      last_size_ = date.size();
+    } else {
+      last_size_ = SIZE_MAX;
+    }
+  }
+  return CombineHitTime(last_date_, time, seconds_west_);
+}
