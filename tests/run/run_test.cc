@@ -1,0 +1,203 @@
+#include "run/run.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fakes.h"
+#include "test_util.h"
+
+namespace {
+
+const char kUsage[] =
+    "Vantrix 1.2 - hit statistics for web server logs in the comma-separated IIS format\n"
+    "Counts pages, users and sessions of the GET requests that pass the filters below.\n"
+    "Usage: vantrix [-debug] [-verbose] [options] file or patterns\n"
+    "Options are:\n"
+    "  -rRootPath\n"
+    "  -eExcludeIP[,ExcludeIP] where ExcludeIP is a mask (n.n-n.*)\n"
+    "  -oOutputFile (default is the console)\n"
+    "  -sServerIP[,ServerIP] where ServerIP is a mask (n.n-n.*)\n"
+    "  -pExcludePattern[,ExcludePattern] (default is: *.gif,*.jpg)\n"
+    "  -nNumPagesToShow (# on top)\n"
+    "  -cCustomerName\n"
+    "  -uNumUsersToShow\n"
+    "  -Norwegian\n";
+
+// A run over fake directories whose patterns name real files in a scratch
+// folder, with both output streams captured.
+struct RunFixture {
+  RunFixture() : run(&directories, &resolver, 0) {
+    run.out = out.file();
+    run.err = err.file();
+  }
+
+  // Makes `pattern` match one log file holding `content`.
+  void AddLog(const std::string& pattern, const std::string& content) {
+    directories.matches[pattern] = {{scratch.Write(pattern, content), true}};
+  }
+
+  int Main(std::vector<std::string> args) {
+    args.insert(args.begin(), "vantrix");
+    argv_storage = args;
+    std::vector<char*> argv;
+    for (std::string& arg : argv_storage) argv.push_back(arg.data());
+    return RunMain(&run, static_cast<int>(argv.size()), argv.data());
+  }
+
+  ScratchDir scratch;
+  FakeDirectorySearch directories;
+  FakeResolver resolver;
+  CapturedStream out;
+  CapturedStream err;
+  Run run;
+  std::vector<std::string> argv_storage;  // the options point into these
+};
+
+TEST(RunTest, UsageWithoutFiles) {
+  RunFixture f;
+  EXPECT_EQ(255, f.Main({}));
+  EXPECT_EQ(kUsage, f.err.Text());
+  EXPECT_EQ("", f.out.Text());
+}
+
+TEST(RunTest, UsageNamesUnknownOption) {
+  for (const char* arg : {"-x", "-", "-V", "--help"}) {
+    RunFixture f;
+    f.AddLog("a.log", IisLine(IisFields()));
+    EXPECT_EQ(255, f.Main({"a.log", arg})) << arg;
+    std::string expected = kUsage;
+    expected.insert(expected.find("Usage:"), std::string(arg) + ": Unknown parameter\n");
+    EXPECT_EQ(expected, f.err.Text()) << arg;
+    // Files read before the unknown option give no report.
+    EXPECT_EQ("", f.out.Text()) << arg;
+  }
+}
+
+TEST(RunTest, PatternMatchingNothingIsNoFileRead) {
+  RunFixture f;
+  EXPECT_EQ(255, f.Main({"-v", "missing*.log"}));
+  EXPECT_EQ("vantrix: No files match pattern: missing*.log\n" + std::string(kUsage),
+            f.err.Text());
+}
+
+TEST(RunTest, OptionReadings) {
+  struct Case {
+    std::vector<std::string> args;
+    std::function<void(const Options&)> check;
+  };
+  const Case cases[] = {
+      {{"-d0"}, [](const Options& o) { EXPECT_EQ(1, o.DebugLevel); }},
+      {{"-debug"}, [](const Options& o) { EXPECT_EQ(1, o.DebugLevel); }},
+      {{"-d7"}, [](const Options& o) { EXPECT_EQ(7, o.DebugLevel); }},
+      {{"-d-4"}, [](const Options& o) { EXPECT_EQ(1, o.DebugLevel); }},
+      {{"-d 12x"}, [](const Options& o) { EXPECT_EQ(12, o.DebugLevel); }},
+      {{"-n0"}, [](const Options& o) { EXPECT_EQ(0, o.NumPagesToShow); }},
+      {{"-nabc"}, [](const Options& o) { EXPECT_EQ(0, o.NumPagesToShow); }},
+      {{"-n25"}, [](const Options& o) { EXPECT_EQ(25, o.NumPagesToShow); }},
+      {{"-n-3"}, [](const Options& o) { EXPECT_EQ(-3, o.NumPagesToShow); }},
+      {{"-n+8"}, [](const Options& o) { EXPECT_EQ(8, o.NumPagesToShow); }},
+      {{"-n99999999999"}, [](const Options& o) { EXPECT_EQ(INT_MAX, o.NumPagesToShow); }},
+      {{"-u-99999999999"}, [](const Options& o) { EXPECT_EQ(INT_MIN, o.NumUsersToShow); }},
+      {{"-n5", "-n7"}, [](const Options& o) { EXPECT_EQ(7, o.NumPagesToShow); }},
+      {{"-u3"}, [](const Options& o) { EXPECT_EQ(3, o.NumUsersToShow); }},
+      {{}, [](const Options& o) {
+         EXPECT_STREQ("\"use the -c switch to place your company name here\"", o.CustomerName);
+         EXPECT_STREQ("*.gif,*.jpg", o.ExcludePattern);
+         EXPECT_STREQ("", o.RootPath);
+         EXPECT_EQ(nullptr, o.ExcludeIP);
+         EXPECT_EQ(nullptr, o.ServerIP);
+         EXPECT_EQ(10, o.NumPagesToShow);
+         EXPECT_EQ(10, o.NumUsersToShow);
+         EXPECT_EQ(0, o.DebugLevel);
+         EXPECT_FALSE(o.Verbose);
+         EXPECT_FALSE(o.Norwegian);
+       }},
+      {{"-c"}, [](const Options& o) { EXPECT_STREQ("", o.CustomerName); }},
+      {{"-cAcme Inc"}, [](const Options& o) { EXPECT_STREQ("Acme Inc", o.CustomerName); }},
+      {{"-N"}, [](const Options& o) {
+         EXPECT_TRUE(o.Norwegian);
+         EXPECT_STREQ("Brennholm Konsult", o.CustomerName);
+       }},
+      {{"-Norwegian", "-cAcme"}, [](const Options& o) { EXPECT_STREQ("Acme", o.CustomerName); }},
+      {{"-verbose"}, [](const Options& o) { EXPECT_TRUE(o.Verbose); }},
+      {{"-r/shop", "-e10.*.*.*", "-s", "-p*.png"}, [](const Options& o) {
+         EXPECT_STREQ("/shop", o.RootPath);
+         EXPECT_STREQ("10.*.*.*", o.ExcludeIP);
+         EXPECT_STREQ("", o.ServerIP);  // given, though empty
+         EXPECT_STREQ("*.png", o.ExcludePattern);
+       }},
+  };
+  for (const Case& c : cases) {
+    RunFixture f;
+    f.AddLog("a.log", "");
+    std::vector<std::string> args = c.args;
+    args.push_back("a.log");
+    EXPECT_EQ(0, f.Main(args)) << ::testing::PrintToString(c.args);
+    c.check(f.run.options);
+  }
+}
+
+// Options reach only the patterns after them.
+TEST(RunTest, OptionsApplyToLaterPatterns) {
+  RunFixture f;
+  f.AddLog("a.log", "");
+  f.AddLog("b.log", "");
+  EXPECT_EQ(0, f.Main({"a.log", "-v", "b.log"}));
+  EXPECT_EQ("vantrix: Processing file " + f.scratch.path() + "/b.log\n"
+            "Performing reverse DNS lookup on 10 on top users...\n",
+            f.err.Text());
+}
+
+TEST(RunTest, CountsFilesOfEveryPattern) {
+  RunFixture f;
+  f.AddLog("a.log", IisLine(IisFields()));
+  f.directories.matches["*.log"] = {{f.scratch.Write("b.log", ""), true},
+                                    {f.scratch.path(), false},
+                                    {f.scratch.path() + "/gone.log", true}};
+  EXPECT_EQ(0, f.Main({"-v", "a.log", "*.log"}));
+  EXPECT_EQ(2, f.run.stats.totals.FilesProcessed);
+  const std::string dir = f.scratch.path();
+  EXPECT_EQ("vantrix: Processing file " + dir + "/a.log\n"
+            "vantrix: Processing file " + dir + "/b.log\n"
+            "vantrix: Skipping " + dir + " due to suspect file attributes...\n"
+            "vantrix: Unable to open file " + dir + "/gone.log for read\n"
+            "Performing reverse DNS lookup on 10 on top users...\n"
+            "  Looking up 192.168.0.10... [unresolved]\n",
+            f.err.Text());
+}
+
+TEST(RunTest, SkippedMatchesAreSilentWithoutVerboseOrDebug) {
+  RunFixture f;
+  f.AddLog("a.log", "");
+  f.directories.matches["d*"] = {{f.scratch.path(), false}};
+  EXPECT_EQ(0, f.Main({"d*", "nothing*", "a.log"}));
+  EXPECT_EQ("", f.err.Text());
+}
+
+TEST(RunTest, ReportWriteFailureIsAFailure) {
+  RunFixture f;
+  f.AddLog("a.log", IisLine(IisFields()));
+  std::FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(nullptr, full);
+  f.run.out = full;
+  EXPECT_EQ(255, f.Main({"a.log"}));
+  EXPECT_EQ("vantrix: Failed to write the report\n", f.err.Text());
+  std::fclose(full);
+}
+
+TEST(RunTest, ProgramName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\tools\\prog.exe", "prog.exe"},
+      {"/usr/bin/vantrix", "/usr/bin/vantrix"},
+      {"vantrix", "vantrix"},
+      {"a\\b/c", "b/c"},
+      {"trailing\\", ""},
+  };
+  for (const auto& [argv0, name] : cases) EXPECT_STREQ(name, ProgramNameOf(argv0)) << argv0;
+}
+
+}  // namespace
