@@ -41,6 +41,8 @@ inline constexpr char kSuspectAttributes[] =
 inline constexpr char kProcessingFile[] = "%s: Processing file %s\n";
 inline constexpr char kUnableToOpen[] = "%s: Unable to open file %s for read\n";
 inline constexpr char kLogLine[] = "Log line: %s\n";
+inline constexpr char kCompressedFileDamaged[] =
+    "%s: Compressed file %s is damaged; read up to the damage\n";
 
 // Line rejections, in filter order.
 inline constexpr char kRejectIncomplete[] =

@@ -3,9 +3,12 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "intake/decimal.h"
+#include "intake/field_text.h"
+#include "intake/gzip_source.h"
 #include "intake/line_reader.h"
 #include "intake/log_line.h"
 #include "run/options.h"
@@ -13,6 +16,20 @@
 #include "texts.h"
 
 namespace {
+
+// The bytes of a file, with each block reported to the observer.
+class ObservedFileSource : public FileSource {
+ public:
+  ObservedFileSource(int fd, ReadObserver* observer) : FileSource(fd), observer_(observer) {}
+  long Read(char* buffer, std::size_t size) override {
+    long n = FileSource::Read(buffer, size);
+    if (n > 0 && observer_ != nullptr) observer_->BytesRead(static_cast<std::size_t>(n));
+    return n;
+  }
+
+ private:
+  ReadObserver* observer_;
+};
 
 // Reads every line of `source` through the filter chain into the
 // statistics.
@@ -29,11 +46,7 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag,
       line = piece.substr(0, static_cast<const char*>(nul) - piece.data());
     }
 
-    if (options.DebugLevel > 5) {
-      std::fputs("Log line: ", diag);
-      std::fwrite(line.data(), 1, line.size(), diag);
-      std::fputc('\n', diag);
-    }
+    if (options.DebugLevel > 5) std::fprintf(diag, texts::kLogLine, FieldText(line).text);
 
     TokenizeLine(line, &fields);
     LineVerdict verdict = FilterLine(fields, filters);
@@ -51,7 +64,7 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag,
 }  // namespace
 
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
-                const char* path) {
+                const char* path, ReadObserver* observer) {
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (options.Verbose || options.DebugLevel != 0) {
@@ -66,8 +79,24 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
-  FileSource source(fd);
-  ReadLines(options, stats, diag, &source);
+  if (observer != nullptr) {
+    struct stat info;
+    observer->FileStarted(path, ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
+                                    ? static_cast<std::int64_t>(info.st_size)
+                                    : -1);
+  }
+
+  ObservedFileSource file(fd, observer);
+  if (!HasGzipSignature(fd)) {
+    ReadLines(options, stats, diag, &file);
+    return 1;
+  }
+  // A compressed file: the same lines, up to the end or the first damage.
+  GzipSource gzip(&file);
+  ReadLines(options, stats, diag, &gzip);
+  if (gzip.damaged() && options.Verbose) {
+    std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, path);
+  }
   return 1;
 }
 

@@ -1,17 +1,28 @@
-// Reading one log file: its lines through the filter chain into the
-// statistics.
+// Reading one log file, plain or gzip-compressed: its lines through the
+// filter chain into the statistics.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 
 struct Options;
 struct Statistics;
 
+/// Told how the reading of files advances, for a progress display.
+class ReadObserver {
+ public:
+  virtual ~ReadObserver() = default;
+  /// A file was opened; `size` is its size in bytes, or -1 when unknown.
+  virtual void FileStarted(const char* path, std::int64_t size) = 0;
+  /// `bytes` more bytes of the file were read.
+  virtual void BytesRead(std::size_t bytes) = 0;
+};
+
 /// Reads every line of the file at `path`. Returns 1 when the file was
 /// opened (whatever it held), 0 when it could not be opened.
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
-                const char* path);
+                const char* path, ReadObserver* observer = nullptr);
 
 /// Reads `text` as the whole content of one log file: the same lines, in
 /// the same pieces, as a file holding these bytes.

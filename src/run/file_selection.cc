@@ -8,6 +8,7 @@
 int SelectLogFiles(Run* run, const char* pattern) {
   const Options& options = run->options;
   const bool tell = options.Verbose || options.DebugLevel > 0;
+  run->progress.SetQuiet(tell);
 
   const std::vector<FoundFile> matches = run->directories->Find(pattern);
   if (matches.empty()) {
@@ -25,7 +26,7 @@ int SelectLogFiles(Run* run, const char* pattern) {
       }
       continue;
     }
-    read += ReadLogFile(options, &run->stats, run->err, match.path.c_str());
+    read += ReadLogFile(options, &run->stats, run->err, match.path.c_str(), &run->progress);
   }
   return read;
 }

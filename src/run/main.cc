@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <new>
 
+#include <unistd.h>
+
 #include "platform/directory_search.h"
 #include "platform/local_time.h"
 #include "platform/resolver.h"
@@ -13,10 +15,12 @@ int main(int argc, char** argv) {
   PosixDirectorySearch directories;
   PosixResolver resolver;
   Run run(&directories, &resolver, StandardSecondsWest());
+  run.progress = Progress(stderr, isatty(STDERR_FILENO) != 0, SteadySeconds);
   try {
     return RunMain(&run, argc, argv);
   } catch (const std::bad_alloc&) {
     // Nothing may go on with a record missing.
+    run.progress.Erase();
     std::fprintf(stderr, texts::kOutOfMemory, run.options.ProgramName);
     return kExitFailure;
   }

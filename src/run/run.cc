@@ -19,6 +19,7 @@ namespace {
 
 // Prints the usage text, naming `offending` when there is one.
 int UsageExit(Run* run, const char* offending) {
+  run->progress.Erase();
   std::fprintf(run->err, texts::kBanner, texts::kProductName, texts::kVersion);
   if (offending != nullptr) std::fprintf(run->err, texts::kUnknownParameter, offending);
   std::fprintf(run->err, texts::kUsageLine, run->options.ProgramName);
@@ -61,6 +62,7 @@ int RunMain(Run* run, int argc, char** argv) {
         break;
       case 'o':
         if (std::freopen(value, "w", run->out) == nullptr) {
+          run->progress.Erase();
           std::fprintf(run->err, texts::kFailedToOpenOutput, value);
           return kExitFailure;
         }
@@ -90,6 +92,8 @@ int RunMain(Run* run, int argc, char** argv) {
                                              : texts::kDefaultCustomerEnglish;
   }
   if (run->stats.totals.FilesProcessed == 0) return UsageExit(run, nullptr);
+
+  run->progress.Erase();
 
   // Most hits first: the report shows the heads of both lists.
   RankByHits(&run->stats);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "run/options.h"
+#include "run/progress.h"
 #include "stats/records.h"
 
 class DirectorySearch;
@@ -20,6 +21,7 @@ struct Run {
   Resolver* resolver;
   std::FILE* out = stdout;  // the report; -o reopens it
   std::FILE* err = stderr;  // diagnostics
+  Progress progress{stderr, false, SteadySeconds};  // off unless on a terminal
 };
 
 /// Exit statuses. The design's -1 reaches the shell as 255.

@@ -1,0 +1,62 @@
+#include "run/progress.h"
+
+#include <chrono>
+
+Progress::Progress(std::FILE* out, bool enabled, Clock clock)
+    : out_(out), enabled_(enabled), clock_(std::move(clock)) {}
+
+void Progress::SetQuiet(bool quiet) {
+  quiet_ = quiet;
+  if (quiet_) Erase();
+}
+
+void Progress::FileStarted(const char* path, std::int64_t size) {
+  if (!enabled_) return;
+  if (start_ < 0) start_ = clock_();
+  file_ = path;
+  file_size_ = size;
+  file_read_ = 0;
+}
+
+void Progress::BytesRead(std::size_t bytes) {
+  if (!enabled_) return;
+  file_read_ += static_cast<std::int64_t>(bytes);
+  total_read_ += static_cast<std::int64_t>(bytes);
+  if (quiet_) return;
+  const double now = clock_();
+  if (now - start_ <= kFirstAfter || (shown_ && now - last_draw_ < kRedrawEvery)) return;
+  // Back to the start of the line, the new text, and the rest cleared.
+  std::fprintf(out_, "\r%s\x1B[K", Line(now).c_str());
+  std::fflush(out_);
+  shown_ = true;
+  last_draw_ = now;
+}
+
+void Progress::Erase() {
+  if (!shown_) return;
+  std::fputs("\r\x1B[K", out_);
+  std::fflush(out_);
+  shown_ = false;
+}
+
+std::string Progress::Line(double now) const {
+  const double mb = static_cast<double>(total_read_) / 1e6;
+  const double seconds = now - start_;
+  char text[160];
+  int n = std::snprintf(text, sizeof(text), "%.1f MB read, %.0f MB/s", mb,
+                        seconds > 0 ? mb / seconds : 0.0);
+  if (file_size_ > 0 && n > 0 && static_cast<std::size_t>(n) < sizeof(text)) {
+    const std::int64_t percent = 100 * file_read_ / file_size_;
+    std::snprintf(text + n, sizeof(text) - n, ", %d%% of this file",
+                  static_cast<int>(percent > 100 ? 100 : percent));
+  }
+  // A long name keeps its end, so that the line fits a narrow terminal.
+  std::string name = file_;
+  if (name.size() > 40) name = "..." + name.substr(name.size() - 37);
+  return name + ": " + text;
+}
+
+double SteadySeconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}

@@ -1,0 +1,52 @@
+// A progress line for long runs on a terminal: one line on standard error,
+// rewritten in place a few times a second, erased before anything else is
+// written there. Shown only on a terminal, never in pipes or files.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "intake/log_file.h"
+
+class Progress : public ReadObserver {
+ public:
+  /// Seconds on a steady clock.
+  using Clock = std::function<double()>;
+
+  /// `enabled` is false unless standard error is a terminal.
+  Progress(std::FILE* out, bool enabled, Clock clock);
+
+  /// Whether the files being read now may show progress: not under -v or
+  /// -d, whose messages share the terminal. Going quiet erases the line.
+  void SetQuiet(bool quiet);
+
+  void FileStarted(const char* path, std::int64_t size) override;
+  void BytesRead(std::size_t bytes) override;
+
+  /// Removes the line, if it is shown.
+  void Erase();
+
+  /// The line as it would be drawn now, for tests.
+  std::string Line(double now) const;
+
+ private:
+  static constexpr double kFirstAfter = 1.0;   // seconds of reading
+  static constexpr double kRedrawEvery = 0.25;  // seconds
+
+  std::FILE* out_;
+  bool enabled_;
+  bool quiet_ = false;
+  Clock clock_;
+  double start_ = -1;  // when reading began
+  double last_draw_ = 0;
+  bool shown_ = false;
+  std::string file_;
+  std::int64_t file_size_ = -1;
+  std::int64_t file_read_ = 0;
+  std::int64_t total_read_ = 0;
+};
+
+/// The clock of the real run.
+double SteadySeconds();
