@@ -25,5 +25,25 @@ sanitize: deps
 	cmake --build build/sanitize -j $(JOBS)
 	cd build/sanitize && ctest --output-on-failure -j $(JOBS)
 
+# `make install` copies the program and its manual page under PREFIX
+# (DESTDIR=/some/root stages them there instead); `make package` leaves a
+# Debian package in build/release.
+PREFIX ?= /usr/local
+
+.PHONY: install package
+
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install build/release --prefix "$(PREFIX)"
+
+package: release
+	cd build/release && cpack -G DEB
+
 clean:
 	rm -rf build
+
+# Builds Release into build/bench, generates the benchmark logs once (kept in
+# ~/.cache/vantrix-bench) and compares vantrix with wc -l and its peers;
+# writes bench/RESULTS.md. `make bench BENCH_ARGS="--runs 3"` passes options.
+.PHONY: bench
+bench: deps
+	JOBS=$(JOBS) bench/run.sh $(BENCH_ARGS)

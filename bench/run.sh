@@ -1,0 +1,279 @@
+#!/bin/bash
+# Measures vantrix on generated logs held in the page cache, against the
+# machine's reading limit (wc -l) and the tools a user would pick instead
+# (mawk counting by hand, GoAccess, Analog, where installed), and checks
+# that the run stays linear in lines, users and paths. Prints the tables
+# and writes them to bench/RESULTS.md.
+#
+#   bench/run.sh [--runs N] [--lines N]
+#
+#   --runs N    runs of every command, alternating (default 5)
+#   --lines N   lines of the main realistic log (default 8500000, ~1 GB);
+#               a log of a tenth of them is the linearity check
+#
+# The logs are generated once into $VANTRIX_BENCH_CACHE (default
+# ~/.cache/vantrix-bench) and kept; a change of the generator makes new ones.
+set -euo pipefail
+export LC_ALL=C TZ=UTC
+
+usage() {
+  sed -n '8,11p' "$0" | sed 's/^# \{0,1\}//'
+}
+
+runs=5
+lines=8500000
+while [ $# -gt 0 ]; do
+  case $1 in
+    --runs) runs=${2:?}; shift 2 ;;
+    --lines) lines=${2:?}; shift 2 ;;
+    -h | --help) usage; exit 0 ;;
+    *) usage >&2; exit 2 ;;
+  esac
+done
+case $runs$lines in *[!0-9]*) usage >&2; exit 2 ;; esac
+[ "$runs" -ge 1 ] && [ "$lines" -ge 10 ] || { usage >&2; exit 2; }
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build/bench
+cache=${VANTRIX_BENCH_CACHE:-$HOME/.cache/vantrix-bench}
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantrix-bench.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+
+have() { command -v "$1" >/dev/null 2>&1; }
+
+# --- Build --------------------------------------------------------------------
+
+echo "== Building Release into build/bench" >&2
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" -j "${JOBS:-$(nproc)}" \
+  --target vantrix vantrix_loggen vantrix_peak_rss >/dev/null
+vantrix=$build/vantrix
+loggen=$build/bench/vantrix_loggen
+peak_rss=$build/bench/vantrix_peak_rss
+
+# --- Logs -----------------------------------------------------------------------
+
+# A generator change gives new file names; the old logs are removed.
+key=$(cat "$root/bench/log_generator.h" "$root/bench/log_generator.cc" |
+  sha256sum | cut -c1-12)
+mkdir -p "$cache"
+for old in "$cache"/{realistic,users,paths}-*.log; do
+  case $old in *"-$key.log" | *'*'*) ;; *) rm -f "$old" "$old.texts" ;; esac
+done
+
+# Prints the path of the log of this shape and size, made if missing.
+log_file() {
+  local shape=$1 n=$2
+  local file=$cache/$shape-$n-$key.log
+  if [ ! -s "$file" ]; then
+    echo "== Generating $file" >&2
+    "$loggen" --lines "$n" --seed 1 --shape "$shape" >"$file.part"
+    mv "$file.part" "$file"
+  fi
+  echo "$file"
+}
+
+small_lines=$((lines / 10))
+big=$(log_file realistic "$lines")
+small=$(log_file realistic "$small_lines")
+users=$(log_file users 1000000)
+paths=$(log_file paths 1000000)
+
+# The bytes of the distinct texts the statistics keep (client addresses
+# and paths, ASCII case ignored, each with its terminating zero), roughly
+# for the lines that count. Part of the memory budget; cached by the log.
+text_bytes() {
+  local file=$1
+  if [ ! -s "$file.texts" ]; then
+    awk -F', ' '$5 ~ /^W3SVC/ && $13 == "GET" && tolower($14) !~ /\.(gif|jpg)$/ {
+        u[$1] = 1; p[tolower($14)] = 1 }
+      END { n = 0; for (k in u) n += length(k) + 1
+            for (k in p) n += length(k) + 1; print n }' "$file" >"$file.texts"
+  fi
+  cat "$file.texts"
+}
+
+# --- Commands -------------------------------------------------------------------
+
+cat >"$tmp/analog.cfg" <<'EOF'
+DEFAULTLOGFORMAT (%S, %u, %m/%d/%y, %h:%n:%j, W3SVC%j, %j, %v, %j, %j, %b, %c, %j, GET, %r, %j,)
+DEFAULTLOGFORMAT (%*S, %*u, %m/%d/%y, %h:%n:%j, %j)
+CASE INSENSITIVE
+FILEEXCLUDE *.gif,*.jpg
+DNS NONE
+OUTPUT ASCII
+ALL OFF
+GENERAL ON
+REQUEST ON
+HOST ON
+REQINCLUDE *
+REQFLOOR -10r
+HOSTFLOOR -10r
+REQSORTBY REQUESTS
+HOSTSORTBY REQUESTS
+EOF
+
+# Each sets `command` to the argument vector of its tool on log $1.
+cmd_vantrix() { command=("$vantrix" -n10 -u10 "$1"); }
+cmd_wc() { command=(wc -l "$1"); }
+cmd_mawk() {
+  command=(mawk -F', ' '$5 ~ /^W3SVC/ && $13 == "GET" && tolower($14) !~ /\.(gif|jpg)$/ { n++; p[tolower($14)]++; u[$1]++ } END { print n }' "$1")
+}
+cmd_goaccess() {
+  command=(goaccess "$1"
+    '--log-format=%h, %e, %d, %t, %v, %^, %^, %L, %^, %b, %s, %^, %m, %U, %^,'
+    --date-format=%m/%d/%y --time-format=%H:%M:%S --no-global-config --no-progress
+    -o "$tmp/report.html")
+}
+cmd_analog() {
+  command=(analog -G +g"$tmp/analog.cfg" +O"$tmp/analog.txt" "$1")
+}
+
+peers=()
+skipped=()
+for tool in mawk goaccess analog; do
+  if have "$tool"; then peers+=("$tool"); else skipped+=("$tool"); fi
+done
+if [ -x /usr/bin/time ] && /usr/bin/time -f '%e %M' -o "$tmp/probe" true 2>/dev/null; then
+  meter="GNU time"
+else
+  meter="getrusage"
+fi
+[ ${#skipped[@]} -eq 0 ] || echo "== Not installed, skipped: ${skipped[*]}" >&2
+
+# Runs one command with its output thrown away; appends "case micros KiB".
+measure() {
+  local name=$1 tool=$2 file=$3
+  local start end status=0 command
+  "cmd_$tool" "$file"
+  start=${EPOCHREALTIME/./}
+  if [ "$meter" = "GNU time" ]; then
+    /usr/bin/time -f '%e %M' -o "$tmp/stat" "${command[@]}" \
+      >/dev/null 2>"$tmp/stderr" || status=$?
+  else
+    "$peak_rss" "$tmp/stat" "${command[@]}" >/dev/null 2>"$tmp/stderr" ||
+      status=$?
+  fi
+  end=${EPOCHREALTIME/./}
+  if [ "$status" -ne 0 ]; then
+    echo "== $name failed with status $status:" >&2
+    head -5 "$tmp/stderr" >&2
+    return 1
+  fi
+  echo "$name $((end - start)) $(awk '{ print $2 }' "$tmp/stat")" >>"$tmp/results"
+}
+
+# The cases: name, tool, log. The comparison runs on the main log; the
+# linearity checks run vantrix alone on the others.
+cases=("vantrix vantrix $big" "wc wc $big")
+for tool in ${peers[@]+"${peers[@]}"}; do cases+=("$tool $tool $big"); done
+cases+=("small vantrix $small" "users vantrix $users" "paths vantrix $paths")
+
+# --- Runs -----------------------------------------------------------------------
+
+echo "== Reading the logs into the page cache" >&2
+cat "$big" "$small" "$users" "$paths" >/dev/null
+: >"$tmp/results"
+failed=" "
+for ((run = 1; run <= runs; run++)); do
+  echo "== Run $run of $runs" >&2
+  for entry in "${cases[@]}"; do
+    read -r name tool file <<<"$entry"
+    case $failed in *" $name "*) continue ;; esac
+    measure "$name" "$tool" "$file" || failed="$failed$name "
+  done
+done
+
+# --- Figures --------------------------------------------------------------------
+
+# Median wall time in seconds and peak memory (the largest) of a case.
+median() {
+  awk -v n="$1" '$1 == n { print $2 }' "$tmp/results" | sort -n |
+    awk '{ v[NR] = $1 } END { if (NR == 0) exit
+      m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+      printf "%.3f\n", m / 1e6 }'
+}
+peak_kib() {
+  awk -v n="$1" '$1 == n && $3 > m { m = $3 } END { print m + 0 }' "$tmp/results"
+}
+size_of() { stat -c %s "$1"; }
+lines_of() { wc -l <"$1"; }
+# The report's count of hits, from one more (untimed) run.
+hits_of() {
+  "$vantrix" -n0 -u0 "$1" | awk -F': ' '/^Total number of hits/ { print $2 }'
+}
+calc() { awk "BEGIN { printf \"$1\", $2 }"; }
+
+out=$tmp/RESULTS.md
+big_bytes=$(size_of "$big")
+big_lines=$(lines_of "$big")
+t_vantrix=$(median vantrix)
+{
+  echo "# Benchmark results"
+  echo
+  echo "Measured by \`bench/run.sh\` on $(date -u +%Y-%m-%d), nproc $(nproc)," \
+    "$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)."
+  echo "Median of $runs runs, commands alternating, logs in the page cache;" \
+    "MB is 10^6 bytes; peak memory from $meter."
+  echo
+  echo "## Realistic log: $big_lines lines, $(calc '%.0f' "$big_bytes / 1e6") MB"
+  echo
+  echo "| command | median s | MB/s | lines/s | peak RSS MB | vantrix speed ratio |"
+  echo "|---|---:|---:|---:|---:|---:|"
+  for name in vantrix wc ${peers[@]+"${peers[@]}"}; do
+    t=$(median "$name")
+    if [ -z "$t" ]; then
+      echo "| $name | failed | | | | |"
+      continue
+    fi
+    ratio="-"
+    [ "$name" = vantrix ] || [ -z "$t_vantrix" ] ||
+      ratio=$(calc '%.2f' "$t / $t_vantrix")
+    echo "| $name | $t | $(calc '%.1f' "$big_bytes / 1e6 / $t") |" \
+      "$(calc '%.0f' "$big_lines / $t") |" \
+      "$(calc '%.1f' "$(peak_kib "$name") / 1024") | $ratio |"
+  done
+  echo
+  echo "Commands: \`vantrix -n10 -u10 LOG\`, \`wc -l LOG\`; mawk counts GET hits,"
+  echo "pages and users by hand; goaccess writes its HTML report; analog runs"
+  echo "the configuration in bench/run.sh. The ratio is the command's median"
+  echo "time over vantrix's: above 1, vantrix is that many times faster."
+  [ ${#skipped[@]} -eq 0 ] || echo "Not installed, so not measured: ${skipped[*]}."
+  echo
+  echo "## Linearity and stress shapes (vantrix alone)"
+  echo
+  echo "| log | lines | MB | median s | MB/s | peak RSS MB | memory budget MB | time per MB vs realistic 1/10 |"
+  echo "|---|---:|---:|---:|---:|---:|---:|---:|"
+  t_small=$(median small)
+  s_bytes=$(size_of "$small")
+  for entry in "vantrix $big realistic" "small $small realistic-1/10" \
+    "users $users users" "paths $paths paths"; do
+    read -r name file label <<<"$entry"
+    t=$(median "$name")
+    bytes=$(size_of "$file")
+    if [ -z "$t" ]; then
+      echo "| $label | $(lines_of "$file") | | failed | | | | |"
+      continue
+    fi
+    # The budget: 16 bytes per counted hit, the distinct texts and 32 MiB.
+    budget=$(calc '%.1f' "(16 * $(hits_of "$file") + $(text_bytes "$file")) / 1048576 + 32")
+    relative="-"
+    [ -z "$t_small" ] || relative=$(calc '%.2f' "($t / $bytes) / ($t_small / $s_bytes)")
+    echo "| $label | $(lines_of "$file") | $(calc '%.1f' "$bytes / 1e6") | $t |" \
+      "$(calc '%.1f' "$bytes / 1e6 / $t") | $(calc '%.1f' "$(peak_kib "$name") / 1024") |" \
+      "$budget | $relative |"
+  done
+  echo
+  if [ -n "$t_small" ] && [ -n "$t_vantrix" ]; then
+    echo "Ten times the lines cost $(calc '%.2f' "$t_vantrix / $t_small") times the time" \
+      "(target: at most 11)."
+    echo "The stress logs hold 1,000,000 distinct client addresses and 1,000,000"
+    echo "distinct paths; their time per MB against the realistic log's is the"
+    echo "last column (target: at most 2). The memory budget is 16 bytes per"
+    echo "counted hit plus the distinct texts plus 32 MiB."
+  fi
+} >"$out"
+
+cp "$out" "$root/bench/RESULTS.md"
+cat "$out"
+echo "== Written to bench/RESULTS.md" >&2
