@@ -1,0 +1,103 @@
+#include "intake/gzip_source.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <string>
+
+#include "intake/line_reader.h"
+
+namespace {
+
+// One gzip member holding `text`.
+std::string Compress(const std::string& text) {
+  z_stream z{};
+  EXPECT_EQ(Z_OK, deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY));
+  std::string out(deflateBound(&z, text.size()) + 64, '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  z.avail_in = static_cast<uInt>(text.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(Z_STREAM_END, deflate(&z, Z_FINISH));
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+// Everything a source hands out, read in small blocks to cross member and
+// buffer boundaries, and whether it ended in damage.
+std::pair<std::string, bool> Inflate(const std::string& archive) {
+  TextSource compressed(archive);
+  GzipSource gzip(&compressed);
+  std::string text;
+  char block[7];
+  long n;
+  while ((n = gzip.Read(block, sizeof(block))) > 0) text.append(block, n);
+  EXPECT_EQ(gzip.damaged() ? -1 : 0, n);
+  return {text, gzip.damaged()};
+}
+
+std::string Lines(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "line " + std::to_string(i) + "\r\n";
+  return text;
+}
+
+TEST(GzipSourceTest, MembersReadInTurn) {
+  const std::string a = Lines(1000);
+  const std::string b = "last line without a line feed";
+  EXPECT_EQ(std::make_pair(a, false), Inflate(Compress(a)));
+  EXPECT_EQ(std::make_pair(a + b, false), Inflate(Compress(a) + Compress(b)));
+  EXPECT_EQ(std::make_pair(std::string(), false), Inflate(Compress("")));
+  // Zero bytes after the last member are padding, not damage.
+  EXPECT_EQ(std::make_pair(b, false), Inflate(Compress(b) + std::string(100, '\0')));
+}
+
+TEST(GzipSourceTest, DamageKeepsWhatCameBefore) {
+  const std::string a = Lines(20000);
+  const std::string archive = Compress(a);
+
+  // Cut off: the text so far, then the damage.
+  auto [cut_text, cut_damaged] = Inflate(archive.substr(0, archive.size() / 2));
+  EXPECT_TRUE(cut_damaged);
+  EXPECT_GT(cut_text.size(), 0u);
+  EXPECT_EQ(a.substr(0, cut_text.size()), cut_text);
+
+  // Only the checksum missing: every byte arrives, and still the damage.
+  auto [no_trailer, no_trailer_damaged] = Inflate(archive.substr(0, archive.size() - 8));
+  EXPECT_TRUE(no_trailer_damaged);
+  EXPECT_EQ(a, no_trailer);
+
+  // A second member with garbage in its middle.
+  std::string second = Compress(Lines(5000));
+  for (std::size_t i = second.size() / 2; i < second.size() / 2 + 16; ++i) second[i] ^= 0x5A;
+  auto [garbled, garbled_damaged] = Inflate(archive + second);
+  EXPECT_TRUE(garbled_damaged);
+  EXPECT_EQ(a, garbled.substr(0, a.size()));
+
+  // Not an archive at all after the signature.
+  EXPECT_EQ(std::make_pair(std::string(), true), Inflate("\x1F\x8B garbage"));
+  // Trailing bytes that are no member.
+  EXPECT_TRUE(Inflate(archive + "junk").second);
+}
+
+// The line rules are the reader's, whatever the source: the same pieces
+// from a compressed file as from the plain one.
+TEST(GzipSourceTest, SamePiecesAsPlainText) {
+  std::string text = Lines(50) + std::string(5000, 'x') + "\r\n" + std::string(2046, 'y') +
+                     "\r\nz\r";
+  auto pieces = [](ByteSource* source) {
+    LineReader reader(source);
+    std::vector<std::string> out;
+    std::string_view piece;
+    while (reader.Next(&piece)) out.emplace_back(piece);
+    return out;
+  };
+  TextSource plain(text);
+  const std::string archive = Compress(text.substr(0, 3000)) + Compress(text.substr(3000));
+  TextSource compressed(archive);
+  GzipSource gzip(&compressed);
+  EXPECT_EQ(pieces(&plain), pieces(&gzip));
+}
+
+}  // namespace
