@@ -203,6 +203,14 @@ hits_of() {
   "$vantrix" -n0 -u0 "$1" | awk -F': ' '/^Total number of hits/ { print $2 }'
 }
 calc() { awk "BEGIN { printf \"$1\", $2 }"; }
+versions() {
+  local list=() tool
+  for tool in ${peers[@]+"${peers[@]}"}; do
+    list+=("$tool $(dpkg-query -W -f='${Version}' "$tool" 2>/dev/null || echo '?')")
+  done
+  [ ${#list[@]} -ne 0 ] || { echo none; return; }
+  printf '%s, ' "${list[@]}" | sed 's/, $//'
+}
 
 out=$tmp/RESULTS.md
 big_bytes=$(size_of "$big")
@@ -215,6 +223,9 @@ t_vantrix=$(median vantrix)
     "$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)."
   echo "Median of $runs runs, commands alternating, logs in the page cache;" \
     "MB is 10^6 bytes; peak memory from $meter."
+  echo "vantrix at commit $(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)$(
+    git -C "$root" diff --quiet HEAD -- src 2>/dev/null || echo ' (src changed)');" \
+    "peers: $(versions)."
   echo
   echo "## Realistic log: $big_lines lines, $(calc '%.0f' "$big_bytes / 1e6") MB"
   echo
