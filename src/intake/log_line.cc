@@ -47,6 +47,7 @@ void TokenizeLine(std::string_view line, LogFields* fields) {
     ++fields->count;
     p = token_end;
   }
+  fields->complete = fields->count == kFieldCount;
 }
 
 LineFilters CompileFilters(const Options& options) {
@@ -66,7 +67,7 @@ LineFilters CompileFilters(const Options& options) {
 
 LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters) {
   // Every field the tests below read was found.
-  if (fields.count != kFieldCount) return LineVerdict::kIncomplete;
+  if (!fields.complete) return LineVerdict::kIncomplete;
 
   // Only the web service counts.
   if (!fields.Present(kService) || !fields.slot[kService].starts_with("W3SVC"))

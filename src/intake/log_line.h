@@ -32,6 +32,7 @@ enum FieldSlot : int {
 struct LogFields {
   std::array<std::string_view, kFieldCount> slot;
   int count = 0;  // tokens found, 0 to 14
+  bool complete = false;  // every field the line should have was found
 
   bool Present(int i) const { return slot[i].data() != nullptr; }
 
