@@ -1,0 +1,221 @@
+#include "intake/w3c_format.h"
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "intake/decimal.h"
+#include "stats/records.h"
+
+namespace {
+
+using namespace std::string_view_literals;
+
+// The names of the fields that fill the 14 slots, in slot order.
+constexpr std::array<std::string_view, kFieldCount> kSlotNames = {
+    "c-ip"sv,       "cs-username"sv, "date"sv,     "time"sv,
+    "s-sitename"sv, "s-computername"sv, "s-ip"sv,  "time-taken"sv,
+    "cs-bytes"sv,   "sc-bytes"sv,    "sc-status"sv, "sc-win32-status"sv,
+    "cs-method"sv,  "cs-uri-stem"sv,
+};
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kFieldsDirective = "#Fields:";
+
+// Blanks between fields and names. A carriage return or line feed can only
+// end a line, so it ends the last field there.
+bool IsSeparator(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+std::string_view WithoutByteOrderMark(std::string_view line) {
+  if (line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
+  return line;
+}
+
+// The text of a line ends at its first NUL byte, if it has one.
+std::string_view BeforeNul(std::string_view line) {
+  if (const void* nul = std::memchr(line.data(), '\0', line.size())) {
+    line = line.substr(0, static_cast<const char*>(nul) - line.data());
+  }
+  return line;
+}
+
+int SlotOfName(std::string_view name) {
+  for (int slot = 0; slot < kFieldCount; ++slot) {
+    if (EqualFolded(name, kSlotNames[slot])) return slot;
+  }
+  return -1;
+}
+
+// Reads the digits at `pos` as a count that stops growing past a million,
+// so that any run of digits is a value without overflow. False when there
+// is no digit.
+bool ReadDigits(std::string_view text, std::size_t* pos, std::int64_t* value) {
+  std::size_t i = *pos;
+  std::int64_t n = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (n < 1000000) n = n * 10 + (text[i] - '0');
+  }
+  if (i == *pos) return false;
+  *pos = i;
+  *value = n;
+  return true;
+}
+
+bool IsLeapYear(std::int64_t year) {
+  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
+
+std::int64_t DaysInMonth(std::int64_t year, std::int64_t month) {
+  constexpr std::int64_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// Days from 1970-01-01 to the given date of the proleptic Gregorian
+// calendar (month 1 to 12).
+std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
+  year -= month <= 2;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t year_of_era = year - era * 400;
+  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const std::int64_t day_of_era =
+      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
+}
+
+// "YYYY-MM-DD": three runs of digits joined by "-" and nothing else, a month
+// of 1 to 12 and a day that the month has. The days since 1970-01-01, or
+// false.
+bool ReadW3cDate(std::string_view date, std::int64_t* days) {
+  std::int64_t parts[3];
+  std::size_t pos = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0) {
+      if (pos >= date.size() || date[pos] != '-') return false;
+      ++pos;
+    }
+    if (!ReadDigits(date, &pos, &parts[i])) return false;
+  }
+  if (pos != date.size()) return false;
+
+  const std::int64_t year = parts[0];
+  const std::int64_t month = parts[1];
+  const std::int64_t day = parts[2];
+  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
+  *days = DaysFromCivil(year, month, day);
+  return true;
+}
+
+// Seconds of "%d:%d:%d" as the comma format reads a time: the parts not
+// reached are 0, and no part is range-tested.
+std::int64_t ReadTimeOfDay(std::string_view time) {
+  std::int32_t parts[3] = {0, 0, 0};
+  std::size_t pos = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0) {
+      if (pos >= time.size() || time[pos] != ':') break;
+      ++pos;
+    }
+    if (!ScanDecimal(time, &pos, &parts[i])) break;
+  }
+  return std::int64_t{parts[0]} * 3600 + std::int64_t{parts[1]} * 60 + parts[2];
+}
+
+}  // namespace
+
+bool IsW3cFirstLine(std::string_view line) {
+  line = WithoutByteOrderMark(line);
+  return line.starts_with("#Software:") || line.starts_with("#Version:") ||
+         line.starts_with("#Date:") || line.starts_with(kFieldsDirective);
+}
+
+bool IsW3cDirective(std::string_view line) {
+  return WithoutByteOrderMark(line).starts_with('#');
+}
+
+std::string W3cLayout::ToString() const {
+  if (!known) return "no layout";
+  std::string text = std::to_string(field_count) + ":";
+  for (int slot = 0; slot < kFieldCount; ++slot) {
+    if (field_of_slot[slot] < 0) continue;
+    text += ' ';
+    text += kSlotNames[slot];
+    text += '=';
+    text += std::to_string(field_of_slot[slot]);
+  }
+  return text;
+}
+
+void ParseW3cFields(std::string_view line, W3cLayout* layout) {
+  line = BeforeNul(WithoutByteOrderMark(line));
+  if (!line.starts_with(kFieldsDirective)) return;
+  line.remove_prefix(kFieldsDirective.size());
+
+  // A new directive starts a new layout: nothing of the old one is kept.
+  W3cLayout fresh;
+  int position = 0;
+  std::size_t pos = 0;
+  while (true) {
+    while (pos < line.size() && IsSeparator(line[pos])) ++pos;
+    if (pos == line.size()) break;
+    const std::size_t start = pos;
+    while (pos < line.size() && !IsSeparator(line[pos])) ++pos;
+    const int slot = SlotOfName(line.substr(start, pos - start));
+    if (slot >= 0 && fresh.field_of_slot[slot] < 0) fresh.field_of_slot[slot] = position;
+    ++position;
+  }
+  fresh.field_count = position;
+  fresh.known = position > 0;
+
+  // The filled slots by rising position; a position fills at most one slot.
+  for (int slot = 0; slot < kFieldCount; ++slot) {
+    const int field = fresh.field_of_slot[slot];
+    if (field < 0) continue;
+    int i = fresh.placement_count++;
+    while (i > 0 && fresh.placements[i - 1].field > field) {
+      fresh.placements[i] = fresh.placements[i - 1];
+      --i;
+    }
+    fresh.placements[i] = {field, slot};
+  }
+  *layout = fresh;
+}
+
+void TokenizeW3cLine(std::string_view line, const W3cLayout& layout,
+                     LogFields* fields) {
+  line = BeforeNul(line);
+  fields->slot.fill(std::string_view());
+
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  int count = 0;
+  int next = 0;  // the next placement to fill
+  while (true) {
+    while (p < end && IsSeparator(*p)) ++p;
+    if (p == end) break;
+    const char* start = p;
+    while (p < end && !IsSeparator(*p)) ++p;
+    if (next < layout.placement_count && layout.placements[next].field == count) {
+      const std::size_t size = static_cast<std::size_t>(p - start);
+      // "-" is how the format writes an empty field.
+      if (!(size == 1 && *start == '-')) {
+        fields->slot[layout.placements[next].slot] = std::string_view(start, size);
+      }
+      ++next;
+    }
+    ++count;
+  }
+  fields->count = count;
+  fields->complete = layout.known && count >= layout.field_count;
+}
+
+TimeStamp ParseW3cTime(std::string_view date, std::string_view time) {
+  std::int64_t days = 0;
+  if (!ReadW3cDate(date, &days)) return kRejectedDate;
+  const std::int64_t instant = days * 86400 + ReadTimeOfDay(time);
+  if (instant < 0 || instant > std::numeric_limits<TimeStamp>::max()) {
+    return kFailedConversion;
+  }
+  return static_cast<TimeStamp>(instant);
+}

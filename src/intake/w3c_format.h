@@ -1,0 +1,82 @@
+// The W3C extended log format: recognising a file by its first line, reading
+// the field layout of a "#Fields:" directive, splitting a data line into the
+// 14 slots of the comma format by that layout, and the UTC time stamp of a
+// hit. Owns nothing; the slots are views into the caller's line.
+//
+// Reading rules:
+// - A file is in this format when its first line begins with "#Software:",
+//   "#Version:", "#Date:" or "#Fields:" (directive names in this exact
+//   case), after an optional UTF-8 byte order mark.
+// - "#Fields:" names the fields of the lines after it, separated by runs of
+//   spaces and tabs; a trailing carriage return or line feed is no part of
+//   the last name. Names are matched ignoring ASCII case ("C-IP" is c-ip);
+//   unknown names are ignored but keep their position; when a name comes
+//   twice, its first position fills the slot. A later "#Fields:" replaces
+//   the layout; one that names no field leaves no layout.
+// - A data line is split at runs of spaces, tabs, carriage returns and line
+//   feeds; its text ends at its first NUL. "+" stays as written and "-"
+//   alone is an absent field. Fields past the layout's are counted but not
+//   read.
+// - A line that begins with "#" (after an optional byte order mark) is a
+//   directive, never a data line.
+// - Dates are "YYYY-MM-DD", all digits, month 1-12 and day within the month
+//   of the Gregorian calendar; times are read as in the comma format.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "intake/log_line.h"
+#include "stats/hit_time.h"
+
+/// True when a file whose first line is `line` is in the W3C extended format:
+/// it begins with "#Software:", "#Version:", "#Date:" or "#Fields:".
+bool IsW3cFirstLine(std::string_view line);
+
+/// True when `line` is a directive of the W3C extended format: it begins
+/// with "#", after an optional UTF-8 byte order mark.
+bool IsW3cDirective(std::string_view line);
+
+/// The field layout announced by the last "#Fields:" directive.
+struct W3cLayout {
+  bool known = false;  // a #Fields: directive naming fields has been seen
+  int field_count = 0;  // names in the directive
+  /// For each of the 14 slots, the field position that fills it, or -1.
+  std::array<int, kFieldCount> field_of_slot;
+
+  /// The slots that some field fills, by rising field position: what the
+  /// splitter walks along a line, so that a line costs no lookup per field.
+  struct Placement {
+    int field = 0;
+    int slot = 0;
+  };
+  std::array<Placement, kFieldCount> placements;
+  int placement_count = 0;
+
+  W3cLayout() { field_of_slot.fill(-1); }
+
+  /// "18: c-ip=10 cs-username=9 ...": the field count, then the filled
+  /// slots in slot order; or "no layout". For tests.
+  std::string ToString() const;
+};
+
+/// Reads a "#Fields:" directive line (its line feed may still be on it) into
+/// `layout`, replacing what it held. Any other line leaves `layout` alone,
+/// so every directive line may be passed here.
+void ParseW3cFields(std::string_view line, W3cLayout* layout);
+
+/// Splits a data line into the 14 slots by the layout. A field the layout
+/// does not name, or that is "-", is absent. `count` is the number of
+/// fields on the line; `complete` is true only when the layout is known and
+/// the line holds at least its field_count fields.
+void TokenizeW3cLine(std::string_view line, const W3cLayout& layout,
+                     LogFields* fields);
+
+/// The hit's time stamp from a W3C date "YYYY-MM-DD" and time "hh:mm:ss",
+/// both UTC: the UTC instant, -1 outside 1970-01-01 00:00:00 ..
+/// 2038-01-19 03:14:07 UTC, 0 for a date that cannot be read. The time is
+/// read as in the comma format: a missing part is 0, and parts out of range
+/// carry into the day. The first second, 1970-01-01 00:00:00, is 0 and so
+/// reads as a rejected date: the time stamp cannot tell the two apart.
+TimeStamp ParseW3cTime(std::string_view date, std::string_view time);
