@@ -3,27 +3,28 @@
 #include <limits>
 
 bool ScanDecimal(std::string_view text, std::size_t* pos, std::int32_t* value) {
-  std::size_t i = *pos;
-  while (i < text.size() && IsCSpace(static_cast<unsigned char>(text[i]))) ++i;
+  const char* p = text.data() + *pos;
+  const char* const end = text.data() + text.size();
+  while (p < end && IsCSpace(static_cast<unsigned char>(*p))) ++p;
   bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
+  if (p < end && (*p == '+' || *p == '-')) {
+    negative = *p == '-';
+    ++p;
   }
-  if (i >= text.size() || text[i] < '0' || text[i] > '9') return false;
+  if (p == end || static_cast<unsigned char>(*p - '0') > 9) return false;
 
-  // Accumulate towards the sign's limit, stopping there.
-  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-  const std::int64_t limit = negative ? kMax + 1 : kMax;
-  std::int64_t magnitude = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (magnitude < limit) {
-      magnitude = magnitude * 10 + (text[i] - '0');
-      if (magnitude > limit) magnitude = limit;
-    }
+  // Past ten digits the value only stays beyond the limit; stop growing it
+  // there so that it cannot wrap.
+  std::uint64_t magnitude = 0;
+  for (; p < end && static_cast<unsigned char>(*p - '0') <= 9; ++p) {
+    if (magnitude < 10'000'000'000ULL) magnitude = magnitude * 10 + (*p - '0');
   }
-  *value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
-  *pos = i;
+  constexpr std::uint64_t kMax = std::numeric_limits<std::int32_t>::max();
+  const std::uint64_t limit = negative ? kMax + 1 : kMax;
+  if (magnitude > limit) magnitude = limit;
+  *value = negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude))
+                    : static_cast<std::int32_t>(magnitude);
+  *pos = static_cast<std::size_t>(p - text.data());
   return true;
 }
 

@@ -40,15 +40,11 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag,
   LogFields fields;
   std::string_view piece;
   while (reader.Next(&piece)) {
-    // The text of a line ends at its first NUL byte, if it has one.
-    std::string_view line = piece;
-    if (const void* nul = std::memchr(piece.data(), '\0', piece.size())) {
-      line = piece.substr(0, static_cast<const char*>(nul) - piece.data());
-    }
+    // The text of a line ends at its first NUL byte, if it has one: the
+    // echo prints it as a C string, and the tokenizer stops there.
+    if (options.DebugLevel > 5) std::fprintf(diag, texts::kLogLine, FieldText(piece).text);
 
-    if (options.DebugLevel > 5) std::fprintf(diag, texts::kLogLine, FieldText(line).text);
-
-    TokenizeLine(line, &fields);
+    TokenizeLine(piece, &fields);
     LineVerdict verdict = FilterLine(fields, filters);
     if (verdict != LineVerdict::kAccepted) {
       if (options.DebugLevel != 0) WriteRejection(diag, verdict, fields, options);

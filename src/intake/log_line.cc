@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "intake/decimal.h"
 #include "intake/field_text.h"
 #include "run/options.h"
@@ -21,34 +25,94 @@ std::string LogFields::ToString() const {
   return text;
 }
 
-void TokenizeLine(std::string_view line, LogFields* fields) {
-  if (const void* nul = std::memchr(line.data(), '\0', line.size())) {
-    line = line.substr(0, static_cast<const char*>(nul) - line.data());
+namespace {
+
+// Puts the token [begin, end) into the next slot; true when the line has
+// all its slots.
+inline bool TakeToken(const char* begin, const char* end, LogFields* fields) {
+  while (begin < end && IsCSpace(static_cast<unsigned char>(*begin))) ++begin;
+  const std::size_t size = end - begin;
+  // A field of white space alone, or a lone "-", is absent.
+  if (size != 0 && !(size == 1 && *begin == '-')) {
+    fields->slot[fields->count] = std::string_view(begin, size);
   }
+  return ++fields->count == kFieldCount;
+}
+
+#if defined(__SSE2__)
+// Bit i is set when byte i of `bytes` equals `c`.
+inline unsigned MatchMask(__m128i bytes, char c) {
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
+}
+#endif
+
+}  // namespace
+
+// Cut as strtok() with "," cuts: a token is a run of bytes other than the
+// comma, so a run of commas is one separator. The text ends at the first NUL.
+void TokenizeLinePortable(std::string_view line, LogFields* fields) {
   fields->slot.fill(std::string_view());
   fields->count = 0;
-
-  // Cut as strtok() with "," cuts: a run of commas is one separator, and a
-  // line that begins with commas skips them.
-  const char* p = line.data();
-  const char* end = p + line.size();
-  while (fields->count < kFieldCount) {
-    while (p < end && *p == ',') ++p;
-    if (p == end) break;
-    const char* comma = static_cast<const char*>(std::memchr(p, ',', end - p));
-    const char* token_end = comma ? comma : end;
-    const char* start = p;
-    while (start < token_end && IsCSpace(static_cast<unsigned char>(*start))) ++start;
-    std::size_t size = token_end - start;
-    // A field of white space alone, or a lone "-", is absent.
-    if (size != 0 && !(size == 1 && *start == '-')) {
-      fields->slot[fields->count] = std::string_view(start, size);
-    }
-    ++fields->count;
-    p = token_end;
+  fields->complete = false;
+  const char* base = line.data();
+  std::size_t size = line.size();
+  if (const void* nul = std::memchr(base, '\0', size)) {
+    size = static_cast<const char*>(nul) - base;
   }
-  fields->complete = fields->count == kFieldCount;
+  std::size_t token = 0;  // where the current token begins
+  for (std::size_t comma = 0; comma < size; ++comma) {
+    if (base[comma] != ',') continue;
+    if (comma > token && TakeToken(base + token, base + comma, fields)) {
+      fields->complete = true;
+      return;
+    }
+    token = comma + 1;
+  }
+  if (size > token && TakeToken(base + token, base + size, fields)) fields->complete = true;
 }
+
+#if defined(__SSE2__)
+// The same cut, with the commas and the first NUL found sixteen bytes at a
+// time: the tokenizer is the busiest code of a run.
+void TokenizeLine(std::string_view line, LogFields* fields) {
+  fields->slot.fill(std::string_view());
+  fields->count = 0;
+  fields->complete = false;
+  const char* base = line.data();
+  std::size_t size = line.size();
+  std::size_t token = 0;  // where the current token begins
+  for (std::size_t offset = 0; offset < size; offset += 16) {
+    __m128i bytes;
+    unsigned valid = 0xFFFF;
+    if (size - offset >= 16) {
+      bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset));
+    } else {
+      alignas(16) char tail[16] = {};
+      std::memcpy(tail, base + offset, size - offset);
+      bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
+      valid = (1u << (size - offset)) - 1;
+    }
+    if (unsigned nul = MatchMask(bytes, '\0') & valid) {
+      const unsigned at = static_cast<unsigned>(__builtin_ctz(nul));
+      size = offset + at;
+      valid &= (1u << at) - 1;
+    }
+    for (unsigned commas = MatchMask(bytes, ',') & valid; commas != 0; commas &= commas - 1) {
+      const std::size_t comma = offset + static_cast<unsigned>(__builtin_ctz(commas));
+      if (comma > token && TakeToken(base + token, base + comma, fields)) {
+        fields->complete = true;
+        return;
+      }
+      token = comma + 1;
+    }
+  }
+  if (size > token && TakeToken(base + token, base + size, fields)) fields->complete = true;
+}
+#else
+void TokenizeLine(std::string_view line, LogFields* fields) {
+  TokenizeLinePortable(line, fields);
+}
+#endif
 
 LineFilters CompileFilters(const Options& options) {
   LineFilters filters;

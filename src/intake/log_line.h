@@ -43,6 +43,10 @@ struct LogFields {
 /// Splits `line` (its text ends at the first NUL, if any) into `fields`.
 void TokenizeLine(std::string_view line, LogFields* fields);
 
+/// The same split without vector instructions: where the platform has none,
+/// and to check the fast one against.
+void TokenizeLinePortable(std::string_view line, LogFields* fields);
+
 /// The filter lists of the options, parsed once for a file.
 struct LineFilters {
   std::string_view root_path;

@@ -12,6 +12,10 @@ int MatchNamePattern(std::string_view name, std::string_view pattern);
 /// The non-empty items of a comma list, kept as views into the list text.
 struct NamePatternList {
   std::vector<std::string_view> patterns;
+  /// For each pattern, true when it is a "*" followed by characters none of
+  /// which is a "*": then the only choice is where the character after the
+  /// "*" first occurs, which a fast search finds.
+  std::vector<bool> leading_star_only;
 };
 
 NamePatternList SplitNamePatterns(std::string_view list);

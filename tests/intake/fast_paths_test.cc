@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "intake/log_line.h"
+#include "intake/name_pattern.h"
+
+namespace {
+
+// The vector tokenizer must cut every line exactly as the byte-by-byte one:
+// lines of commas, blanks, dashes, NULs and line feeds at every length and
+// alignment around its sixteen-byte steps.
+TEST(TokenizerDifferentialTest, SameSlotsAsPortable) {
+  std::mt19937 random(7);
+  const char alphabet[] = {',', ',', ',', ' ', '-', 'a', 'b', '\n', '\t', '\0', '\r', 'x'};
+  for (int round = 0; round < 20000; ++round) {
+    std::string line(random() % 90, ' ');
+    for (char& c : line) c = alphabet[random() % sizeof(alphabet)];
+    // Lines of the real shape too.
+    if (round % 5 == 0) line = "10.0.0.1, -, 03/20/01, 7:00:00, W3SVC1, W, 10.0.0.2, 1, 2, 3," + line;
+    const std::size_t skip = random() % 3;  // vary the alignment
+    std::string padded = std::string(skip, '#') + line;
+    LogFields fast;
+    LogFields portable;
+    TokenizeLine(std::string_view(padded).substr(skip), &fast);
+    TokenizeLinePortable(line, &portable);
+    ASSERT_EQ(portable.ToString(), fast.ToString()) << round;
+    ASSERT_EQ(portable.complete, fast.complete) << round;
+  }
+}
+
+// A split list takes shortcuts for patterns that begin with "*"; they must
+// agree with the one-pattern matcher on every name.
+TEST(NamePatternDifferentialTest, ListAgreesWithEachPattern) {
+  std::mt19937 random(11);
+  const char alphabet[] = {'*', '?', '.', 'g', 'G', 'i', 'f', '/', 'a', '\xE9', '\xC9'};
+  auto text = [&](std::size_t max) {
+    std::string s(random() % max, ' ');
+    for (char& c : s) c = alphabet[random() % sizeof(alphabet)];
+    return s;
+  };
+  for (int round = 0; round < 50000; ++round) {
+    std::string pattern = text(7);
+    if (round % 2 == 0) pattern = "*" + pattern;
+    const std::string name = text(10);
+    const NamePatternList list = SplitNamePatterns(pattern);
+    const bool expected = !pattern.empty() && MatchNamePattern(name, pattern) == 1;
+    ASSERT_EQ(expected, MatchNamePatternList(name, list)) << pattern << " ~ " << name;
+  }
+}
+
+}  // namespace
