@@ -1,0 +1,96 @@
+// Helpers shared by the unit tests: a stream that collects what is written
+// to it, calendar arithmetic independent of the program's own, a builder for
+// log lines in the comma-separated IIS format, and walks over the statistics
+// lists.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "stats/records.h"
+
+/// A FILE* whose bytes can be read back, for diagnostics compared whole.
+class CapturedStream {
+ public:
+  CapturedStream() : file_(open_memstream(&data_, &size_)) {}
+  ~CapturedStream() {
+    std::fclose(file_);
+    std::free(data_);
+  }
+  CapturedStream(const CapturedStream&) = delete;
+  CapturedStream& operator=(const CapturedStream&) = delete;
+
+  std::FILE* file() { return file_; }
+
+  std::string Text() {
+    std::fflush(file_);
+    return std::string(data_, size_);
+  }
+
+ private:
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::FILE* file_;
+};
+
+/// Seconds since 1970-01-01 00:00:00 UTC of a UTC date and time.
+inline std::int64_t UtcSeconds(int year, unsigned month, unsigned day,
+                               int hour = 0, int minute = 0, int second = 0) {
+  using namespace std::chrono;
+  sys_days date = year_month_day{std::chrono::year{year},
+                                 std::chrono::month{month},
+                                 std::chrono::day{day}};
+  return date.time_since_epoch().count() * std::int64_t{86400} +
+         hour * 3600 + minute * 60 + second;
+}
+
+/// The fields of a typical accepted IIS line, in log order (15 of them, the
+/// last being the parameters field that is never read).
+inline std::vector<std::string> IisFields() {
+  return {"192.168.0.10", "-",   "03/20/01", "7:55:20", "W3SVC1",
+          "WEBSRV",       "192.168.0.1", "47", "163",    "322",
+          "200",          "0",   "GET",      "/index.htm", "-"};
+}
+
+/// Joins fields as the server writes them: ", " between fields, a trailing
+/// comma and a line feed.
+inline std::string IisLine(const std::vector<std::string>& fields) {
+  std::string line;
+  for (const std::string& field : fields) line += field + ", ";
+  if (!line.empty()) line.pop_back();
+  return line + "\n";
+}
+
+/// IisLine of the typical fields with one field replaced.
+inline std::string IisLineWith(int slot, std::string value) {
+  std::vector<std::string> fields = IisFields();
+  fields[slot] = std::move(value);
+  return IisLine(fields);
+}
+
+/// (text, hits) of each record of a list, in list order.
+using ListRows = std::vector<std::pair<std::string, Count>>;
+
+inline ListRows PageRows(const Statistics& stats) {
+  ListRows rows;
+  for (RecordIndex i = stats.PageList; i != kNoRecord; i = stats.pages[i].Next) {
+    const PageRecord& page = stats.pages[i];
+    rows.emplace_back(std::string(page.Path, page.PathSize), page.Hits);
+  }
+  return rows;
+}
+
+inline ListRows UserRows(const Statistics& stats) {
+  ListRows rows;
+  for (RecordIndex i = stats.UserList; i != kNoRecord; i = stats.users[i].Next) {
+    const UserRecord& user = stats.users[i];
+    rows.emplace_back(std::string(user.Address, user.AddressSize), user.Hits);
+  }
+  return rows;
+}
