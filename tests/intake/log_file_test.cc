@@ -1,0 +1,291 @@
+#include "intake/log_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "intake/log_line.h"
+#include "run/options.h"
+#include "stats/records.h"
+#include "test_util.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+// Reads `text` as one log file; returns what was written to the diagnostics.
+std::string Read(const Options& options, Statistics* stats,
+                 std::string_view text) {
+  CapturedStream diag;
+  ReadLogText(options, stats, diag.file(), text);
+  return diag.Text();
+}
+
+Options DebugOptions(int level) {
+  Options options;
+  options.DebugLevel = level;
+  return options;
+}
+
+std::string Echo(std::string_view line) {
+  return "Log line: " + std::string(line) + "\n";
+}
+
+constexpr char kIncomplete1[] =
+    "  Skipping line due to incomplete data (1 tokens)\n";
+
+TEST(LogFileTest, AcceptedLineIsCounted) {
+  Statistics stats(0);
+  EXPECT_EQ("", Read(Options(), &stats, IisLine(IisFields())));
+  EXPECT_EQ((ListRows{{"192.168.0.10", 1}}), UserRows(stats));
+  EXPECT_EQ((ListRows{{"/index.htm", 1}}), PageRows(stats));
+  EXPECT_EQ(1, stats.totals.TotalHits);
+  EXPECT_EQ(322, stats.totals.TotalBytes);
+  EXPECT_EQ(UtcSeconds(2001, 3, 20, 7, 55, 20), stats.totals.PeriodStart);
+}
+
+TEST(LogFileTest, ByteField) {
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  struct Case {
+    const char* field;
+    std::int64_t bytes;
+  };
+  const Case cases[] = {
+      {"abc", 0}, {"12abc", 12}, {"-5", -5}, {"99999999999", kMax},
+      {"-99999999999", kMin},
+  };
+  for (const Case& c : cases) {
+    Statistics stats(0);
+    Read(Options(), &stats, IisLineWith(kServerBytes, c.field));
+    EXPECT_EQ(1, stats.totals.TotalHits) << c.field;
+    EXPECT_EQ(c.bytes, stats.totals.TotalBytes) << c.field;
+  }
+}
+
+TEST(LogFileTest, DiagnosticsByLevel) {
+  const std::string service = IisLineWith(kService, "W3SV");
+  const std::string accepted = IisLine(IisFields());
+  const std::string gif = IisLineWith(kTarget, "/logo.gif");
+  const std::string text = service + accepted + gif + "\n";
+
+  const std::string messages =
+      "  Skipping line due to wrong service (!W3SVC)\n"
+      "  Skipping line. File is on exclude list (/logo.gif)\n"s +
+      kIncomplete1;
+  const std::string echoed =
+      Echo(service) + "  Skipping line due to wrong service (!W3SVC)\n" +
+      Echo(accepted) + Echo(gif) +
+      "  Skipping line. File is on exclude list (/logo.gif)\n" + Echo("\n") +
+      kIncomplete1;
+
+  struct Case {
+    int level;
+    bool verbose;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {0, false, ""},        {0, true, ""},         {1, false, messages},
+      {5, false, messages},  {6, false, echoed},    {7, true, echoed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "level " << c.level);
+    Options options = DebugOptions(c.level);
+    options.Verbose = c.verbose;
+    Statistics stats(0);
+    EXPECT_EQ(c.expected, Read(options, &stats, text));
+    EXPECT_EQ(1, stats.totals.TotalHits);
+  }
+}
+
+TEST(LogFileTest, BadDateMessageOnlyWhenVerbose) {
+  const std::string text = IisLineWith(kDate, "2001-03-20");
+  Statistics quiet(0);
+  EXPECT_EQ("", Read(DebugOptions(1), &quiet, text));
+  Options verbose;
+  verbose.Verbose = true;
+  Statistics stats(0);
+  EXPECT_EQ("Bad date (2001-03-20). Skipping line...\n",
+            Read(verbose, &stats, text));
+  EXPECT_EQ(0, stats.totals.TotalHits);
+  EXPECT_EQ(kNoRecord, stats.UserList);
+}
+
+TEST(LogFileTest, LongLinesComeInPiecesOf2047Bytes) {
+  const std::string accepted = IisLine(IisFields());
+  const std::string x2046(2046, 'x');
+  const std::string x2047(2047, 'x');
+  struct Case {
+    std::string text;
+    std::string echo;
+    int hits;
+  };
+  const Case cases[] = {
+      // The line feed fits in the first piece, or comes alone after it.
+      {x2046 + "\n", Echo(x2046 + "\n") + kIncomplete1, 0},
+      {x2047 + "\n",
+       Echo(x2047) + kIncomplete1 + Echo("\n") + kIncomplete1, 0},
+      // Cut at exactly 2047 bytes: the rest is a line of its own.
+      {x2047 + accepted, Echo(x2047) + kIncomplete1 + Echo(accepted), 1},
+      {std::string(5000, 'x') + "\n",
+       Echo(x2047) + kIncomplete1 + Echo(x2047) + kIncomplete1 +
+           Echo(std::string(906, 'x') + "\n") + kIncomplete1,
+       0},
+      // A carriage return before the line feed goes before the cutting.
+      {x2046 + "\r\n", Echo(x2046 + "\n") + kIncomplete1, 0},
+      {x2047 + "\r\n",
+       Echo(x2047) + kIncomplete1 + Echo("\n") + kIncomplete1, 0},
+      // A NUL ends the text, but its bytes still count towards the cut.
+      {"x\0"s + std::string(2045, 'y') + accepted,
+       Echo("x") + kIncomplete1 + Echo(accepted), 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "text of " << c.text.size() << " bytes");
+    Statistics stats(0);
+    EXPECT_EQ(c.echo, Read(DebugOptions(6), &stats, c.text));
+    EXPECT_EQ(c.hits, stats.totals.TotalHits);
+  }
+}
+
+TEST(LogFileTest, LineEnds) {
+  std::string accepted = IisLine(IisFields());
+  accepted.pop_back();  // no line feed
+  struct Case {
+    std::string text;
+    std::string echo;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"a\r\n", Echo("a\n") + kIncomplete1},
+      {"a\rb\n", Echo("a\rb\n") + kIncomplete1},  // a lone CR stays
+      {"a\r\r\n", Echo("a\r\n") + kIncomplete1},
+      {"a\r", Echo("a\r") + kIncomplete1},
+      {"a\n\nb", Echo("a\n") + kIncomplete1 + Echo("\n") + kIncomplete1 +
+                     Echo("b") + kIncomplete1},
+      // The last line counts without its line feed.
+      {",,,", Echo(",,,") +
+                  "  Skipping line due to incomplete data (0 tokens)\n"},
+      {accepted, Echo(accepted)},
+      {accepted + "\0junk\n"s, Echo(accepted)},
+  };
+  for (const Case& c : cases) {
+    Statistics stats(0);
+    EXPECT_EQ(c.echo, Read(DebugOptions(6), &stats, c.text))
+        << "text \"" << c.text << "\"";
+  }
+}
+
+TEST(LogFileTest, CarriageReturnLeavesTheLastField) {
+  // In a 14-field line the line end belongs to the target.
+  const std::string line =
+      "10.0.0.1, -, 03/20/01, 7:55:20, W3SVC1, S, 1.2.3.4, 1, 2, 3, 200, 0, "
+      "GET, /a.htm";
+  Statistics stats(0);
+  Read(Options(), &stats, line + "\r\n" + line + "\n" + line);
+  EXPECT_EQ((ListRows{{"/a.htm", 1}, {"/a.htm\n", 2}}), PageRows(stats));
+}
+
+// A large log with CR-LF line ends and lines of many lengths, so that lines
+// and their line ends straddle whatever blocks the reader reads in.
+std::string LargeLog(std::int64_t* byte_sum) {
+  std::string text;
+  *byte_sum = 0;
+  for (int i = 0; i < 20000; ++i) {
+    text += "10.0.0." + std::to_string(i % 7) + ", -, 03/20/01, 7:55:20, " +
+            "W3SVC1, " + std::string(i * 7919 % 301, 's') +
+            ", 192.168.0.1, 47, 163, " + std::to_string(i) +
+            ", 200, 0, GET, /p" + std::to_string(i % 50) + "\r\n";
+    *byte_sum += i;
+  }
+  return text;
+}
+
+void ExpectLargeLogCounted(const Statistics& stats, std::int64_t byte_sum) {
+  EXPECT_EQ(20000, stats.totals.TotalHits);
+  EXPECT_EQ(byte_sum, stats.totals.TotalBytes);
+  EXPECT_EQ(7, stats.totals.UserCount);
+  ListRows pages = PageRows(stats);
+  ASSERT_EQ(50u, pages.size());
+  for (const auto& [path, hits] : pages) {
+    EXPECT_EQ(400, hits) << path;
+    EXPECT_EQ(std::string::npos, path.find('\r')) << path;
+    EXPECT_EQ('\n', path.back()) << path;
+  }
+}
+
+TEST(LogFileTest, LargeText) {
+  std::int64_t byte_sum;
+  const std::string text = LargeLog(&byte_sum);
+  Statistics stats(0);
+  EXPECT_EQ("", Read(DebugOptions(1), &stats, text));
+  ExpectLargeLogCounted(stats, byte_sum);
+}
+
+// A file in the test's temporary folder, removed at the end.
+class TempFile {
+ public:
+  explicit TempFile(std::string_view content) {
+    path_ = testing::TempDir() + "vantrix_log_XXXXXX";
+    int fd = mkstemp(path_.data());
+    EXPECT_NE(-1, fd);
+    EXPECT_EQ(static_cast<long>(content.size()),
+              write(fd, content.data(), content.size()));
+    close(fd);
+  }
+  ~TempFile() { std::remove(path_.c_str()); }
+  const char* path() const { return path_.c_str(); }
+
+ private:
+  std::string path_;
+};
+
+TEST(LogFileTest, ReadLogFileReadsLikeText) {
+  std::int64_t byte_sum;
+  TempFile file(LargeLog(&byte_sum));
+  Statistics stats(0);
+  CapturedStream diag;
+  EXPECT_EQ(1, ReadLogFile(DebugOptions(1), &stats, diag.file(), file.path()));
+  EXPECT_EQ("", diag.Text());
+  ExpectLargeLogCounted(stats, byte_sum);
+}
+
+TEST(LogFileTest, ReadLogFileMessages) {
+  TempFile empty("");
+  const std::string missing = testing::TempDir() + "vantrix_no_such.log";
+  struct Case {
+    int level;
+    bool verbose;
+    const char* path;
+    int result;
+    std::string message;
+  };
+  const Case cases[] = {
+      {0, false, empty.path(), 1, ""},
+      {1, false, empty.path(), 1, ""},  // the debug level alone is silent
+      {0, true, empty.path(), 1,
+       "prog: Processing file "s + empty.path() + "\n"},
+      {0, false, missing.c_str(), 0, ""},
+      {1, false, missing.c_str(), 0,
+       "prog: Unable to open file " + missing + " for read\n"},
+      {0, true, missing.c_str(), 0,
+       "prog: Unable to open file " + missing + " for read\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.path << " level " << c.level
+                                    << " verbose " << c.verbose);
+    Options options = DebugOptions(c.level);
+    options.Verbose = c.verbose;
+    options.ProgramName = "prog";
+    Statistics stats(0);
+    CapturedStream diag;
+    EXPECT_EQ(c.result, ReadLogFile(options, &stats, diag.file(), c.path));
+    EXPECT_EQ(c.message, diag.Text());
+  }
+}
+
+}  // namespace
