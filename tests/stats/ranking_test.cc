@@ -1,0 +1,70 @@
+#include "stats/ranking.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "stats/records.h"
+#include "test_util.h"
+
+namespace {
+
+struct Case {
+  const char* what;
+  ListRows first_seen;  // names in order of first appearance, final hits
+  ListRows ranked;
+};
+
+const Case kCases[] = {
+    {"empty", {}, {}},
+    {"single", {{"a", 4}}, {{"a", 4}}},
+    {"worked example",
+     {{"/a", 2}, {"/b", 2}, {"/c", 1}, {"/d", 3}},
+     {{"/d", 3}, {"/b", 2}, {"/a", 2}, {"/c", 1}}},
+    // Equal counts keep the list's order: the newest first.
+    {"all equal",
+     {{"U1", 5}, {"U2", 5}, {"U3", 5}},
+     {{"U3", 5}, {"U2", 5}, {"U1", 5}}},
+    // The list is newest first, so growing counts in order of appearance
+    // make a list that is already descending.
+    {"already descending",
+     {{"a", 1}, {"b", 2}, {"c", 3}},
+     {{"c", 3}, {"b", 2}, {"a", 1}}},
+    {"ascending comes out reversed",
+     {{"a", 3}, {"b", 2}, {"c", 1}},
+     {{"a", 3}, {"b", 2}, {"c", 1}}},
+    {"ties among others",
+     {{"a", 1}, {"b", 3}, {"c", 1}, {"d", 3}, {"e", 2}, {"f", 1}},
+     {{"d", 3}, {"b", 3}, {"e", 2}, {"f", 1}, {"c", 1}, {"a", 1}}},
+};
+
+TEST(RankingTest, Pages) {
+  for (const Case& c : kCases) {
+    Statistics stats(0);
+    for (const auto& [path, hits] : c.first_seen) {
+      for (Count i = 0; i < hits; ++i) CountPage(&stats, path);
+    }
+    RankByHits(&stats);
+    EXPECT_EQ(c.ranked, PageRows(stats)) << c.what;
+  }
+}
+
+TEST(RankingTest, Users) {
+  for (const Case& c : kCases) {
+    Statistics stats(0);
+    for (const auto& [address, hits] : c.first_seen) {
+      for (Count i = 0; i < hits; ++i) {
+        RecordHit(&stats, false, stderr, address, "/x.htm", 10, "03/20/01",
+                  "10:00:00");
+      }
+    }
+    const RunTotals before = stats.totals;
+    RankByHits(&stats);
+    EXPECT_EQ(c.ranked, UserRows(stats)) << c.what;
+    EXPECT_EQ(before.TotalHits, stats.totals.TotalHits) << c.what;
+    EXPECT_EQ(before.TotalSessions, stats.totals.TotalSessions) << c.what;
+  }
+}
+
+}  // namespace

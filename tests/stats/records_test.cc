@@ -1,0 +1,456 @@
+#include "stats/records.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <forward_list>
+#include <limits>
+#include <random>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "stats/ranking.h"
+#include "test_util.h"
+
+namespace {
+
+void Hit(Statistics* stats, std::string_view address, std::string_view path,
+         std::string_view date, std::string_view time, std::int32_t bytes = 100) {
+  RecordHit(stats, false, stderr, address, path, bytes, date, time);
+}
+
+TimeStamp At(int hour, int minute, int second) {
+  return static_cast<TimeStamp>(UtcSeconds(2001, 3, 20, hour, minute, second));
+}
+
+// The sessions of the first user in the list, newest first: each session's
+// start and the times of its hits, newest first.
+using SessionRows = std::vector<std::pair<TimeStamp, std::vector<TimeStamp>>>;
+
+SessionRows Sessions(const Statistics& stats) {
+  SessionRows rows;
+  const UserRecord& user = stats.users[stats.UserList];
+  for (RecordIndex s = user.SessionList; s != kNoRecord;
+       s = stats.sessions[s].Next) {
+    std::vector<TimeStamp> times;
+    for (RecordIndex h = stats.sessions[s].HitList; h != kNoRecord;
+         h = stats.hits[h].Next) {
+      times.push_back(stats.hits[h].Time);
+    }
+    rows.emplace_back(stats.sessions[s].StartTime, times);
+  }
+  return rows;
+}
+
+TEST(RecordsTest, SessionSpan) {
+  struct Case {
+    std::vector<std::string_view> times;
+    SessionRows sessions;
+  };
+  const TimeStamp t1000 = At(10, 0, 0), t1010 = At(10, 10, 0),
+                  t1015 = At(10, 15, 0), t1016 = At(10, 15, 1),
+                  t1020 = At(10, 20, 0), t1035 = At(10, 35, 0),
+                  t1036 = At(10, 35, 1), t0900 = At(9, 0, 0);
+  const Case cases[] = {
+      {{"10:00:00", "10:15:00"}, {{t1000, {t1015, t1000}}}},
+      {{"10:00:00", "10:15:01"}, {{t1016, {t1016}}, {t1000, {t1000}}}},
+      // The window is fixed at the session's first hit.
+      {{"10:00:00", "10:10:00", "10:20:00"},
+       {{t1020, {t1020}}, {t1000, {t1010, t1000}}}},
+      // Earlier hits join the current session and do not move its start.
+      {{"10:20:00", "10:00:00"}, {{t1020, {t1000, t1020}}}},
+      {{"10:20:00", "09:00:00", "10:35:00", "10:35:01"},
+       {{t1036, {t1036}}, {t1020, {t1035, t0900, t1020}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.times.size() << " hits from "
+                                    << c.times.back());
+    Statistics stats(0);
+    for (std::string_view time : c.times) {
+      Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", time);
+    }
+    EXPECT_EQ(c.sessions, Sessions(stats));
+    const auto count = static_cast<Count>(c.sessions.size());
+    EXPECT_EQ(count, stats.users[stats.UserList].Sessions);
+    EXPECT_EQ(count, stats.totals.TotalSessions);
+  }
+}
+
+TEST(RecordsTest, PagesIgnoreAsciiCaseAndKeepTheFirstSpelling) {
+  Statistics stats(0);
+  for (std::string_view path :
+       {"/Index.htm", "/index.htm", "/INDEX.HTM", "/\xC5", "/\xE5", "/a[",
+        "/a{", "/index.htm "}) {
+    Hit(&stats, "10.0.0.1", path, "03/20/01", "10:00:00");
+  }
+  EXPECT_EQ((ListRows{{"/index.htm ", 1},
+                      {"/a{", 1},
+                      {"/a[", 1},
+                      {"/\xE5", 1},
+                      {"/\xC5", 1},
+                      {"/Index.htm", 3}}),
+            PageRows(stats));
+}
+
+TEST(RecordsTest, UsersByExactText) {
+  Statistics stats(0);
+  for (std::string_view address :
+       {"10.0.0.1", "010.0.0.1", "Host", "host", "10.0.0.1", "10.0.0.1 "}) {
+    Hit(&stats, address, "/a.htm", "03/20/01", "10:00:00");
+  }
+  EXPECT_EQ((ListRows{{"10.0.0.1 ", 1},
+                      {"host", 1},
+                      {"Host", 1},
+                      {"010.0.0.1", 1},
+                      {"10.0.0.1", 2}}),
+            UserRows(stats));
+  EXPECT_EQ(5, stats.totals.UserCount);
+}
+
+// Everything a dropped line could have changed.
+std::string Snapshot(const Statistics& stats) {
+  std::string text;
+  for (const auto& [address, hits] : UserRows(stats)) {
+    text += address + "=" + std::to_string(hits) + " ";
+  }
+  for (const auto& [path, hits] : PageRows(stats)) {
+    text += path + "=" + std::to_string(hits) + " ";
+  }
+  const RunTotals& t = stats.totals;
+  for (std::int64_t value : {std::int64_t{t.PeriodStart},
+                             std::int64_t{t.PeriodEnd}, t.TotalHits,
+                             t.TotalBytes, t.TotalSessions, t.UserCount}) {
+    text += std::to_string(value) + " ";
+  }
+  return text;
+}
+
+TEST(RecordsTest, BadDateChangesNothing) {
+  struct Case {
+    bool verbose;
+    std::string_view date;
+    std::string message;
+  };
+  const Case cases[] = {
+      {false, "13/01/01", ""},
+      {true, "13/01/01", "Bad date (13/01/01). Skipping line...\n"},
+      {true, "2001-03-20", "Bad date (2001-03-20). Skipping line...\n"},
+  };
+  for (const Case& c : cases) {
+    Statistics stats(0);
+    Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", "10:00:00");
+    const std::string before = Snapshot(stats);
+    CapturedStream diag;
+    RecordHit(&stats, c.verbose, diag.file(), "10.0.0.2", "/b.htm", 5, c.date,
+              "10:30:00");
+    EXPECT_EQ(c.message, diag.Text());
+    EXPECT_EQ(before, Snapshot(stats)) << c.date;
+  }
+  // A bad date as the very first line leaves the period at 0.
+  Statistics stats(0);
+  Hit(&stats, "10.0.0.1", "/a.htm", "00/01/01", "10:00:00");
+  Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", "10:00:00");
+  EXPECT_EQ(At(10, 0, 0), stats.totals.PeriodStart);
+}
+
+TEST(RecordsTest, PeriodInProcessingOrder) {
+  struct Case {
+    std::vector<std::pair<std::string_view, std::string_view>> hits;
+    TimeStamp start, end;
+  };
+  const Case cases[] = {
+      {{}, 0, 0},
+      {{{"03/20/01", "12:00:00"}, {"03/20/01", "10:00:00"},
+        {"03/20/01", "11:00:00"}},
+       At(12, 0, 0), At(11, 0, 0)},
+      // A four-digit year is counted at -1, and -1 can bound the period.
+      {{{"03/20/2001", "12:00:00"}, {"03/20/01", "10:00:00"}},
+       -1, At(10, 0, 0)},
+      {{{"03/20/01", "10:00:00"}, {"03/20/2001", "12:00:00"}},
+       At(10, 0, 0), -1},
+  };
+  for (const Case& c : cases) {
+    Statistics stats(0);
+    for (const auto& [date, time] : c.hits) {
+      Hit(&stats, "10.0.0.1", "/a.htm", date, time, 10);
+    }
+    EXPECT_EQ(c.start, stats.totals.PeriodStart);
+    EXPECT_EQ(c.end, stats.totals.PeriodEnd);
+    EXPECT_EQ(static_cast<Count>(c.hits.size()), stats.totals.TotalHits);
+    EXPECT_EQ(static_cast<Count>(c.hits.size() * 10), stats.totals.TotalBytes);
+  }
+}
+
+TEST(RecordsTest, ReleaseRecordsEmptiesBothLists) {
+  Statistics stats(0);
+  ReleaseRecords(&stats);
+  EXPECT_EQ(kNoRecord, stats.UserList);
+  EXPECT_EQ(kNoRecord, stats.PageList);
+  Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", "10:00:00");
+  Hit(&stats, "10.0.0.2", "/b.htm", "03/20/01", "10:00:00");
+  ReleaseRecords(&stats);
+  EXPECT_EQ(kNoRecord, stats.UserList);
+  EXPECT_EQ(kNoRecord, stats.PageList);
+}
+
+TEST(RecordsTest, ManyUsersAndPagesAreFoundAgain) {
+  // Enough records to make any lookup table grow more than once.
+  Statistics stats(0);
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 5000; ++i) {
+      std::string n = std::to_string(i);
+      Hit(&stats, "10.1." + n, (round ? "/page" : "/PAGE") + n, "03/20/01",
+          "10:00:00");
+    }
+  }
+  EXPECT_EQ(5000, stats.totals.UserCount);
+  ListRows pages = PageRows(stats);
+  ASSERT_EQ(5000u, pages.size());
+  EXPECT_EQ((std::pair<std::string, Count>{"/PAGE4999", 2}), pages.front());
+  for (const auto& [address, hits] : UserRows(stats)) EXPECT_EQ(2, hits) << address;
+  for (const auto& [path, hits] : pages) EXPECT_EQ(2, hits) << path;
+}
+
+// The statistics kept the slow, plain way: singly linked lists with new
+// records at the head, found by walking from the head.
+struct Model {
+  struct Page {
+    std::string path;
+    Count hits = 0;
+  };
+  struct Hit {
+    TimeStamp time;
+    std::int32_t bytes;
+    const Page* page;
+  };
+  struct Session {
+    TimeStamp start;
+    std::forward_list<Hit> hits;
+  };
+  struct User {
+    std::string address;
+    Count hits = 0, sessions = 0, bytes = 0;
+    std::forward_list<Session> session_list{};
+  };
+
+  static bool SamePath(std::string_view a, std::string_view b) {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](char x, char y) { return fold(x) == fold(y); });
+  }
+
+  void Record(const std::string& address, const std::string& path,
+              std::int32_t bytes, TimeStamp t) {
+    if (t == 0) return;
+    if (users.empty()) totals.PeriodStart = t;
+    totals.PeriodEnd = t;
+    auto user = std::find_if(users.begin(), users.end(),
+                             [&](const User& u) { return u.address == address; });
+    if (user == users.end()) {
+      user = users.insert_after(users.before_begin(), User{address});
+      ++totals.UserCount;
+    }
+    if (user->session_list.empty() ||
+        std::int64_t{t} - 900 > user->session_list.front().start) {
+      user->session_list.push_front(Session{t, {}});
+      ++user->sessions;
+      ++totals.TotalSessions;
+    }
+    auto page = std::find_if(pages.begin(), pages.end(),
+                             [&](const Page& p) { return SamePath(p.path, path); });
+    if (page == pages.end()) page = pages.insert_after(pages.before_begin(), Page{path});
+    ++page->hits;
+    user->session_list.front().hits.push_front(Hit{t, bytes, &*page});
+    ++user->hits;
+    user->bytes += bytes;
+    totals.TotalBytes += bytes;
+    ++totals.TotalHits;
+  }
+
+  // Each record in turn goes after the last record of the result whose
+  // hits are at least its own.
+  template <typename Record>
+  static void RankByInsertion(std::forward_list<Record>* list) {
+    std::forward_list<Record> result;
+    while (!list->empty()) {
+      auto after = result.before_begin();
+      for (auto it = result.begin();
+           it != result.end() && it->hits >= list->front().hits; ++it) {
+        after = it;
+      }
+      result.splice_after(after, *list, list->before_begin());
+    }
+    list->swap(result);
+  }
+
+  std::forward_list<User> users;
+  std::forward_list<Page> pages;
+  RunTotals totals;
+};
+
+// One row per user, the same for the model and the program: its counts,
+// then each session with its hits (time/bytes/page).
+std::string UserRow(std::string_view address, Count hits, Count sessions,
+                    Count bytes) {
+  return std::string(address) + " hits " + std::to_string(hits) + " sessions " +
+         std::to_string(sessions) + " bytes " + std::to_string(bytes);
+}
+
+std::string HitText(TimeStamp time, std::int32_t bytes, std::string_view page) {
+  return " " + std::to_string(time) + "/" + std::to_string(bytes) + "/" +
+         std::string(page);
+}
+
+std::vector<std::string> ModelUserRows(const Model& model) {
+  std::vector<std::string> rows;
+  for (const Model::User& user : model.users) {
+    std::string row = UserRow(user.address, user.hits, user.sessions, user.bytes);
+    for (const Model::Session& session : user.session_list) {
+      row += " [" + std::to_string(session.start);
+      for (const Model::Hit& hit : session.hits) {
+        row += HitText(hit.time, hit.bytes, hit.page->path);
+      }
+      row += "]";
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::vector<std::string> ProgramUserRows(const Statistics& stats) {
+  std::vector<std::string> rows;
+  for (RecordIndex u = stats.UserList; u != kNoRecord; u = stats.users[u].Next) {
+    const UserRecord& user = stats.users[u];
+    std::string row = UserRow(std::string_view(user.Address, user.AddressSize),
+                              user.Hits, user.Sessions, user.Bytes);
+    for (RecordIndex s = user.SessionList; s != kNoRecord;
+         s = stats.sessions[s].Next) {
+      row += " [" + std::to_string(stats.sessions[s].StartTime);
+      for (RecordIndex h = stats.sessions[s].HitList; h != kNoRecord;
+           h = stats.hits[h].Next) {
+        const PageRecord& page = stats.pages[stats.hits[h].Page];
+        row += HitText(stats.hits[h].Time, stats.hits[h].Bytes,
+                       std::string_view(page.Path, page.PathSize));
+      }
+      row += "]";
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+ListRows ModelPageRows(const Model& model) {
+  ListRows rows;
+  for (const Model::Page& page : model.pages) rows.emplace_back(page.path, page.hits);
+  return rows;
+}
+
+// Compares row by row, so that a failure shows the first differing row and
+// not two lists of thousands.
+template <typename Row>
+void ExpectSameRows(const std::vector<Row>& want, const std::vector<Row>& got,
+                    const char* what) {
+  EXPECT_EQ(want.size(), got.size()) << what;
+  auto [w, g] = std::mismatch(want.begin(), want.end(), got.begin(), got.end());
+  if (w != want.end() && g != got.end()) {
+    ADD_FAILURE() << what << " differ at row " << (w - want.begin())
+                  << "\n want: " << testing::PrintToString(*w)
+                  << "\n  got: " << testing::PrintToString(*g);
+  }
+}
+
+// "MM/DD/YY" or "DD.MM.YY", and "H:MM:SS", of a UTC time.
+std::pair<std::string, std::string> Texts(std::int64_t t, bool dotted) {
+  using namespace std::chrono;
+  const sys_days day = floor<days>(sys_seconds{seconds{t}});
+  const year_month_day ymd{day};
+  const int in_day = static_cast<int>(t - day.time_since_epoch().count() * 86400);
+  const int y = static_cast<int>(ymd.year()) % 100;
+  const unsigned m = static_cast<unsigned>(ymd.month());
+  const unsigned d = static_cast<unsigned>(ymd.day());
+  char date[48], time[48];
+  if (dotted) {
+    std::snprintf(date, sizeof date, "%02u.%02u.%02d", d, m, y);
+  } else {
+    std::snprintf(date, sizeof date, "%02u/%02u/%02d", m, d, y);
+  }
+  std::snprintf(time, sizeof time, "%d:%02d:%02d", in_day / 3600, in_day / 60 % 60,
+                in_day % 60);
+  return {date, time};
+}
+
+TEST(RecordsTest, RandomStreamMatchesThePlainModel) {
+  std::mt19937 rng(4242);
+  std::uniform_int_distribution<int> step(-20, 50);
+  std::uniform_int_distribution<int> bytes_pick(-1000, 100000);
+  std::uniform_int_distribution<int> per_mille(0, 999);
+  // Most hits come from a few users and pages, the rest from many.
+  auto pick = [&](int common, int rare) {
+    return per_mille(rng) < 700 ? per_mille(rng) % common
+                                : common + per_mille(rng) * rare / 1000;
+  };
+
+  Statistics stats(0);
+  Model model;
+  std::int64_t clock = UtcSeconds(2001, 3, 20, 8, 0, 0);
+  for (int i = 0; i < 20000; ++i) {
+    clock += step(rng);
+    const int event = per_mille(rng);
+    if (event == 0) clock -= 4000;  // a log file read out of time order
+
+    const int u = pick(40, 200);
+    std::string address = u % 10 == 9 ? (u % 20 < 10 ? "Host" : "host") +
+                                            std::to_string(u / 20)
+                                      : "10.0." + std::to_string(u % 7) + "." +
+                                            std::to_string(u);
+    const int p = pick(60, 300);
+    std::string path = "/Dir" + std::to_string(p % 9) + "/Page" +
+                       std::to_string(p) + (p % 5 ? ".HTM" : ".HTM\xC5");
+    for (char& c : path) {  // some hits spell the path in another case
+      if (per_mille(rng) < 300 && c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+      if (per_mille(rng) < 100 && c == '\xC5') c = '\xE5';  // another page
+    }
+    const std::int32_t bytes = per_mille(rng) < 5
+                                   ? std::numeric_limits<std::int32_t>::max()
+                                   : bytes_pick(rng);
+
+    auto [date, time] = Texts(clock, i % 3 == 0);
+    TimeStamp t = static_cast<TimeStamp>(clock);
+    if (event >= 990) {  // a rejected date
+      date = "13/20/01";
+      t = 0;
+    } else if (event >= 980) {  // a four-digit year: counted at -1
+      date = "03/20/2001";
+      t = -1;
+    }
+    RecordHit(&stats, false, stderr, address, path, bytes, date, time);
+    model.Record(address, path, bytes, t);
+  }
+
+  ExpectSameRows(ModelUserRows(model), ProgramUserRows(stats), "users");
+  ExpectSameRows(ModelPageRows(model), PageRows(stats), "pages");
+  EXPECT_EQ(model.totals.PeriodStart, stats.totals.PeriodStart);
+  EXPECT_EQ(model.totals.PeriodEnd, stats.totals.PeriodEnd);
+  EXPECT_EQ(model.totals.TotalHits, stats.totals.TotalHits);
+  EXPECT_EQ(model.totals.TotalBytes, stats.totals.TotalBytes);
+  EXPECT_EQ(model.totals.TotalSessions, stats.totals.TotalSessions);
+  EXPECT_EQ(model.totals.UserCount, stats.totals.UserCount);
+
+  // Ranking relinks the same records into the order of the insertion.
+  Model::RankByInsertion(&model.pages);
+  Model::RankByInsertion(&model.users);
+  RankByHits(&stats);
+  ExpectSameRows(ModelPageRows(model), PageRows(stats), "ranked pages");
+  ExpectSameRows(ModelUserRows(model), ProgramUserRows(stats), "ranked users");
+
+  ReleaseRecords(&stats);
+  EXPECT_EQ(kNoRecord, stats.UserList);
+  EXPECT_EQ(kNoRecord, stats.PageList);
+}
+
+}  // namespace
