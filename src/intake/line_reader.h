@@ -1,12 +1,13 @@
 // Cuts a stream of bytes into log lines the way a text-mode read with a
 // 2048-byte buffer does: a carriage return directly before a line feed is
 // dropped, and a line longer than 2047 bytes comes out in pieces of at most
-// 2047 bytes. Reads in large blocks; the pieces are views into its buffer.
+// 2047 bytes. Reads in large chunks; the pieces are views into the chunk.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 /// Where the bytes come from.
 class ByteSource {
@@ -40,21 +41,35 @@ class TextSource : public ByteSource {
 /// The longest piece of a line, in bytes, its line feed included.
 inline constexpr std::size_t kMaxLinePiece = 2047;
 
+/// A run of consecutive line pieces and the bytes they point into.
+struct LineChunk {
+  std::unique_ptr<char[]> buffer;
+  std::size_t capacity = 0;
+  std::vector<std::string_view> pieces;
+};
+
 class LineReader {
  public:
-  explicit LineReader(ByteSource* source);
+  static constexpr std::size_t kDefaultChunkSize = std::size_t{1} << 20;
 
-  /// The next piece, its line feed included when it has one; false at the
-  /// end of the stream or after a read error. The view stays valid until
-  /// the next call.
+  explicit LineReader(ByteSource* source, std::size_t chunk_size = kDefaultChunkSize);
+
+  /// Fills `chunk` with the next pieces, in order, each with its line feed
+  /// when it has one; false at the end of the stream or after a read error,
+  /// once every byte before it was handed out. Reuses the chunk's buffer, so
+  /// the pieces of its previous fill must no longer be needed.
+  bool NextChunk(LineChunk* chunk);
+
+  /// The next piece alone; valid until the call after the next chunk's.
   bool Next(std::string_view* piece);
 
  private:
-  bool Refill();
-
   ByteSource* source_;
-  std::unique_ptr<char[]> buffer_;
-  std::size_t pos_ = 0;  // first byte not yet handed out
-  std::size_t end_ = 0;  // end of the bytes read
+  std::size_t chunk_size_;
+  char carry_[kMaxLinePiece + 1];  // the start of a line cut by a chunk's end
+  std::size_t carry_size_ = 0;
   bool at_end_ = false;  // the source has nothing more
+
+  LineChunk current_;  // for Next()
+  std::size_t next_piece_ = 0;
 };

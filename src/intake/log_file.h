@@ -24,7 +24,16 @@ class ReadObserver {
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const char* path, ReadObserver* observer = nullptr);
 
+/// How a file is read: the threads that parse its lines (one whenever -d
+/// is given) and the bytes read at a time. The result never depends on
+/// either.
+struct ReadTuning {
+  ReadTuning();
+  int threads;
+  std::size_t chunk_size;
+};
+
 /// Reads `text` as the whole content of one log file: the same lines, in
 /// the same pieces, as a file holding these bytes.
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
-                 std::string_view text);
+                 std::string_view text, const ReadTuning& tuning = ReadTuning());

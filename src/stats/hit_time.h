@@ -41,6 +41,8 @@ class HitTimeCache {
 
   TimeStamp Convert(std::string_view date, std::string_view time);
 
+  long seconds_west() const { return seconds_west_; }
+
  private:
   long seconds_west_;
   char last_text_[32] = {};

@@ -75,7 +75,10 @@ bool EqualFolded(std::string_view a, std::string_view b) {
 }
 
 RecordIndex CountPage(Statistics* stats, std::string_view path) {
-  const std::uint64_t hash = HashFoldedBytes(path);
+  return CountPage(stats, path, HashFoldedBytes(path));
+}
+
+RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t hash) {
   RecordIndex found = stats->page_index.Find(hash, [&](RecordIndex i) {
     const PageRecord& page = stats->pages[i];
     return EqualFolded(std::string_view(page.Path, page.PathSize), path);
@@ -97,8 +100,8 @@ RecordIndex CountPage(Statistics* stats, std::string_view path) {
 
 namespace {
 
-RecordIndex FindOrAddUser(Statistics* stats, std::string_view address) {
-  const std::uint64_t hash = HashBytes(address);
+RecordIndex FindOrAddUser(Statistics* stats, std::string_view address,
+                          std::uint64_t hash) {
   RecordIndex found = stats->user_index.Find(hash, [&](RecordIndex i) {
     const UserRecord& user = stats->users[i];
     return EqualBytes(user.Address, user.AddressSize, address);
@@ -127,6 +130,11 @@ void RecordHit(Statistics* stats, bool verbose, std::FILE* diag,
     if (verbose) std::fprintf(diag, texts::kBadDate, FieldText(date).text);
     return;
   }
+  CountHit(stats, {address, HashBytes(address), path, HashFoldedBytes(path), bytes, t});
+}
+
+void CountHit(Statistics* stats, const HitInput& hit) {
+  const TimeStamp t = hit.time;
 
   // The period runs from the first counted hit to the last, in the order
   // the lines were read.
@@ -134,7 +142,7 @@ void RecordHit(Statistics* stats, bool verbose, std::FILE* diag,
   if (stats->UserList == kNoRecord) totals.PeriodStart = t;
   totals.PeriodEnd = t;
 
-  const RecordIndex user_index = FindOrAddUser(stats, address);
+  const RecordIndex user_index = FindOrAddUser(stats, hit.address, hit.address_hash);
   UserRecord& user = stats->users[user_index];
 
   // A hit more than SessionSpan seconds after the start of the user's
@@ -153,16 +161,16 @@ void RecordHit(Statistics* stats, bool verbose, std::FILE* diag,
   SessionRecord& session = stats->sessions[session_index];
 
   const RecordIndex hit_index = stats->hits.Add();
-  HitRecord& hit = stats->hits[hit_index];
-  hit.Time = t;
-  hit.Bytes = bytes;
-  hit.Page = CountPage(stats, path);
-  hit.Next = session.HitList;
+  HitRecord& record = stats->hits[hit_index];
+  record.Time = t;
+  record.Bytes = hit.bytes;
+  record.Page = CountPage(stats, hit.path, hit.path_hash);
+  record.Next = session.HitList;
   session.HitList = hit_index;
 
   ++user.Hits;
-  user.Bytes += bytes;
-  totals.TotalBytes += bytes;
+  user.Bytes += hit.bytes;
+  totals.TotalBytes += hit.bytes;
   ++totals.TotalHits;
 }
 

@@ -85,6 +85,20 @@ struct Statistics {
   HitTimeCache time_cache;
 };
 
+/// A line to be counted, its time known and its lookup hashes computed
+/// (HashBytes of the address, HashFoldedBytes of the path).
+struct HitInput {
+  std::string_view address;
+  std::uint64_t address_hash = 0;
+  std::string_view path;
+  std::uint64_t path_hash = 0;
+  std::int32_t bytes = 0;
+  TimeStamp time = 0;  // never kRejectedDate
+};
+
+/// Counts one hit: its user, session, page and the run totals.
+void CountHit(Statistics* stats, const HitInput& hit);
+
 /// Counts one accepted line. A line whose date is rejected is dropped, with
 /// "Bad date (...)" on `diag` when `verbose` is set.
 void RecordHit(Statistics* stats, bool verbose, std::FILE* diag,
@@ -94,6 +108,7 @@ void RecordHit(Statistics* stats, bool verbose, std::FILE* diag,
 
 /// The page of `path`, created if needed, after adding one hit to it.
 RecordIndex CountPage(Statistics* stats, std::string_view path);
+RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t path_hash);
 
 /// Releases every record and text; both lists are empty afterwards.
 void ReleaseRecords(Statistics* stats);

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "intake/log_file.h"
+#include "report/report.h"
+#include "run/options.h"
+#include "stats/ranking.h"
+#include "stats/records.h"
+#include "fakes.h"
+#include "test_util.h"
+
+namespace {
+
+// A log that crosses every boundary a chunk can cut: long lines, CR-LF
+// ends, NULs, bad dates, W3C headers that change the layout midway.
+std::string MixedLog(unsigned seed, bool w3c) {
+  std::mt19937 random(seed);
+  std::string log;
+  if (w3c) log += "#Software: test\r\n#Fields: date time c-ip cs-method cs-uri-stem sc-bytes s-sitename s-ip\r\n";
+  for (int i = 0; i < 6000; ++i) {
+    const std::string user = "10.0." + std::to_string(random() % 7) + "." + std::to_string(random() % 50);
+    const std::string page = "/p" + std::to_string(random() % 300) + (random() % 3 ? ".htm" : ".GIF");
+    const int minute = i / 20;
+    const std::string time = std::to_string(minute / 60 % 24) + ":" + std::to_string(minute % 60) + ":00";
+    switch (random() % 40) {
+      case 0:
+        log += std::string(random() % 5000, 'x') + "\n";
+        continue;
+      case 1:
+        log += std::string(1, '\0') + "junk\r\n";
+        continue;
+      case 2:
+        if (w3c) log += "#Fields: c-ip date time s-ip cs-method s-sitename cs-uri-stem sc-bytes\n";
+        continue;
+    }
+    if (w3c) {
+      // Both layouts name the same fields; which one is in force decides
+      // how a line reads.
+      log += "2001-03-" + std::to_string(20 + minute / 1440) + " " + time + " " + user + " GET " +
+             page + " 100 W3SVC1 10.0.0.1\r\n";
+    } else {
+      log += user + ", -, " + (random() % 50 ? "03/20/01" : "13/20/01") + ", " + time +
+             ", W3SVC1, W, 10.0.0.1, 1, 2, " + std::to_string(random() % 1000) + ", 200, 0, " +
+             (random() % 10 ? "GET" : "POST") + ", " + page + ", -,\r\n";
+    }
+  }
+  return log;
+}
+
+std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size,
+                     std::string* messages) {
+  Options options;
+  options.Verbose = true;
+  options.NumUsersToShow = 500;
+  options.NumPagesToShow = 500;
+  options.CustomerName = "T";
+  Statistics stats(0);
+  CapturedStream diag;
+  ReadTuning tuning;
+  tuning.threads = threads;
+  tuning.chunk_size = chunk_size;
+  ReadLogText(options, &stats, diag.file(), log, tuning);
+  RankByHits(&stats);
+  CapturedStream out;
+  WriteReport(options, stats, out.file());
+  *messages = diag.Text();
+  return out.Text() + "\nsessions " + std::to_string(stats.totals.TotalSessions) + " bytes " +
+         std::to_string(stats.totals.TotalBytes);
+}
+
+// Two threads and any chunk size count exactly what one thread counts, in
+// the same order: the report and the messages are the same bytes.
+TEST(ParallelReadTest, SameResultAsOneThread) {
+  ScopedTimeZone tz("UTC");
+  for (bool w3c : {false, true}) {
+    for (unsigned seed : {1u, 2u}) {
+      const std::string log = MixedLog(seed, w3c);
+      std::string expected_messages;
+      const std::string expected = ReportOf(log, 1, 1 << 20, &expected_messages);
+      // The log is worth comparing: many hits, and bad dates to tell of.
+      ASSERT_EQ(std::string::npos, expected.find("Total number of hits: 0\n"));
+      if (!w3c) {
+        ASSERT_NE(std::string::npos, expected_messages.find("Bad date (13/20/01)"));
+      }
+      for (std::size_t chunk : {4096u, 5000u, 65536u}) {
+        std::string messages;
+        EXPECT_EQ(expected, ReportOf(log, 2, chunk, &messages)) << w3c << seed << chunk;
+        EXPECT_EQ(expected_messages, messages) << w3c << seed << chunk;
+      }
+    }
+  }
+}
+
+}  // namespace
