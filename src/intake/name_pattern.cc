@@ -58,18 +58,22 @@ NamePatternList SplitNamePatterns(std::string_view list) {
 
 namespace {
 
-// MatchNamePattern for "*" d rest, where rest holds no "*": the name must
-// reach the first d and from there match d rest to its end.
-bool MatchLeadingStar(std::string_view name, std::string_view pattern) {
-  const unsigned char wanted = Fold(pattern[1]);
-  std::size_t at;
+// The first position of `wanted` (case folded) in `name`, or its size.
+std::size_t FindFolded(std::string_view name, unsigned char wanted) {
   if (wanted >= 'a' && wanted <= 'z') {
-    at = 0;
+    std::size_t at = 0;
     while (at < name.size() && Fold(name[at]) != wanted) ++at;
-  } else {
-    const void* found = std::memchr(name.data(), wanted, name.size());
-    at = found ? static_cast<const char*>(found) - name.data() : name.size();
+    return at;
   }
+  const void* found = std::memchr(name.data(), wanted, name.size());
+  return found ? static_cast<std::size_t>(static_cast<const char*>(found) - name.data())
+               : name.size();
+}
+
+// MatchNamePattern for "*" d rest, where neither d nor rest holds a "*":
+// the name must reach the first d (at `at`) and from there match d rest to
+// its end.
+bool MatchLeadingStar(std::string_view name, std::string_view pattern, std::size_t at) {
   // What follows must be as long as the rest of the pattern.
   if (at == name.size() || name.size() - at != pattern.size() - 1) return false;
   for (std::size_t i = 2; i < pattern.size(); ++i) {
@@ -81,9 +85,23 @@ bool MatchLeadingStar(std::string_view name, std::string_view pattern) {
 }  // namespace
 
 bool MatchNamePatternList(std::string_view name, const NamePatternList& list) {
+  // Patterns such as "*.gif" and "*.jpg" seek the same character: the
+  // search is made once for them.
+  int searched = -1;
+  std::size_t at = 0;
   for (std::size_t i = 0; i < list.patterns.size(); ++i) {
-    const bool match = list.leading_star_only[i] ? MatchLeadingStar(name, list.patterns[i])
-                                                 : MatchNamePattern(name, list.patterns[i]);
+    const std::string_view pattern = list.patterns[i];
+    bool match;
+    if (list.leading_star_only[i]) {
+      const unsigned char wanted = Fold(pattern[1]);
+      if (searched != wanted) {
+        at = FindFolded(name, wanted);
+        searched = wanted;
+      }
+      match = MatchLeadingStar(name, pattern, at);
+    } else {
+      match = MatchNamePattern(name, pattern) != 0;
+    }
     if (match) return true;
   }
   return false;

@@ -26,6 +26,30 @@ void ScanTriple(std::string_view text, char separator, std::int32_t* a,
   }
 }
 
+inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
+
+// The usual time text, "h:mm:ss" or "hh:mm:ss" and nothing more, read
+// directly; false for anything else, which the general reading takes.
+inline bool ReadClockTime(std::string_view text, std::int32_t* hour, std::int32_t* minute,
+                          std::int32_t* second) {
+  const char* p = text.data();
+  std::size_t n = text.size();
+  if (n != 7 && n != 8) return false;
+  std::int32_t h = 0;
+  if (n == 8) {
+    if (!IsDigit(*p)) return false;
+    h = (*p++ - '0') * 10;
+  }
+  if (!IsDigit(p[0]) || p[1] != ':' || !IsDigit(p[2]) || !IsDigit(p[3]) || p[4] != ':' ||
+      !IsDigit(p[5]) || !IsDigit(p[6])) {
+    return false;
+  }
+  *hour = h + (p[0] - '0');
+  *minute = (p[2] - '0') * 10 + (p[3] - '0');
+  *second = (p[5] - '0') * 10 + (p[6] - '0');
+  return true;
+}
+
 // Days from 1970-01-01 to the first of the given month of the proleptic
 // Gregorian calendar (month 1 to 12).
 std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month) {
@@ -81,7 +105,7 @@ TimeStamp CombineHitTime(const HitDate& date, std::string_view time,
   std::int32_t hour = 0;
   std::int32_t minute = 0;
   std::int32_t second = 0;
-  ScanTriple(time, ':', &hour, &minute, &second);
+  if (!ReadClockTime(time, &hour, &minute, &second)) ScanTriple(time, ':', &hour, &minute, &second);
 
   const std::int64_t as_utc = date.day_seconds + std::int64_t{hour} * 3600 +
                               std::int64_t{minute} * 60 + second;
