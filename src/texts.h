@@ -6,7 +6,7 @@ namespace texts {
 
 // Usage.
 inline constexpr char kBanner[] =
-    "%s %s - hit statistics for web server logs in the comma-separated IIS format\n"
+    "%s %s - hit statistics for IIS web server logs, comma-separated or W3C extended\n"
     "Counts pages, users and sessions of the GET requests that pass the filters below.\n";
 inline constexpr char kProductName[] = "Vantrix";
 inline constexpr char kVersion[] = "1.2";

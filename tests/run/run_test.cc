@@ -13,7 +13,7 @@
 namespace {
 
 const char kUsage[] =
-    "Vantrix 1.2 - hit statistics for web server logs in the comma-separated IIS format\n"
+    "Vantrix 1.2 - hit statistics for IIS web server logs, comma-separated or W3C extended\n"
     "Counts pages, users and sessions of the GET requests that pass the filters below.\n"
     "Usage: vantrix [-debug] [-verbose] [options] file or patterns\n"
     "Options are:\n"
