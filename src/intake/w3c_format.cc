@@ -122,6 +122,10 @@ std::int64_t ReadTimeOfDay(std::string_view time) {
   return std::int64_t{parts[0]} * 3600 + std::int64_t{parts[1]} * 60 + parts[2];
 }
 
+// What a line of a log without the site or the bytes field reads as.
+constexpr std::string_view kWebService = "W3SVC";
+constexpr std::string_view kNoBytes = "0";
+
 }  // namespace
 
 bool IsW3cFirstLine(std::string_view line) {
@@ -208,6 +212,14 @@ void TokenizeW3cLine(std::string_view line, const W3cLayout& layout,
   }
   fields->count = count;
   fields->complete = layout.known && count >= layout.field_count;
+
+  // The server's default field set names neither the site nor the bytes
+  // sent. A log without a site field is one web site's: its lines pass the
+  // service test. A log without the bytes field counts 0 bytes a hit.
+  if (layout.known) {
+    if (layout.field_of_slot[kService] < 0) fields->slot[kService] = kWebService;
+    if (layout.field_of_slot[kServerBytes] < 0) fields->slot[kServerBytes] = kNoBytes;
+  }
 }
 
 TimeStamp ParseW3cTime(std::string_view date, std::string_view time) {

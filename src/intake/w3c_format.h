@@ -67,7 +67,9 @@ struct W3cLayout {
 void ParseW3cFields(std::string_view line, W3cLayout* layout);
 
 /// Splits a data line into the 14 slots by the layout. A field the layout
-/// does not name, or that is "-", is absent. `count` is the number of
+/// does not name, or that is "-", is absent; except that a layout without
+/// s-sitename (the server's default field set has none) reads every line
+/// as the web service's, and one without sc-bytes as 0 bytes sent. `count` is the number of
 /// fields on the line; `complete` is true only when the layout is known and
 /// the line holds at least its field_count fields.
 void TokenizeW3cLine(std::string_view line, const W3cLayout& layout,

@@ -114,6 +114,10 @@ TEST(W3cFormatTest, DataLines) {
   const W3cLayout iis10 = Layout(kIis10Fields);
   const W3cLayout none;
   const W3cLayout shuffled = Layout("#Fields: cs-uri-stem x-extra c-ip date time\n");
+  // The field set the server writes unless told otherwise.
+  const W3cLayout server_default = Layout(
+      "#Fields: date time s-ip cs-method cs-uri-stem cs-uri-query s-port cs-username c-ip "
+      "cs(User-Agent) cs(Referer) sc-status sc-substatus sc-win32-status time-taken\n");
   const struct {
     const W3cLayout& layout;
     std::string_view line;
@@ -144,8 +148,16 @@ TEST(W3cFormatTest, DataLines) {
        "3: ~ ~ [2024-03-20] [00:00:01] [W3SVC1] ~ ~ ~ ~ ~ ~ ~ ~ ~", false},
       // Before any header nothing can be placed.
       {none, kIis10Line, "18: ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~", false},
+      // Without a site or bytes field, lines are the web service's and send
+      // 0 bytes: otherwise no line of such a log could ever count.
       {shuffled, "/index.htm 7 host-a 2024-03-20 00:00:01\n",
-       "5: [host-a] ~ [2024-03-20] [00:00:01] ~ ~ ~ ~ ~ ~ ~ ~ ~ [/index.htm]", true},
+       "5: [host-a] ~ [2024-03-20] [00:00:01] [W3SVC] ~ ~ ~ ~ [0] ~ ~ ~ [/index.htm]", true},
+      {server_default,
+       "2024-03-20 00:00:01 10.0.0.5 GET /a.htm - 80 - 10.0.0.9 Mozilla/5.0 - 200 0 0 15\n",
+       "15: [10.0.0.9] ~ [2024-03-20] [00:00:01] [W3SVC] ~ [10.0.0.5] [15] ~ [0] [200] [0] "
+       "[GET] [/a.htm]",
+       true},
+      {server_default, "2024-03-20\n", "1: ~ ~ [2024-03-20] ~ [W3SVC] ~ ~ ~ ~ [0] ~ ~ ~ ~", false},
   };
   for (const auto& c : cases) {
     LogFields fields;
