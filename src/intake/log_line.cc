@@ -91,6 +91,8 @@ void TokenizeLine(std::string_view line, LogFields* fields) {
   auto take = [&](std::size_t end) {
     const char* begin = base + token;
     const char* const stop = base + end;
+    // Fields usually follow a comma and one blank: skip that one at once.
+    if (*begin == ' ') ++begin;
     while (begin < stop && IsCSpace(static_cast<unsigned char>(*begin))) ++begin;
     const std::size_t length = static_cast<std::size_t>(stop - begin);
     // A field of white space alone, or a lone "-", is absent.

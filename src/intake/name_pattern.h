@@ -15,7 +15,7 @@ struct NamePatternList {
   /// For each pattern, true when it is a "*" followed by characters none of
   /// which is a "*": then the only choice is where the character after the
   /// "*" first occurs, which a fast search finds.
-  std::vector<bool> leading_star_only;
+  std::vector<unsigned char> leading_star_only;
 };
 
 NamePatternList SplitNamePatterns(std::string_view list);
