@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -154,9 +155,15 @@ class ParallelRead {
         filters_(CompileFilters(options)) {}
 
   void Run() {
-    std::thread helper([this] { Work(); });
+    std::thread helper;
+    try {
+      helper = std::thread([this] { Work(); });
+    } catch (const std::system_error&) {
+      // No thread to be had (a tight memory limit, say): this one reads
+      // every chunk alone, in the same order.
+    }
     Work();
-    helper.join();
+    if (helper.joinable()) helper.join();
     if (error_) std::rethrow_exception(error_);
   }
 
