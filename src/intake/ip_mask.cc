@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "intake/comma_list.h"
 #include "intake/decimal.h"
 
 std::string IpMask::ToString() const {
@@ -99,17 +100,12 @@ int ParseIpMask(std::string_view text, IpMask* mask) {
 
 IpMaskList ParseIpMaskList(std::string_view list) {
   IpMaskList parsed;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    std::size_t comma = list.find(',', start);
-    if (comma == std::string_view::npos) comma = list.size();
-    std::string_view item = list.substr(start, comma - start);
-    if (!item.empty()) {
-      IpMask mask;
-      if (!ParseIpMask(item, &mask)) break;  // a refused mask ends the list
-      parsed.masks.push_back(mask);
-    }
-    start = comma + 1;
+  CommaList items(list);
+  std::string_view item;
+  while (items.Next(&item)) {
+    IpMask mask;
+    if (!ParseIpMask(item, &mask)) break;  // a refused mask ends the list
+    parsed.masks.push_back(mask);
   }
   return parsed;
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "intake/comma_list.h"
+
 namespace {
 
 inline unsigned char Fold(char c) {
@@ -41,17 +43,12 @@ int MatchNamePattern(std::string_view name, std::string_view pattern) {
 
 NamePatternList SplitNamePatterns(std::string_view list) {
   NamePatternList split;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    std::size_t comma = list.find(',', start);
-    if (comma == std::string_view::npos) comma = list.size();
-    if (comma > start) {
-      const std::string_view pattern = list.substr(start, comma - start);
-      split.patterns.push_back(pattern);
-      split.leading_star_only.push_back(pattern.size() >= 2 && pattern[0] == '*' &&
-                                        pattern.find('*', 1) == std::string_view::npos);
-    }
-    start = comma + 1;
+  CommaList items(list);
+  std::string_view pattern;
+  while (items.Next(&pattern)) {
+    split.patterns.push_back(pattern);
+    split.leading_star_only.push_back(pattern.size() >= 2 && pattern[0] == '*' &&
+                                      pattern.find('*', 1) == std::string_view::npos);
   }
   return split;
 }
