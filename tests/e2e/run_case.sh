@@ -11,6 +11,11 @@
 #   stderr    expected standard error (missing: nothing)
 #   status    expected exit status (missing: 0)
 #   output/   optional, files that the run must leave in the working folder
+#   stdout-closed  optional marker: the program runs with standard output
+#             closed (so nothing reaches the stdout file)
+#   ulimit    optional, arguments to bash's ulimit for the program's run,
+#             such as "-v 98304"; a sanitizer build cannot run under an
+#             address-space limit, so there the case is skipped (status 77)
 set -u
 binary=$1
 case_dir=$2
@@ -33,13 +38,26 @@ if [ -f "$case_dir/env" ]; then
   done <"$case_dir/env"
 fi
 
+limits=()
+if [ -f "$case_dir/ulimit" ]; then
+  if [ -n "${VANTRIX_SANITIZED:-}" ] || grep -qa -e __asan_init -e __tsan_init "$binary"; then
+    echo "$name: skipped: a sanitizer build cannot run under ulimit"
+    exit 77
+  fi
+  read -r -a limits <"$case_dir/ulimit"
+fi
+
 cd "$work/cwd" || exit 1
 if [ -f "$case_dir/setup" ]; then
   env "${env_vars[@]}" bash "$case_dir/setup" || { echo "$name: setup failed"; exit 1; }
 fi
 
-env "${env_vars[@]}" bash -c 'exec -a vantrix "$0" "$@"' "$binary" "${args[@]}" \
-  </dev/null >"$work/stdout" 2>"$work/stderr"
+: >"$work/stdout"
+(
+  if [ ${#limits[@]} -ne 0 ]; then ulimit "${limits[@]}" || exit 125; fi
+  if [ -f "$case_dir/stdout-closed" ]; then exec >&-; else exec >"$work/stdout"; fi
+  exec env "${env_vars[@]}" bash -c 'exec -a vantrix "$0" "$@"' "$binary" "${args[@]}"
+) </dev/null 2>"$work/stderr"
 status=$?
 
 failed=0
