@@ -66,7 +66,7 @@ class LineReader {
  private:
   ByteSource* source_;
   std::size_t chunk_size_;
-  char carry_[kMaxLinePiece + 1];  // the start of a line cut by a chunk's end
+  char carry_[kMaxLinePiece + 1] = {};  // the start of a line cut by a chunk's end
   std::size_t carry_size_ = 0;
   bool at_end_ = false;  // the source has nothing more
 

@@ -1,7 +1,6 @@
 #include "report/report.h"
 
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
 #include "platform/local_time.h"
@@ -12,7 +11,7 @@
 void FormatReportDate(TimeStamp t, char* out) {
   std::tm local;
   if (t < 0 || !ToLocalTime(t, &local)) {
-    std::strcpy(out, texts::kBadDateText);
+    std::snprintf(out, 32, "%s", texts::kBadDateText);
     return;
   }
   // "%x" of the "C" locale, whatever the user's locale says.
