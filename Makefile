@@ -47,3 +47,10 @@ clean:
 .PHONY: bench
 bench: deps
 	JOBS=$(JOBS) bench/run.sh $(BENCH_ARGS)
+
+# Builds the fuzz targets with clang in build/fuzz and runs each for
+# FUZZ_SECONDS seconds (10 minutes unless given); see fuzz/run.sh.
+FUZZ_SECONDS ?= 600
+.PHONY: fuzz
+fuzz:
+	fuzz/run.sh $(FUZZ_SECONDS)

@@ -1,0 +1,198 @@
+// One log line: TokenizeLine (or, for a W3C log, ParseW3cFields and
+// TokenizeW3cLine), then the filter chain with fuzzed option lists, then the
+// rejection message.
+//
+// Input: the -s, -e, -p and -r texts and a "#Fields:" line, each ended by
+// NUL, a byte that says which of -s, -e and -p are given and whether the
+// line is W3C, then the line (NUL bytes included).
+//
+// Properties:
+// - a comma line has at most 14 tokens and is complete with exactly 14;
+//   the slots from the count on are absent; a present slot lies inside the
+//   line's text (before its first NUL), is not empty, not a lone "-", holds
+//   no comma and begins with no white space;
+// - the slots are those that the C library's strtok_r with "," cuts, with
+//   their leading white space skipped;
+// - a W3C line fills each slot with the field at the position where the
+//   "#Fields:" line first names it (ASCII case ignored), fields being runs
+//   of bytes other than blank, tab, carriage return and line feed;
+// - the lists parsed once filter exactly as MatchIpMasks and
+//   MatchNamePatterns do when they parse afresh for each line;
+// - an accepted line has the fields the statistics need.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fuzz_input.h"
+#include "intake/log_line.h"
+#include "intake/w3c_format.h"
+#include "run/options.h"
+
+namespace {
+
+std::FILE* g_sink = nullptr;
+
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+void CheckTokens(std::string_view line, const LogFields& fields) {
+  const std::string_view text = line.substr(0, line.find('\0'));
+  FUZZ_CHECK(fields.count >= 0 && fields.count <= kFieldCount);
+  FUZZ_CHECK(fields.complete == (fields.count == kFieldCount));
+  for (int i = 0; i < kFieldCount; ++i) {
+    if (!fields.Present(i)) continue;
+    const std::string_view slot = fields.slot[i];
+    FUZZ_CHECK(i < fields.count);
+    FUZZ_CHECK(slot.data() >= text.data());
+    FUZZ_CHECK(slot.data() + slot.size() <= text.data() + text.size());
+    FUZZ_CHECK(!slot.empty() && slot != "-");
+    FUZZ_CHECK(slot.find(',') == std::string_view::npos);
+    FUZZ_CHECK(!IsSpace(slot.front()));
+  }
+
+  // The same line cut by the C library.
+  std::string copy(text);
+  char* state = nullptr;
+  int count = 0;
+  for (char* token = strtok_r(copy.data(), ",", &state);
+       token != nullptr && count < kFieldCount; token = strtok_r(nullptr, ",", &state)) {
+    while (IsSpace(*token)) ++token;
+    const bool absent = *token == '\0' || std::strcmp(token, "-") == 0;
+    FUZZ_CHECK(fields.Present(count) == !absent);
+    if (!absent) FUZZ_CHECK(fields.slot[count] == token);
+    ++count;
+  }
+  FUZZ_CHECK(fields.count == count);
+}
+
+bool IsW3cSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Runs of bytes other than the separators.
+std::vector<std::string_view> W3cWords(std::string_view text) {
+  std::vector<std::string_view> words;
+  std::size_t pos = 0;
+  for (;;) {
+    while (pos < text.size() && IsW3cSeparator(text[pos])) ++pos;
+    if (pos == text.size()) return words;
+    const std::size_t start = pos;
+    while (pos < text.size() && !IsW3cSeparator(text[pos])) ++pos;
+    words.push_back(text.substr(start, pos - start));
+  }
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+    if (x != b[i]) return false;
+  }
+  return true;
+}
+
+void CheckW3cTokens(std::string_view directive, std::string_view line,
+                    const W3cLayout& layout, const LogFields& fields) {
+  static constexpr std::string_view kNames[kFieldCount] = {
+      "c-ip",      "cs-username", "date",      "time",            "s-sitename",
+      "s-computername", "s-ip",   "time-taken", "cs-bytes",       "sc-bytes",
+      "sc-status", "sc-win32-status", "cs-method", "cs-uri-stem"};
+  std::string_view names = directive.substr(0, directive.find('\0'));
+  if (names.starts_with("\xEF\xBB\xBF")) names.remove_prefix(3);
+  const bool is_fields = names.starts_with("#Fields:");
+  names.remove_prefix(is_fields ? 8 : names.size());
+  const std::vector<std::string_view> declared = W3cWords(names);
+  FUZZ_CHECK(layout.known == (is_fields && !declared.empty()));
+  if (layout.known) FUZZ_CHECK(layout.field_count == static_cast<int>(declared.size()));
+
+  const std::string_view text = line.substr(0, line.find('\0'));
+  const std::vector<std::string_view> words = W3cWords(text);
+  FUZZ_CHECK(fields.count == static_cast<int>(words.size()));
+  FUZZ_CHECK(fields.complete ==
+             (layout.known && fields.count >= layout.field_count));
+  for (int slot = 0; slot < kFieldCount; ++slot) {
+    int position = -1;
+    for (std::size_t i = 0; layout.known && i < declared.size() && position < 0; ++i) {
+      if (SameName(declared[i], kNames[slot])) position = static_cast<int>(i);
+    }
+    FUZZ_CHECK(layout.field_of_slot[slot] == (layout.known ? position : -1));
+    std::string_view expected;
+    if (position >= 0 && position < static_cast<int>(words.size()) && words[position] != "-") {
+      expected = words[position];
+    }
+    if (layout.known && position < 0 && slot == kService) expected = "W3SVC";
+    if (layout.known && position < 0 && slot == kServerBytes) expected = "0";
+    FUZZ_CHECK(fields.Present(slot) == (expected.data() != nullptr));
+    if (fields.Present(slot)) FUZZ_CHECK(fields.slot[slot] == expected);
+  }
+}
+
+// The chain as the design states it, every list parsed afresh.
+LineVerdict FilterAfresh(const LogFields& f, const Options& options) {
+  if (!f.complete) return LineVerdict::kIncomplete;
+  if (!f.Present(kService) || f.slot[kService].substr(0, 5) != "W3SVC")
+    return LineVerdict::kWrongService;
+  if (!f.Present(kMethod) || f.slot[kMethod] != "GET") return LineVerdict::kWrongMethod;
+  if (!f.Present(kServerIp) ||
+      (options.ServerIP != nullptr && !MatchIpMasks(f.slot[kServerIp], options.ServerIP)))
+    return LineVerdict::kWrongServerIp;
+  const std::string_view root = options.RootPath;
+  if (!f.Present(kTarget) || f.slot[kTarget].substr(0, root.size()) != root)
+    return LineVerdict::kWrongRootPath;
+  if (!f.Present(kClientIp) ||
+      (options.ExcludeIP != nullptr && MatchIpMasks(f.slot[kClientIp], options.ExcludeIP)))
+    return LineVerdict::kExcludedClientIp;
+  if (MatchNamePatterns(f.slot[kTarget], options.ExcludePattern))
+    return LineVerdict::kExcludedPattern;
+  if (!f.Present(kServerBytes) || !f.Present(kDate) || !f.Present(kTime))
+    return LineVerdict::kMissingParameter;
+  return LineVerdict::kAccepted;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  g_sink = std::fopen("/dev/null", "w");
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzInput input(data, size);
+  const std::string server_ip(input.Text());
+  const std::string exclude_ip(input.Text());
+  const std::string exclude_pattern(input.Text());
+  const std::string root_path(input.Text());
+  const std::string_view directive = input.Text();
+  const std::uint8_t given = input.Byte();
+  // The line ends where libFuzzer's copy of the input ends, so that a read
+  // past it shows.
+  const std::string_view line = input.Rest();
+
+  Options options;
+  if (given & 1) options.ServerIP = server_ip.c_str();
+  if (given & 2) options.ExcludeIP = exclude_ip.c_str();
+  if (given & 4) options.ExcludePattern = exclude_pattern.c_str();
+  options.RootPath = root_path.c_str();
+  options.DebugLevel = 1;
+
+  LogFields fields;
+  if (given & 8) {
+    W3cLayout layout;
+    ParseW3cFields(directive, &layout);
+    TokenizeW3cLine(line, layout, &fields);
+    CheckW3cTokens(directive, line, layout, fields);
+  } else {
+    TokenizeLine(line, &fields);
+    CheckTokens(line, fields);
+  }
+
+  const LineFilters filters = CompileFilters(options);
+  const LineVerdict verdict = FilterLine(fields, filters);
+  FUZZ_CHECK(verdict == FilterAfresh(fields, options));
+  if (verdict == LineVerdict::kAccepted) {
+    for (int slot : {kClientIp, kDate, kTime, kService, kServerIp, kServerBytes, kMethod,
+                     kTarget}) {
+      FUZZ_CHECK(fields.Present(slot));
+    }
+  }
+  WriteRejection(g_sink, verdict, fields, options);
+  return 0;
+}
