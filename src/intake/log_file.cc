@@ -97,6 +97,13 @@ class ChunkParser {
       const std::string_view date = fields_.slot[kDate];
       const std::string_view time = fields_.slot[kTime];
       const TimeStamp t = format->w3c ? ParseW3cTime(date, time) : time_cache_.Convert(date, time);
+      if (t == kRejectedDate && options_.DebugLevel != 0) {
+        // Under -d each message of a line follows its echo at once, so the
+        // bad date's is written here, not when the chunk's hits are
+        // counted (-d keeps the read on one thread).
+        if (options_.Verbose) std::fprintf(diag_, texts::kBadDate, FieldText(date).text);
+        continue;
+      }
       hits->push_back({address, t == kRejectedDate ? 0 : HashBytes(address), path,
                        t == kRejectedDate ? 0 : HashFoldedBytes(path),
                        ReadDecimal(fields_.slot[kServerBytes]), t});

@@ -116,6 +116,42 @@ TEST(LogFileTest, BadDateMessageOnlyWhenVerbose) {
   EXPECT_EQ(kNoRecord, stats.UserList);
 }
 
+TEST(LogFileTest, BadDateMessagesInLineOrder) {
+  // Lines are parsed a chunk at a time and counted afterwards: the bad
+  // date's message must still come right after its line's echo, and in line
+  // order whatever the chunks and threads.
+  const std::string good = IisLine(IisFields());
+  std::string text;
+  std::string echoed;
+  std::string messages;
+  for (int i = 0; i < 200; ++i) {
+    const std::string date = "13/" + std::to_string(i) + "/01";
+    const std::string line = IisLineWith(kDate, date);
+    text += line + good;
+    echoed += Echo(line) + "Bad date (" + date + "). Skipping line...\n" + Echo(good);
+    messages += "Bad date (" + date + "). Skipping line...\n";
+  }
+  struct Case {
+    int level;
+    int threads;
+    std::string expected;
+  };
+  const Case cases[] = {{6, 1, echoed}, {6, 2, echoed}, {0, 1, messages}, {0, 2, messages}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "level " << c.level << ", threads " << c.threads);
+    Options options = DebugOptions(c.level);
+    options.Verbose = true;
+    ReadTuning tuning;
+    tuning.threads = c.threads;
+    tuning.chunk_size = 4096;
+    Statistics stats(0);
+    CapturedStream diag;
+    ReadLogText(options, &stats, diag.file(), text, tuning);
+    EXPECT_EQ(c.expected, diag.Text());
+    EXPECT_EQ(200, stats.totals.TotalHits);
+  }
+}
+
 TEST(LogFileTest, LongLinesComeInPiecesOf2047Bytes) {
   const std::string accepted = IisLine(IisFields());
   const std::string x2046(2046, 'x');
