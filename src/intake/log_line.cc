@@ -1,5 +1,6 @@
 #include "intake/log_line.h"
 
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -103,24 +104,41 @@ void TokenizeLine(std::string_view line, LogFields* fields) {
     return ++count == kFieldCount;
   };
 
-  for (std::size_t offset = 0; offset < size; offset += 16) {
-    __m128i bytes;
-    unsigned valid = 0xFFFF;
-    if (size - offset >= 16) {
-      bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset));
+  // Thirty-two bytes a step while they last, then sixteen, then the tail
+  // copied out so that nothing past the line is read.
+  for (std::size_t offset = 0; offset < size;) {
+    std::uint64_t commas;
+    std::uint64_t nuls;
+    std::size_t step;
+    if (size - offset >= 32) {
+      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset));
+      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset + 16));
+      commas = MatchMask(low, ',') | (std::uint64_t{MatchMask(high, ',')} << 16);
+      nuls = MatchMask(low, '\0') | (std::uint64_t{MatchMask(high, '\0')} << 16);
+      step = 32;
     } else {
-      alignas(16) char tail[16] = {};
-      std::memcpy(tail, base + offset, size - offset);
-      bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
-      valid = (1u << (size - offset)) - 1;
+      __m128i bytes;
+      std::uint64_t valid = 0xFFFF;
+      if (size - offset >= 16) {
+        bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset));
+      } else {
+        alignas(16) char tail[16] = {};
+        std::memcpy(tail, base + offset, size - offset);
+        bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
+        valid = (std::uint64_t{1} << (size - offset)) - 1;
+      }
+      commas = MatchMask(bytes, ',') & valid;
+      nuls = MatchMask(bytes, '\0') & valid;
+      step = 16;
     }
-    if (unsigned nul = MatchMask(bytes, '\0') & valid) {
-      const unsigned at = static_cast<unsigned>(__builtin_ctz(nul));
+    if (nuls != 0) {
+      // The text ends at the NUL: no comma from there on counts.
+      const unsigned at = static_cast<unsigned>(__builtin_ctzll(nuls));
       size = offset + at;
-      valid &= (1u << at) - 1;
+      commas &= (std::uint64_t{1} << at) - 1;
     }
-    for (unsigned commas = MatchMask(bytes, ',') & valid; commas != 0; commas &= commas - 1) {
-      const std::size_t comma = offset + static_cast<unsigned>(__builtin_ctz(commas));
+    for (; commas != 0; commas &= commas - 1) {
+      const std::size_t comma = offset + static_cast<unsigned>(__builtin_ctzll(commas));
       if (comma > token && take(comma)) {
         fields->count = count;
         fields->complete = true;
@@ -128,6 +146,7 @@ void TokenizeLine(std::string_view line, LogFields* fields) {
       }
       token = comma + 1;
     }
+    offset += step;
   }
   const bool complete = size > token && take(size);
   fields->count = count;
