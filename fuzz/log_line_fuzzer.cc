@@ -12,7 +12,8 @@
 //   line's text (before its first NUL), is not empty, not a lone "-", holds
 //   no comma and begins with no white space;
 // - the slots are those that the C library's strtok_r with "," cuts, with
-//   their leading white space skipped;
+//   their leading white space skipped, from the portable tokenizer and from
+//   the one this build uses alike;
 // - a W3C line fills each slot with the field at the position where the
 //   "#Fields:" line first names it (ASCII case ignored), fields being runs
 //   of bytes other than blank, tab, carriage return and line feed;
@@ -180,6 +181,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TokenizeW3cLine(line, layout, &fields);
     CheckW3cTokens(directive, line, layout, fields);
   } else {
+    // The portable tokenizer first (non-x86 builds use it), then the one
+    // this build uses; both must cut as strtok_r does.
+    TokenizeLinePortable(line, &fields);
+    CheckTokens(line, fields);
     TokenizeLine(line, &fields);
     CheckTokens(line, fields);
   }
