@@ -96,7 +96,8 @@ class ChunkParser {
       const std::string_view path = fields_.slot[kTarget];
       const std::string_view date = fields_.slot[kDate];
       const std::string_view time = fields_.slot[kTime];
-      const TimeStamp t = format->w3c ? ParseW3cTime(date, time) : time_cache_.Convert(date, time);
+      const TimeStamp t =
+          format->w3c ? w3c_time_cache_.Convert(date, time) : time_cache_.Convert(date, time);
       if (t == kRejectedDate && options_.DebugLevel != 0) {
         // Under -d each message of a line follows its echo at once, so the
         // bad date's is written here, not when the chunk's hits are
@@ -115,6 +116,7 @@ class ChunkParser {
   const Options& options_;
   const LineFilters& filters_;
   HitTimeCache time_cache_;
+  W3cTimeCache w3c_time_cache_;
   std::FILE* diag_;
   LogFields fields_;
 };

@@ -100,21 +100,23 @@ TimeStamp CombineHitTime(const HitDate& date, std::string_view time,
                          long seconds_west) {
   if (!date.valid) return date.rejected_or_failed;
 
-  // The time has no tests: unread fields are 0, and fields out of range
-  // carry over into the day.
-  std::int32_t hour = 0;
-  std::int32_t minute = 0;
-  std::int32_t second = 0;
-  if (!ReadClockTime(time, &hour, &minute, &second)) ScanTriple(time, ':', &hour, &minute, &second);
-
-  const std::int64_t as_utc = date.day_seconds + std::int64_t{hour} * 3600 +
-                              std::int64_t{minute} * 60 + second;
+  const std::int64_t as_utc = date.day_seconds + TimeOfDaySeconds(time);
   if (as_utc < kInt32Min || as_utc > kInt32Max) return kFailedConversion;
 
   // Local standard time: the zone's standard offset, never summer time.
   const std::int64_t instant = as_utc + seconds_west;
   if (instant < 0 || instant > kInt32Max) return kFailedConversion;
   return static_cast<TimeStamp>(instant);
+}
+
+std::int64_t TimeOfDaySeconds(std::string_view time) {
+  // The time has no tests: unread fields are 0, and fields out of range
+  // carry over into the day.
+  std::int32_t hour = 0;
+  std::int32_t minute = 0;
+  std::int32_t second = 0;
+  if (!ReadClockTime(time, &hour, &minute, &second)) ScanTriple(time, ':', &hour, &minute, &second);
+  return std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
 }
 
 TimeStamp ParseHitTime(std::string_view date, std::string_view time,

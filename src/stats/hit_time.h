@@ -23,6 +23,10 @@ struct HitDate {
 /// Reads a date text in the form day.month.year or month/day/year.
 HitDate ParseHitDate(std::string_view date);
 
+/// A time text read as "%d:%d:%d" (hour, minute, second; the parts not
+/// reached are 0, none is range-tested), in seconds.
+std::int64_t TimeOfDaySeconds(std::string_view time);
+
 /// Adds the time text to a valid date and applies the zone's standard
 /// offset (`seconds_west`, as the C library's `timezone`).
 TimeStamp CombineHitTime(const HitDate& date, std::string_view time,

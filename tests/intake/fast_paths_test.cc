@@ -5,6 +5,7 @@
 
 #include "intake/log_line.h"
 #include "intake/name_pattern.h"
+#include "intake/w3c_format.h"
 
 namespace {
 
@@ -25,6 +26,29 @@ TEST(TokenizerDifferentialTest, SameSlotsAsPortable) {
     LogFields portable;
     TokenizeLine(std::string_view(padded).substr(skip), &fast);
     TokenizeLinePortable(line, &portable);
+    ASSERT_EQ(portable.ToString(), fast.ToString()) << round;
+    ASSERT_EQ(portable.complete, fast.complete) << round;
+  }
+}
+
+// The same for the W3C splitter, under layouts short and long.
+TEST(TokenizerDifferentialTest, W3cSameSlotsAsPortable) {
+  std::mt19937 random(5);
+  W3cLayout layouts[3];
+  ParseW3cFields("#Fields: date time c-ip cs-method cs-uri-stem sc-bytes s-ip s-sitename\n",
+                 &layouts[0]);
+  ParseW3cFields("#Fields: x cs-uri-stem c-ip\n", &layouts[1]);
+  const char alphabet[] = {' ', ' ', '\t', '-', 'a', 'b', '\n', '\r', '\0', '+', 'x', '-'};
+  for (int round = 0; round < 20000; ++round) {
+    std::string line(random() % 100, ' ');
+    for (char& c : line) c = alphabet[random() % sizeof(alphabet)];
+    const std::size_t skip = random() % 3;
+    std::string padded = std::string(skip, '#') + line;
+    const W3cLayout& layout = layouts[round % 3];
+    LogFields fast;
+    LogFields portable;
+    TokenizeW3cLine(std::string_view(padded).substr(skip), layout, &fast);
+    TokenizeW3cLinePortable(line, layout, &portable);
     ASSERT_EQ(portable.ToString(), fast.ToString()) << round;
     ASSERT_EQ(portable.complete, fast.complete) << round;
   }
