@@ -6,7 +6,8 @@
 // whole log).
 //
 // Properties:
-// - the cache gives what ParseHitTime gives, whatever came before;
+// - the caches give what ParseHitTime and ParseW3cTime give, whatever came
+//   before;
 // - every result is 0, -1 or positive;
 // - where no number is long enough to overflow, the result is what the
 //   C library gives: the texts read by sscanf with "%d.%d.%d", "%d/%d/%d"
@@ -100,6 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzInput input(data, size);
   const long west = kZones[input.Byte() % (sizeof(kZones) / sizeof(kZones[0]))];
   HitTimeCache cache(west);
+  W3cTimeCache w3c_cache;
   for (int pair = 0; pair < 64 && !input.empty(); ++pair) {
     const std::string_view date = input.Text();
     const std::string_view time = input.Text();
@@ -118,6 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const TimeStamp utc = ParseW3cTime(date, time);
     FUZZ_CHECK(utc == 0 || utc == -1 || utc > 0);
+    FUZZ_CHECK(w3c_cache.Convert(date, time) == utc);
     // Six digits at most: the reader's numbers stop growing past a million,
     // and the C library's years end not much later.
     if (DigitRunsAtMost(date, 6) && DigitRunsAtMost(time, 9)) {
