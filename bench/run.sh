@@ -180,6 +180,8 @@ cases+=("small vantrix $small" "users vantrix $users" "paths vantrix $paths" "w3
 
 # --- Runs -----------------------------------------------------------------------
 
+# Other work on the machine skews every figure; the table notes it.
+load_before=$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)
 echo "== Reading the logs into the page cache" >&2
 cat "$big" "$small" "$users" "$paths" "$w3c" >/dev/null
 : >"$tmp/results"
@@ -235,6 +237,8 @@ t_vantrix=$(median vantrix)
   echo "vantrix at commit $(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)$(
     git -C "$root" diff --quiet HEAD -- src 2>/dev/null || echo ' (src changed)');" \
     "peers: $(versions)."
+  echo "Load average (1, 5, 15 min) before the runs: $load_before; after:" \
+    "$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)."
   echo
   echo "## Realistic log: $big_lines lines, $(calc '%.0f' "$big_bytes / 1e6") MB"
   echo
