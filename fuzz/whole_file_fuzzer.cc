@@ -101,26 +101,25 @@ void CheckRecords(const Statistics& stats) {
     FUZZ_CHECK(++users <= stats.users.size());
     const UserRecord& user = stats.users[u];
     FUZZ_CHECK(addresses.emplace(user.Address, user.AddressSize).second);
-    FUZZ_CHECK(user.SessionList != kNoRecord);
+    FUZZ_CHECK(user.HitList != kNoRecord);
     Count own_hits = 0;
     Count own_sessions = 0;
     Count own_bytes = 0;
-    for (RecordIndex s = user.SessionList; s != kNoRecord; s = stats.sessions[s].Next) {
-      const SessionRecord& session = stats.sessions[s];
-      FUZZ_CHECK(session.HitList != kNoRecord);
+    for (SessionCursor session(stats, user); session.Valid(); session.Advance()) {
+      FUZZ_CHECK(session.FirstHit() != kNoRecord);
       ++own_sessions;
       TimeStamp oldest = 0;
-      for (RecordIndex h = session.HitList; h != kNoRecord; h = stats.hits[h].Next) {
+      for (RecordIndex h = session.FirstHit(); h != kNoRecord; h = session.NextHit(h)) {
         const HitRecord& hit = stats.hits[h];
         FUZZ_CHECK(hit.Time != kRejectedDate);
-        FUZZ_CHECK(std::int64_t{hit.Time} - SessionSpan <= session.StartTime);
+        FUZZ_CHECK(std::int64_t{hit.Time} - SessionSpan <= session.StartTime());
         FUZZ_CHECK(hit.Page < stats.pages.size());
         ++page_hits[hit.Page];
         ++own_hits;
         own_bytes += hit.Bytes;
         oldest = hit.Time;
       }
-      FUZZ_CHECK(oldest == session.StartTime);
+      FUZZ_CHECK(oldest == session.StartTime());
     }
     FUZZ_CHECK(own_hits == user.Hits && own_sessions == user.Sessions &&
                own_bytes == user.Bytes);
@@ -134,7 +133,6 @@ void CheckRecords(const Statistics& stats) {
   FUZZ_CHECK(hits == totals.TotalHits && user_hits == totals.TotalHits);
   FUZZ_CHECK(static_cast<Count>(stats.hits.size()) == totals.TotalHits);
   FUZZ_CHECK(sessions == totals.TotalSessions);
-  FUZZ_CHECK(static_cast<Count>(stats.sessions.size()) == totals.TotalSessions);
   FUZZ_CHECK(bytes == totals.TotalBytes);
 
   Count pages_hits = 0;
@@ -181,9 +179,9 @@ std::string Snapshot(const Statistics& stats) {
     text += "user " + std::string(user.Address, user.AddressSize) + ' ' +
             std::to_string(user.Hits) + ' ' + std::to_string(user.Sessions) + ' ' +
             std::to_string(user.Bytes) + '\n';
-    for (RecordIndex s = user.SessionList; s != kNoRecord; s = stats.sessions[s].Next) {
-      text += " session " + std::to_string(stats.sessions[s].StartTime) + ':';
-      for (RecordIndex h = stats.sessions[s].HitList; h != kNoRecord; h = stats.hits[h].Next) {
+    for (SessionCursor s(stats, user); s.Valid(); s.Advance()) {
+      text += " session " + std::to_string(s.StartTime()) + ':';
+      for (RecordIndex h = s.FirstHit(); h != kNoRecord; h = s.NextHit(h)) {
         const HitRecord& hit = stats.hits[h];
         const PageRecord& page = stats.pages[hit.Page];
         text += ' ' + std::to_string(hit.Time) + '/' + std::to_string(hit.Bytes) + '/' +
@@ -325,7 +323,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   ReleaseRecords(&stats);
   FUZZ_CHECK(stats.UserList == kNoRecord && stats.PageList == kNoRecord);
-  FUZZ_CHECK(stats.users.empty() && stats.pages.empty() && stats.sessions.empty() &&
-             stats.hits.empty());
+  FUZZ_CHECK(stats.users.empty() && stats.pages.empty() && stats.hits.empty());
   return 0;
 }

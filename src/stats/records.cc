@@ -1,11 +1,14 @@
 #include "stats/records.h"
 
 #include <cstring>
+#include <new>
 
 #include "intake/field_text.h"
 #include "texts.h"
 
 namespace {
+
+constexpr std::uint32_t kMaxPages = 0x7FFFFFFF;
 
 inline std::uint64_t Load(const char* p, std::size_t n) {
   std::uint64_t v = 0;
@@ -91,6 +94,8 @@ RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t ha
     ++stats->pages[found].Hits;
     return found;
   }
+  // A hit keeps its page in 31 bits.
+  if (stats->pages.size() >= kMaxPages) throw std::bad_alloc();
   RecordIndex index = stats->pages.Add();
   PageRecord& page = stats->pages[index];
   page.Path = stats->texts.Copy(path);
@@ -151,26 +156,22 @@ void CountHit(Statistics* stats, const HitInput& hit) {
 
   // A hit more than SessionSpan seconds after the start of the user's
   // current session opens a new one; earlier hits join the current one.
-  RecordIndex session_index = user.SessionList;
-  if (session_index == kNoRecord ||
-      std::int64_t{t} - SessionSpan > stats->sessions[session_index].StartTime) {
-    session_index = stats->sessions.Add();
-    SessionRecord& session = stats->sessions[session_index];
-    session.StartTime = t;
-    session.Next = user.SessionList;
-    user.SessionList = session_index;
+  const bool opens = user.HitList == kNoRecord ||
+                     std::int64_t{t} - SessionSpan > user.SessionStart;
+  if (opens) {
+    user.SessionStart = t;
     ++user.Sessions;
     ++totals.TotalSessions;
   }
-  SessionRecord& session = stats->sessions[session_index];
 
   const RecordIndex hit_index = stats->hits.Add();
   HitRecord& record = stats->hits[hit_index];
   record.Time = t;
   record.Bytes = hit.bytes;
-  record.Page = CountPage(stats, hit.path, hit.path_hash);
-  record.Next = session.HitList;
-  session.HitList = hit_index;
+  record.Page = CountPage(stats, hit.path, hit.path_hash) & kMaxPages;
+  record.OpensSession = opens;
+  record.Next = user.HitList;
+  user.HitList = hit_index;
 
   ++user.Hits;
   user.Bytes += hit.bytes;
@@ -182,7 +183,6 @@ void ReleaseRecords(Statistics* stats) {
   stats->PageList = kNoRecord;
   stats->UserList = kNoRecord;
   stats->hits.Clear();
-  stats->sessions.Clear();
   stats->pages.Clear();
   stats->users.Clear();
   stats->texts.Clear();

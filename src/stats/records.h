@@ -16,29 +16,29 @@
 using Count = std::int64_t;
 
 /// One counted log line. 16 bytes.
+///
+/// A user's hits form one list, newest first. The hit that opened a session
+/// is marked, and its Next leads on to the newest hit of the session before,
+/// so a session is the run of hits down to its opening one and needs no
+/// record of its own: sessions cost no memory beyond their hits.
 struct HitRecord {
   TimeStamp Time = 0;
   std::int32_t Bytes = 0;
-  RecordIndex Page = kNoRecord;  // the page of the hit, not owned
-  RecordIndex Next = kNoRecord;  // the hit of the session counted before
-};
-
-/// A user's run of hits within 900 seconds of its first.
-struct SessionRecord {
-  RecordIndex HitList = kNoRecord;  // newest hit first
-  TimeStamp StartTime = 0;
-  RecordIndex Next = kNoRecord;  // the session opened before this one
+  std::uint32_t Page : 31 = 0;        // the page of the hit, not owned
+  std::uint32_t OpensSession : 1 = 0;  // the first hit of its session
+  RecordIndex Next = kNoRecord;       // the user's hit counted before
 };
 
 /// One distinct client address text.
 struct UserRecord {
   const char* Address = nullptr;
   std::uint32_t AddressSize = 0;
+  TimeStamp SessionStart = 0;  // when the current session began
   const char* HostName = nullptr;  // set by the reverse lookup, if found
   Count Hits = 0;
   Count Sessions = 0;
   Count Bytes = 0;
-  RecordIndex SessionList = kNoRecord;  // the current session first
+  RecordIndex HitList = kNoRecord;  // the newest hit: the current session's
   RecordIndex Next = kNoRecord;
 };
 
@@ -69,7 +69,6 @@ struct Statistics {
 
   ChunkedArray<UserRecord> users;
   ChunkedArray<PageRecord> pages;
-  ChunkedArray<SessionRecord> sessions;
   ChunkedArray<HitRecord> hits;
   TextArena texts;
 
@@ -112,6 +111,35 @@ RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t pa
 
 /// Releases every record and text; both lists are empty afterwards.
 void ReleaseRecords(Statistics* stats);
+
+/// Walks the sessions of a user, newest first, and the hits of each, newest
+/// first:
+///   for (SessionCursor s(stats, user); s.Valid(); s.Advance())
+///     for (RecordIndex h = s.FirstHit(); h != kNoRecord; h = s.NextHit(h)) ...
+class SessionCursor {
+ public:
+  SessionCursor(const Statistics& stats, const UserRecord& user)
+      : hits_(stats.hits), head_(user.HitList) {}
+
+  bool Valid() const { return head_ != kNoRecord; }
+  RecordIndex FirstHit() const { return head_; }
+  RecordIndex NextHit(RecordIndex hit) const {
+    return hits_[hit].OpensSession ? kNoRecord : hits_[hit].Next;
+  }
+  /// The time of the hit that opened the session.
+  TimeStamp StartTime() const { return hits_[Opener()].Time; }
+  void Advance() { head_ = hits_[Opener()].Next; }
+
+ private:
+  RecordIndex Opener() const {
+    RecordIndex hit = head_;
+    while (!hits_[hit].OpensSession) hit = hits_[hit].Next;
+    return hit;
+  }
+
+  const ChunkedArray<HitRecord>& hits_;
+  RecordIndex head_;
+};
 
 /// Hashes used by the two indexes.
 std::uint64_t HashBytes(std::string_view text);

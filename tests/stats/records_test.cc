@@ -35,14 +35,12 @@ using SessionRows = std::vector<std::pair<TimeStamp, std::vector<TimeStamp>>>;
 SessionRows Sessions(const Statistics& stats) {
   SessionRows rows;
   const UserRecord& user = stats.users[stats.UserList];
-  for (RecordIndex s = user.SessionList; s != kNoRecord;
-       s = stats.sessions[s].Next) {
+  for (SessionCursor s(stats, user); s.Valid(); s.Advance()) {
     std::vector<TimeStamp> times;
-    for (RecordIndex h = stats.sessions[s].HitList; h != kNoRecord;
-         h = stats.hits[h].Next) {
+    for (RecordIndex h = s.FirstHit(); h != kNoRecord; h = s.NextHit(h)) {
       times.push_back(stats.hits[h].Time);
     }
-    rows.emplace_back(stats.sessions[s].StartTime, times);
+    rows.emplace_back(s.StartTime(), times);
   }
   return rows;
 }
@@ -328,11 +326,9 @@ std::vector<std::string> ProgramUserRows(const Statistics& stats) {
     const UserRecord& user = stats.users[u];
     std::string row = UserRow(std::string_view(user.Address, user.AddressSize),
                               user.Hits, user.Sessions, user.Bytes);
-    for (RecordIndex s = user.SessionList; s != kNoRecord;
-         s = stats.sessions[s].Next) {
-      row += " [" + std::to_string(stats.sessions[s].StartTime);
-      for (RecordIndex h = stats.sessions[s].HitList; h != kNoRecord;
-           h = stats.hits[h].Next) {
+    for (SessionCursor s(stats, user); s.Valid(); s.Advance()) {
+      row += " [" + std::to_string(s.StartTime());
+      for (RecordIndex h = s.FirstHit(); h != kNoRecord; h = s.NextHit(h)) {
         const PageRecord& page = stats.pages[stats.hits[h].Page];
         row += HitText(stats.hits[h].Time, stats.hits[h].Bytes,
                        std::string_view(page.Path, page.PathSize));
