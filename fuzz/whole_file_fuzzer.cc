@@ -107,10 +107,14 @@ void CheckRecords(const Statistics& stats) {
     Count own_bytes = 0;
     for (SessionCursor session(stats, user); session.Valid(); session.Advance()) {
       FUZZ_CHECK(session.FirstHit() != kNoRecord);
+      // The user's current session is the newest.
+      if (own_sessions == 0) FUZZ_CHECK(user.SessionStart == session.StartTime());
       ++own_sessions;
       TimeStamp oldest = 0;
+      RecordIndex last = kNoRecord;
       for (RecordIndex h = session.FirstHit(); h != kNoRecord; h = session.NextHit(h)) {
         const HitRecord& hit = stats.hits[h];
+        last = h;
         FUZZ_CHECK(hit.Time != kRejectedDate);
         FUZZ_CHECK(std::int64_t{hit.Time} - SessionSpan <= session.StartTime());
         FUZZ_CHECK(hit.Page < stats.pages.size());
@@ -120,6 +124,8 @@ void CheckRecords(const Statistics& stats) {
         oldest = hit.Time;
       }
       FUZZ_CHECK(oldest == session.StartTime());
+      // Only a session's oldest hit opens it.
+      FUZZ_CHECK(stats.hits[last].OpensSession);
     }
     FUZZ_CHECK(own_hits == user.Hits && own_sessions == user.Sessions &&
                own_bytes == user.Bytes);
@@ -133,6 +139,9 @@ void CheckRecords(const Statistics& stats) {
   FUZZ_CHECK(hits == totals.TotalHits && user_hits == totals.TotalHits);
   FUZZ_CHECK(static_cast<Count>(stats.hits.size()) == totals.TotalHits);
   FUZZ_CHECK(sessions == totals.TotalSessions);
+  Count opening = 0;
+  for (RecordIndex h = 0; h < stats.hits.size(); ++h) opening += stats.hits[h].OpensSession;
+  FUZZ_CHECK(opening == totals.TotalSessions);
   FUZZ_CHECK(bytes == totals.TotalBytes);
 
   Count pages_hits = 0;
