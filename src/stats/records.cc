@@ -128,6 +128,14 @@ RecordIndex FindOrAddUser(Statistics* stats, std::string_view address,
   return index;
 }
 
+// A user's first hit opens a session, and so does a hit more than
+// SessionSpan seconds after the start of the user's current session;
+// earlier hits join the current one.
+bool OpensSession(const UserRecord& user, TimeStamp t) {
+  if (user.HitList == kNoRecord) return true;
+  return std::int64_t{t} - SessionSpan > user.SessionStart;
+}
+
 }  // namespace
 
 void RecordHit(Statistics* stats, bool verbose, std::FILE* diag,
@@ -154,10 +162,7 @@ void CountHit(Statistics* stats, const HitInput& hit) {
   const RecordIndex user_index = FindOrAddUser(stats, hit.address, hit.address_hash);
   UserRecord& user = stats->users[user_index];
 
-  // A hit more than SessionSpan seconds after the start of the user's
-  // current session opens a new one; earlier hits join the current one.
-  const bool opens = user.HitList == kNoRecord ||
-                     std::int64_t{t} - SessionSpan > user.SessionStart;
+  const bool opens = OpensSession(user, t);
   if (opens) {
     user.SessionStart = t;
     ++user.Sessions;
