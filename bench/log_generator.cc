@@ -65,7 +65,7 @@ const char* const kWords[] = {
 const char* const kPageStems[] = {
     "item",   "article", "story", "detail", "report", "release",
     "guide",  "note",    "list",  "review", "page",   "info",
-    "bulletin", "product", "spec", "howto",
+    "bulletin", "product", "sheet", "howto",
 };
 const char* const kImageStems[] = {"pic", "photo", "btn_", "icon_", "thumb",
                                    "shot", "banner", "map"};
