@@ -57,7 +57,7 @@ class FuzzInput {
     }                                                                       \
   } while (false)
 
-/// The items of a comma list as the design splits it: empty items skipped,
+/// The items of a comma list as the options are split: empty items skipped,
 /// nothing trimmed. Written apart from the program's own splitting so that
 /// the targets check it.
 template <typename Visit>

@@ -30,7 +30,7 @@ namespace {
 // UTC-12, UTC+5:30.
 constexpr long kZones[] = {0, -3600, 18000, -50400, 43200, -19800};
 
-// The design's steps with the C library doing the reading and the calendar.
+// The date rules worked by the C library's reading and calendar instead.
 TimeStamp Reference(const std::string& date, const std::string& time, long west) {
   int day = 0;
   int month = 0;

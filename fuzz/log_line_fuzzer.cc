@@ -132,7 +132,7 @@ void CheckW3cTokens(std::string_view directive, std::string_view line,
   }
 }
 
-// The chain as the design states it, every list parsed afresh.
+// The chain in its plain form, every list parsed afresh.
 LineVerdict FilterAfresh(const LogFields& f, const Options& options) {
   if (!f.complete) return LineVerdict::kIncomplete;
   if (!f.Present(kService) || f.slot[kService].substr(0, 5) != "W3SVC")

@@ -24,7 +24,7 @@ struct Run {
   Progress progress{stderr, false, SteadySeconds};  // off unless on a terminal
 };
 
-/// Exit statuses. The design's -1 reaches the shell as 255.
+/// Exit statuses. A status of -1 reaches the shell as 255.
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 255;
 
