@@ -277,17 +277,19 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                                 : -1;
   if (observer != nullptr) observer->FileStarted(path, size);
 
+  // A small plain file is read on one thread; a compressed one may hold
+  // any number of lines.
+  const bool compressed = HasGzipSignature(fd);
   ReadTuning tuning;
-  if (size >= 0 && size < kParallelFrom) tuning.threads = 1;
+  if (!compressed && size >= 0 && size < kParallelFrom) tuning.threads = 1;
 
   ObservedFileSource file(fd, observer);
-  if (!HasGzipSignature(fd)) {
+  if (!compressed) {
     ReadLines(options, stats, diag, &file, tuning);
     return 1;
   }
   // A compressed file: the same lines, up to the end or the first damage.
   GzipSource gzip(&file);
-  tuning.threads = ReadTuning().threads;
   ReadLines(options, stats, diag, &gzip, tuning);
   if (gzip.damaged() && options.Verbose) {
     std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, path);

@@ -28,16 +28,22 @@ std::string LogFields::ToString() const {
 
 namespace {
 
+// The slot value of the token [begin, end): its leading white space
+// skipped; absent when nothing else, or a lone "-", is left.
+inline std::string_view FieldOf(const char* begin, const char* end) {
+  // Fields usually follow a comma and one blank: skip that one at once.
+  if (*begin == ' ') ++begin;
+  while (begin < end && IsCSpace(static_cast<unsigned char>(*begin))) ++begin;
+  const std::size_t size = static_cast<std::size_t>(end - begin);
+  // cppcheck-suppress knownConditionTrueFalse ; the loop also stops at a non-blank byte
+  return size != 0 && !(size == 1 && *begin == '-') ? std::string_view(begin, size)
+                                                    : std::string_view();
+}
+
 // Puts the token [begin, end) into the next slot; true when the line has
 // all its slots.
 inline bool TakeToken(const char* begin, const char* end, LogFields* fields) {
-  while (begin < end && IsCSpace(static_cast<unsigned char>(*begin))) ++begin;
-  const std::size_t size = end - begin;
-  // A field of white space alone, or a lone "-", is absent.
-  // cppcheck-suppress knownConditionTrueFalse ; the loop also stops at a non-blank byte
-  fields->slot[fields->count] = size != 0 && !(size == 1 && *begin == '-')
-                                    ? std::string_view(begin, size)
-                                    : std::string_view();
+  fields->slot[fields->count] = FieldOf(begin, end);
   return ++fields->count == kFieldCount;
 }
 
@@ -79,7 +85,7 @@ void TokenizeLinePortable(std::string_view line, LogFields* fields) {
 }
 
 #if defined(__SSE2__)
-// The same cut, with the commas and the first NUL found sixteen bytes at a
+// The same cut, with the commas and the first NUL found many bytes at a
 // time: the tokenizer is the busiest code of a run. The slots are built in
 // locals, which the compiler keeps in registers.
 void TokenizeLine(std::string_view line, LogFields* fields) {
@@ -91,16 +97,7 @@ void TokenizeLine(std::string_view line, LogFields* fields) {
 
   // Puts the token [token, end) into the next slot; true when all are full.
   auto take = [&](std::size_t end) {
-    const char* begin = base + token;
-    const char* const stop = base + end;
-    // Fields usually follow a comma and one blank: skip that one at once.
-    if (*begin == ' ') ++begin;
-    while (begin < stop && IsCSpace(static_cast<unsigned char>(*begin))) ++begin;
-    const std::size_t length = static_cast<std::size_t>(stop - begin);
-    // A field of white space alone, or a lone "-", is absent.
-    // cppcheck-suppress knownConditionTrueFalse ; the loop also stops at a non-blank byte
-    slot[count] = length != 0 && !(length == 1 && *begin == '-') ? std::string_view(begin, length)
-                                                                 : std::string_view();
+    slot[count] = FieldOf(base + token, base + end);
     return ++count == kFieldCount;
   };
 
