@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "intake/comma_list.h"
-#include "intake/decimal.h"
+#include "bytes/comma_list.h"
+#include "bytes/decimal.h"
 
 std::string IpMask::ToString() const {
   std::string text;
@@ -13,27 +13,6 @@ std::string IpMask::ToString() const {
     text += std::to_string(range.Low) + '-' + std::to_string(range.High);
   }
   return text;
-}
-
-int ScanIpAddress(std::string_view text, IpAddress* address) {
-  // As "%d.%d.%d.%d": each point must follow its number directly, and the
-  // reading stops at the first thing that does not fit.
-  *address = {0, 0, 0, 0};
-  std::size_t pos = 0;
-  for (int i = 0; i < 4; ++i) {
-    if (i > 0) {
-      if (pos >= text.size() || text[pos] != '.') return i;
-      ++pos;
-    }
-    if (!ScanDecimal(text, &pos, &(*address)[i])) return i;
-  }
-  return 4;
-}
-
-IpAddress ReadIpAddress(std::string_view text) {
-  IpAddress address;
-  ScanIpAddress(text, &address);
-  return address;
 }
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "intake/comma_list.h"
+#include "bytes/comma_list.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "intake/decimal.h"
+#include "bytes/decimal.h"
 #include "report/report.h"
 #include "report/reverse_lookup.h"
 #include "run/file_selection.h"

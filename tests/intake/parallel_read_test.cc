@@ -5,7 +5,7 @@
 
 #include "intake/log_file.h"
 #include "report/report.h"
-#include "run/options.h"
+#include "options.h"
 #include "stats/ranking.h"
 #include "stats/records.h"
 #include "fakes.h"
@@ -56,7 +56,7 @@ std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size
   options.NumUsersToShow = 500;
   options.NumPagesToShow = 500;
   options.CustomerName = "T";
-  Statistics stats(0);
+  Statistics stats;
   CapturedStream diag;
   ReadTuning tuning;
   tuning.threads = threads;
