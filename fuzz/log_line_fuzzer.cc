@@ -138,15 +138,15 @@ LineVerdict FilterAfresh(const LogFields& f, const Options& options) {
     return LineVerdict::kWrongService;
   if (!f.Present(kMethod) || f.slot[kMethod] != "GET") return LineVerdict::kWrongMethod;
   if (!f.Present(kServerIp) ||
-      (options.ServerIP != nullptr && !MatchIpMasks(f.slot[kServerIp], options.ServerIP)))
+      (options.ServerIP != nullptr && !MatchIpMasks(f.slot[kServerIp], ParseIpMaskList(options.ServerIP))))
     return LineVerdict::kWrongServerIp;
   const std::string_view root = options.RootPath;
   if (!f.Present(kTarget) || f.slot[kTarget].substr(0, root.size()) != root)
     return LineVerdict::kWrongRootPath;
   if (!f.Present(kClientIp) ||
-      (options.ExcludeIP != nullptr && MatchIpMasks(f.slot[kClientIp], options.ExcludeIP)))
+      (options.ExcludeIP != nullptr && MatchIpMasks(f.slot[kClientIp], ParseIpMaskList(options.ExcludeIP))))
     return LineVerdict::kExcludedClientIp;
-  if (MatchNamePatterns(f.slot[kTarget], options.ExcludePattern))
+  if (MatchNamePatterns(f.slot[kTarget], SplitNamePatterns(options.ExcludePattern)))
     return LineVerdict::kExcludedPattern;
   if (!f.Present(kServerBytes) || !f.Present(kDate) || !f.Present(kTime))
     return LineVerdict::kMissingParameter;

@@ -89,17 +89,14 @@ IpMaskList ParseIpMaskList(std::string_view list) {
   return parsed;
 }
 
-bool MatchIpAddress(const IpAddress& address, const IpMaskList& list) {
+int MatchIpMasks(std::string_view address_text, const IpMaskList& list) {
+  const IpAddress address = ReadIpAddress(address_text);
   for (const IpMask& mask : list.masks) {
     bool inside = true;
     for (int i = 0; i < 4 && inside; ++i) {
       inside = mask.octets[i].Low <= address[i] && address[i] <= mask.octets[i].High;
     }
-    if (inside) return true;
+    if (inside) return 1;
   }
-  return false;
-}
-
-int MatchIpMasks(std::string_view address, std::string_view list) {
-  return MatchIpAddress(ReadIpAddress(address), ParseIpMaskList(list)) ? 1 : 0;
+  return 0;
 }

@@ -37,8 +37,6 @@ struct IpMaskList {
 /// order up to the first refused one.
 IpMaskList ParseIpMaskList(std::string_view list);
 
-/// True when `address` lies in at least one mask of `list`.
-bool MatchIpAddress(const IpAddress& address, const IpMaskList& list);
-
-/// 1 when the address text lies within a mask of the comma list, else 0.
-int MatchIpMasks(std::string_view address, std::string_view list);
+/// 1 when the address text, read as the masks see it, lies within at least
+/// one mask of `list`, else 0.
+int MatchIpMasks(std::string_view address, const IpMaskList& list);

@@ -178,7 +178,7 @@ LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters) {
   // The server the request reached.
   if (!fields.Present(kServerIp) ||
       (filters.has_server_ip &&
-       !MatchIpAddress(ReadIpAddress(fields.slot[kServerIp]), filters.server_ip)))
+       !MatchIpMasks(fields.slot[kServerIp], filters.server_ip)))
     return LineVerdict::kWrongServerIp;
 
   // The part of the site reported on.
@@ -188,11 +188,11 @@ LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters) {
   // Clients left out of the statistics.
   if (!fields.Present(kClientIp) ||
       (filters.has_exclude_ip &&
-       MatchIpAddress(ReadIpAddress(fields.slot[kClientIp]), filters.exclude_ip)))
+       MatchIpMasks(fields.slot[kClientIp], filters.exclude_ip)))
     return LineVerdict::kExcludedClientIp;
 
   // Files that are not pages.
-  if (MatchNamePatternList(fields.slot[kTarget], filters.exclude_pattern))
+  if (MatchNamePatterns(fields.slot[kTarget], filters.exclude_pattern))
     return LineVerdict::kExcludedPattern;
 
   // What the statistics need.

@@ -38,10 +38,18 @@ class OrderedPipeline {
   /// Runs the workers on `threads` threads, the calling one included.
   template <class MakeWorker>
   void Run(int threads, MakeWorker make_worker) {
+    Run(threads, make_worker, [](auto body) { return std::thread(body); });
+  }
+
+  /// The same, with the threads started by `start_thread(body)`, which
+  /// returns a std::thread or throws std::system_error as its constructor
+  /// does.
+  template <class MakeWorker, class StartThread>
+  void Run(int threads, MakeWorker make_worker, StartThread start_thread) {
     std::vector<std::thread> helpers;
     for (int i = 1; i < threads; ++i) {
       try {
-        helpers.emplace_back([&] { Drive(make_worker); });
+        helpers.push_back(start_thread([&] { Drive(make_worker); }));
       } catch (const std::system_error&) {
         break;  // no thread to be had: the others do its share
       }

@@ -50,9 +50,10 @@ std::string MixedLog(unsigned seed, bool w3c) {
 }
 
 std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size,
-                     std::string* messages) {
+                     std::string* messages, int debug_level = 0) {
   Options options;
   options.Verbose = true;
+  options.DebugLevel = debug_level;
   options.NumUsersToShow = 500;
   options.NumPagesToShow = 500;
   options.CustomerName = "T";
@@ -70,7 +71,7 @@ std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size
          std::to_string(stats.totals.TotalBytes);
 }
 
-// Two threads and any chunk size count exactly what one thread counts, in
+// More threads and any chunk size count exactly what one thread counts, in
 // the same order: the report and the messages are the same bytes.
 TEST(ParallelReadTest, SameResultAsOneThread) {
   ScopedTimeZone tz("UTC");
@@ -89,6 +90,12 @@ TEST(ParallelReadTest, SameResultAsOneThread) {
         EXPECT_EQ(expected, ReportOf(log, 2, chunk, &messages)) << w3c << seed << chunk;
         EXPECT_EQ(expected_messages, messages) << w3c << seed << chunk;
       }
+      // Under -d every line's messages, its echo first, in line order.
+      std::string debug_messages;
+      const std::string debug = ReportOf(log, 1, 1 << 20, &debug_messages, 6);
+      std::string messages;
+      EXPECT_EQ(debug, ReportOf(log, 3, 5000, &messages, 6)) << w3c << seed;
+      EXPECT_EQ(debug_messages, messages) << w3c << seed;
     }
   }
 }
