@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+/// What the run writes after reading: the designed text report, or the same
+/// numbers and more as one JSON object or one web page.
+enum class ReportFormat { kText, kJson, kHtml };
+
 struct Options {
   const char* RootPath = "";        // -r
   const char* ExcludeIP = nullptr;  // -e, comma list of masks
@@ -16,6 +20,12 @@ struct Options {
   bool Norwegian = false;              // -N
   std::int32_t DebugLevel = 0;         // -d, 1 or more once given
   bool Verbose = false;                // -v
+  ReportFormat Format = ReportFormat::kText;  // -f; acts after all arguments
+
+  /// Whether reading gathers the hits by status and by time of day, which
+  /// only the JSON and HTML reports show. Decided before the first file is
+  /// read, from every -f of the command line.
+  bool gather_traffic = false;
 
   /// argv[0] without everything up to its last backslash.
   const char* ProgramName = "vantrix";

@@ -14,6 +14,7 @@ ChunkParser::ChunkParser(const Options& options, const LineFilters& filters)
 void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed) {
   parsed->hits.Clear();
   parsed->messages.Clear();
+  parsed->traffic.Clear();
   TextBuffer& messages = parsed->messages;
   for (std::string_view piece : chunk.pieces) {
     // The text of a line ends at its first NUL byte, if it has one: the
@@ -42,5 +43,6 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     }
     parsed->hits.Add(fields_.slot[kClientIp], fields_.slot[kTarget],
                      ReadDecimal(fields_.slot[kServerBytes]), t);
+    if (options_.gather_traffic) parsed->traffic.Add(t, fields_.slot[kStatus]);
   }
 }

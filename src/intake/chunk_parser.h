@@ -11,12 +11,14 @@
 #include "intake/log_line.h"
 #include "stats/hit_batch.h"
 #include "stats/hit_time.h"
+#include "stats/traffic.h"
 
 struct Options;
 
 /// What a chunk gives: its hits, and its messages in line order.
 struct ParsedChunk {
   HitBatch hits;
+  TrafficBatch traffic;  // only when the options gather it
   TextBuffer messages;
 };
 

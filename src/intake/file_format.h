@@ -9,6 +9,7 @@
 struct FileFormat {
   bool first_line_seen = false;
   bool w3c = false;
+  bool read_status = false;  // a W3C layout places the status field too
   W3cLayout layout;
 
   /// Takes note of a piece; true when it is a directive, not a data line.
@@ -18,7 +19,7 @@ struct FileFormat {
       w3c = IsW3cFirstLine(piece);
     }
     if (!w3c || !IsW3cDirective(piece)) return false;
-    ParseW3cFields(piece, &layout);
+    ParseW3cFields(piece, &layout, read_status);
     return true;
   }
 };

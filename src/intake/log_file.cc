@@ -57,6 +57,7 @@ class ChunkWorker {
   void Commit() {
     parsed_.messages.Flush(diag_);
     CountHits(stats_, parsed_.hits);
+    AddTraffic(&stats_->traffic, parsed_.traffic);
   }
 
  private:
@@ -78,6 +79,7 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, ByteS
   LineReader reader(source, tuning.chunk_size);
   const LineFilters filters = CompileFilters(options);
   FileFormat format;
+  format.read_status = options.gather_traffic;
   OrderedPipeline().Run(tuning.threads, [&] {
     return std::make_unique<ChunkWorker>(options, filters, stats, diag, &reader, &format);
   });

@@ -25,6 +25,7 @@ enum FieldSlot : int {
   kService = 4,
   kServerIp = 6,
   kServerBytes = 9,
+  kStatus = 10,
   kMethod = 12,
   kTarget = 13,
 };

@@ -20,9 +20,10 @@ constexpr std::array<std::string_view, kFieldCount> kSlotNames = {
     "cs-method"sv,  "cs-uri-stem"sv,
 };
 
-// The slots the filter chain and the statistics read.
-constexpr int kReadSlots[] = {kClientIp, kDate,        kTime,   kService,
-                              kServerIp, kServerBytes, kMethod, kTarget};
+// The slots the filter chain and the statistics read, and the status, which
+// the JSON and HTML reports read.
+constexpr int kPlacedSlots[] = {kClientIp,    kDate,   kTime,   kService, kServerIp,
+                                kServerBytes, kStatus, kMethod, kTarget};
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kFieldsDirective = "#Fields:";
@@ -82,7 +83,7 @@ std::string W3cLayout::ToString() const {
   return text;
 }
 
-void ParseW3cFields(std::string_view line, W3cLayout* layout) {
+void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status) {
   line = BeforeNul(WithoutByteOrderMark(line));
   if (!line.starts_with(kFieldsDirective)) return;
   line.remove_prefix(kFieldsDirective.size());
@@ -106,7 +107,8 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout) {
   // The slots the filter chain reads, by rising position; a position fills
   // at most one slot. The others are never read, so a line leaves them
   // absent and costs nothing for them.
-  for (int slot : kReadSlots) {
+  for (int slot : kPlacedSlots) {
+    if (slot == kStatus && !with_status) continue;
     const int field = fresh.field_of_slot[slot];
     if (field < 0) continue;
     int i = fresh.placement_count++;

@@ -61,11 +61,14 @@ struct W3cLayout {
 
 /// Reads a "#Fields:" directive line (its line feed may still be on it) into
 /// `layout`, replacing what it held. Any other line leaves `layout` alone,
-/// so every directive line may be passed here.
-void ParseW3cFields(std::string_view line, W3cLayout* layout);
+/// so every directive line may be passed here. With `with_status`, the
+/// splitter also fills the status slot (10), which only the JSON and HTML
+/// reports read.
+void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status = false);
 
 /// Splits a data line into the 14 slots by the layout, filling the slots the
-/// filter chain reads (0, 2, 3, 4, 6, 9, 12 and 13; the others stay absent).
+/// filter chain reads (0, 2, 3, 4, 6, 9, 12 and 13, and 10 when the layout
+/// was read with the status; the others stay absent).
 /// A field the layout does not name, or that is "-", is absent; except that a layout without
 /// s-sitename (the server's default field set has none) reads every line
 /// as the web service's, and one without sc-bytes as 0 bytes sent. `count` is the number of

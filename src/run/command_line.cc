@@ -1,6 +1,7 @@
 #include "run/command_line.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "bytes/decimal.h"
 #include "run/run.h"
@@ -32,6 +33,20 @@ OptionRead SetExcludeIP(Run* run, const char* value) {
 
 OptionRead SetPagesToShow(Run* run, const char* value) {
   run->options.NumPagesToShow = ReadDecimal(value);
+  return OptionRead::kDone;
+}
+
+// Any other name is an unknown parameter.
+OptionRead SetFormat(Run* run, const char* value) {
+  if (std::strcmp(value, "text") == 0) {
+    run->options.Format = ReportFormat::kText;
+  } else if (std::strcmp(value, "json") == 0) {
+    run->options.Format = ReportFormat::kJson;
+  } else if (std::strcmp(value, "html") == 0) {
+    run->options.Format = ReportFormat::kHtml;
+  } else {
+    return OptionRead::kUnknown;
+  }
   return OptionRead::kDone;
 }
 
@@ -76,7 +91,8 @@ struct OptionReader {
 
 constexpr OptionReader kOptions[] = {
     {'N', SetNorwegian},   {'c', SetCustomerName},   {'d', SetDebugLevel},
-    {'e', SetExcludeIP},   {'n', SetPagesToShow},    {'o', OpenOutput},
+    {'e', SetExcludeIP},   {'f', SetFormat},
+    {'n', SetPagesToShow}, {'o', OpenOutput},
     {'p', SetExcludePattern}, {'r', SetRootPath},    {'s', SetServerIP},
     {'u', SetUsersToShow}, {'v', SetVerbose},
 };
@@ -88,4 +104,11 @@ OptionRead ReadOption(Run* run, const char* arg) {
     if (arg[1] == option.letter) return option.read(run, arg + 2);
   }
   return OptionRead::kUnknown;
+}
+
+bool AnyFormatBeyondText(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "-f", 2) == 0 && std::strcmp(argv[i] + 2, "text") != 0) return true;
+  }
+  return false;
 }

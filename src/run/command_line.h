@@ -13,3 +13,8 @@ enum class OptionRead {
 
 /// Reads `arg`, which begins with "-", into the run.
 OptionRead ReadOption(Run* run, const char* arg);
+
+/// Whether any -f among the arguments after the first names a format other
+/// than text. The format acts after all arguments are read, but what it
+/// shows is gathered while the files are read, before a later -f is met.
+bool AnyFormatBeyondText(int argc, char** argv);

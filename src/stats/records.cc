@@ -133,4 +133,5 @@ void ReleaseRecords(Statistics* stats) {
   stats->texts.Clear();
   stats->user_index.Clear();
   stats->page_index.Clear();
+  stats->traffic = Traffic();
 }

@@ -11,6 +11,7 @@
 #include "stats/hit_time.h"
 #include "stats/index_table.h"
 #include "stats/storage.h"
+#include "stats/traffic.h"
 
 /// Counts and sums: 64-bit, so that no log is too large to count.
 using Count = std::int64_t;
@@ -75,6 +76,9 @@ struct Statistics {
   RecordIndex PageList = kNoRecord;
 
   RunTotals totals;
+
+  // Hits by status and time; gathered only when the report shows them.
+  Traffic traffic;
 
   // Lookup aids; the lists above are what counts.
   IndexTable user_index;  // bytes exactly
