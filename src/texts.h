@@ -108,4 +108,73 @@ inline constexpr ReportTexts kNorwegian = {
     "  # Bruker                                   Oppslag\n",
 };
 
+// The web page (-fhtml). HTML texts: the page is UTF-8, and letters beyond
+// ASCII are written as character references ("&#248;" is the Norwegian
+// letter), so these stay ASCII too. "%s" takes text already escaped.
+struct HtmlTexts {
+  const char* language;  // the page's lang attribute
+  const char* title;
+  const char* period;
+  const char* hits;
+  const char* sessions;
+  const char* users;
+  const char* bytes;
+  const char* files;
+  const char* per_day;
+  const char* by_hour;
+  const char* no_date;
+  const char* no_hits;
+  const char* statuses;
+  const char* status;
+  const char* pages_heading;
+  const char* page;
+  const char* users_heading;
+  const char* user;
+  const char* made_by;
+};
+
+inline constexpr HtmlTexts kHtmlEnglish = {
+    "en",
+    "Web page hit statistics for %s",
+    "from %s to %s",
+    "Hits",
+    "User sessions",
+    "Users",
+    "Bytes sent",
+    "Files read",
+    "Hits per day",
+    "Hits by hour of the day",
+    "no date",
+    "No hit was counted.",
+    "Hits by status code",
+    "Status",
+    "The %d most visited pages",
+    "Page",
+    "The %d most active users",
+    "User",
+    "Made by %s %s",
+};
+
+inline constexpr HtmlTexts kHtmlNorwegian = {
+    "nb",
+    "Bes&#248;ksstatistikk for %s",
+    "i perioden %s til %s",
+    "Oppslag",
+    "Brukersesjoner",
+    "Brukere",
+    "Bytes sendt",
+    "Filer lest",
+    "Oppslag per dag",
+    "Oppslag per time p&#229; d&#248;gnet",
+    "uten dato",
+    "Ingen oppslag ble talt.",
+    "Oppslag per statuskode",
+    "Status",
+    "De %d mest bes&#248;kte sidene i perioden",
+    "Side",
+    "De %d mest aktive brukerne i perioden",
+    "Bruker",
+    "Laget av %s %s",
+};
+
 }  // namespace texts

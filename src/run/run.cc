@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "report/report.h"
+#include "report/formats.h"
 #include "report/reverse_lookup.h"
 #include "run/command_line.h"
 #include "run/file_selection.h"
@@ -32,6 +32,7 @@ int UsageExit(Run* run, const char* offending) {
 int RunMain(Run* run, int argc, char** argv) {
   Options& options = run->options;
   options.ProgramName = ProgramNameOf(argc > 0 ? argv[0] : nullptr);
+  options.gather_traffic = AnyFormatBeyondText(argc, argv);
 
   // Arguments in order: a file pattern is read at once, so an option only
   // affects the patterns after it.
@@ -65,7 +66,8 @@ int RunMain(Run* run, int argc, char** argv) {
   // Names for the users the report will show, and only for them.
   ResolveTopUsers(options, &run->stats, run->resolver, run->err);
 
-  WriteReport(options, run->stats, run->out);
+  // The designed text, or the same numbers and more as JSON or a web page.
+  WriteChosenReport(options, run->stats, run->out);
 
   // A report that did not reach its file is a failure, not a success.
   const bool write_failed = std::ferror(run->out) != 0 || std::fflush(run->out) != 0;

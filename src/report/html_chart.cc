@@ -1,0 +1,65 @@
+#include "report/html_chart.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// The drawing's own units; the page scales it to its width. The values of
+// the grid lines stand above them, at the left, over the bars.
+constexpr double kHeight = 220;
+constexpr double kSide = 4;
+constexpr double kTop = 24;
+constexpr double kBottom = 26;  // room for the bar labels
+constexpr double kPlotHeight = kHeight - kTop - kBottom;
+constexpr double kBase = kTop + kPlotHeight;
+constexpr int kWideFrom = 600;  // a wide drawing gets larger labels on a phone
+
+template <typename... Args>
+void Append(std::string* out, const char* format, Args... args) {
+  char text[160];
+  std::snprintf(text, sizeof(text), format, args...);
+  *out += text;
+}
+
+}  // namespace
+
+void AppendBarChart(std::string* out, const std::vector<ChartBar>& bars, const std::string& title,
+                    int width) {
+  std::int64_t top = 1;
+  for (const ChartBar& bar : bars) top = std::max(top, bar.value);
+
+  Append(out, "<svg class=\"%s\" viewBox=\"0 0 %d %.0f\" role=\"img\" aria-label=\"",
+         width >= kWideFrom ? "chart wide" : "chart", width, kHeight);
+  *out += title + "\">\n";
+  // Grid lines at the top value, its half and 0.
+  for (int part = 0; part <= 2; ++part) {
+    const double y = kTop + kPlotHeight * part / 2;
+    Append(out, "<line class=\"grid\" x1=\"%.0f\" y1=\"%.1f\" x2=\"%.0f\" y2=\"%.1f\"/>\n", kSide, y,
+           width - kSide, y);
+  }
+
+  const double slot = (width - 2 * kSide) / static_cast<double>(std::max<std::size_t>(bars.size(), 1));
+  const double gap = slot > 6 ? slot * 0.15 : 0;
+  for (std::size_t i = 0; i < bars.size(); ++i) {
+    const ChartBar& bar = bars[i];
+    const double x = kSide + slot * static_cast<double>(i);
+    const double height = bar.value <= 0 ? 0
+                                         : kPlotHeight * static_cast<double>(bar.value) /
+                                               static_cast<double>(top);
+    Append(out, "<rect class=\"bar\" x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\">",
+           x + gap / 2, kBase - height, slot - gap, height);
+    *out += "<title>" + bar.tip + "</title></rect>";
+    if (!bar.label.empty()) {
+      Append(out, "<text class=\"label\" x=\"%.2f\" y=\"%.0f\">", x + slot / 2, kBase + 19);
+      *out += bar.label + "</text>";
+    }
+    *out += '\n';
+  }
+
+  for (int part = 0; part < 2; ++part) {
+    Append(out, "<text class=\"value\" x=\"%.0f\" y=\"%.1f\">%lld</text>\n", kSide + 2,
+           kTop + kPlotHeight * part / 2 - 5, static_cast<long long>(top * (2 - part) / 2));
+  }
+  *out += "</svg>\n";
+}

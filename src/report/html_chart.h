@@ -1,0 +1,20 @@
+// Bar charts as inline SVG, for the web page: no script, no file beside it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ChartBar {
+  std::string label;  // under the bar; empty for none
+  std::string tip;    // shown on pointing at the bar (escaped HTML)
+  std::int64_t value = 0;
+};
+
+/// Appends an <svg> of `bars`, left to right, scaled to the largest value,
+/// with `title` (escaped HTML) as its accessible name. The drawing is `width`
+/// units wide (220 high), and the page scales it to the room it has: a
+/// chart that stands in a narrow column gets a narrow drawing, so that its
+/// labels stay readable.
+void AppendBarChart(std::string* out, const std::vector<ChartBar>& bars, const std::string& title,
+                    int width);

@@ -1,0 +1,83 @@
+#include "report/json_report.h"
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "report/report_model.h"
+#include "texts.h"
+
+namespace {
+
+// Keys in the order written, so that the layout reads as documented.
+using Json = nlohmann::ordered_json;
+
+Json TextOrNull(const std::optional<std::string>& text) {
+  return text.has_value() ? Json(*text) : Json(nullptr);
+}
+
+Json DateOf(const DayHits& day) {
+  char date[32];
+  std::snprintf(date, sizeof(date), "%04d-%02d-%02d", day.year, day.month, day.day);
+  return date;
+}
+
+}  // namespace
+
+void WriteJsonReport(const ReportModel& model, std::FILE* out) {
+  Json report;
+  report["report"] = "vantrix";
+  report["version"] = kJsonLayoutVersion;
+  report["program"] = {{"name", texts::kProductName}, {"version", texts::kVersion}};
+  report["language"] = model.norwegian ? "nb" : "en";
+  report["customer"] = model.customer;
+  report["period"] = {{"start", TextOrNull(model.period_start)},
+                      {"end", TextOrNull(model.period_end)}};
+
+  const RunTotals& totals = model.totals;
+  report["totals"] = {{"hits", totals.TotalHits},   {"sessions", totals.TotalSessions},
+                      {"users", totals.UserCount},  {"bytes", totals.TotalBytes},
+                      {"files", totals.FilesProcessed}};
+
+  Json days = Json::array();
+  for (const DayHits& day : model.traffic.days) {
+    days.push_back({{"date", DateOf(day)}, {"hits", day.hits}});
+  }
+  if (model.traffic.undated != 0) {
+    days.push_back({{"date", nullptr}, {"hits", model.traffic.undated}});
+  }
+  report["days"] = std::move(days);
+
+  Json hours = Json::array();
+  for (std::size_t hour = 0; hour < model.traffic.hours.size(); ++hour) {
+    hours.push_back({{"hour", hour}, {"hits", model.traffic.hours[hour]}});
+  }
+  report["hours"] = std::move(hours);
+
+  Json statuses = Json::array();
+  for (const StatusHits& status : model.statuses) {
+    statuses.push_back({{"status", status.present ? Json(status.text) : Json(nullptr)},
+                        {"hits", status.hits}});
+  }
+  report["statuses"] = std::move(statuses);
+
+  report["limits"] = {{"pages", model.pages_to_show}, {"users", model.users_to_show}};
+  Json pages = Json::array();
+  for (std::size_t i = 0; i < model.pages.size(); ++i) {
+    pages.push_back({{"rank", i + 1}, {"path", model.pages[i].path}, {"hits", model.pages[i].hits}});
+  }
+  report["pages"] = std::move(pages);
+  Json users = Json::array();
+  for (std::size_t i = 0; i < model.users.size(); ++i) {
+    const UserRow& user = model.users[i];
+    users.push_back({{"rank", i + 1},
+                     {"address", user.address},
+                     {"host", TextOrNull(user.host)},
+                     {"hits", user.hits}});
+  }
+  report["users"] = std::move(users);
+
+  // Every text is UTF-8 by now; a fault here would be the program's.
+  const std::string text = report.dump(2, ' ', false, Json::error_handler_t::strict);
+  std::fwrite(text.data(), 1, text.size(), out);
+  std::fputc('\n', out);
+}
