@@ -4,7 +4,9 @@
 #include <string>
 
 #include "intake/log_file.h"
+#include "report/json_report.h"
 #include "report/report.h"
+#include "report/report_model.h"
 #include "options.h"
 #include "stats/ranking.h"
 #include "stats/records.h"
@@ -57,6 +59,7 @@ std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size
   options.NumUsersToShow = 500;
   options.NumPagesToShow = 500;
   options.CustomerName = "T";
+  options.gather_traffic = true;
   Statistics stats;
   CapturedStream diag;
   ReadTuning tuning;
@@ -66,13 +69,15 @@ std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size
   RankByHits(&stats);
   CapturedStream out;
   WriteReport(options, stats, out.file());
+  WriteJsonReport(BuildReportModel(options, stats), out.file());
   *messages = diag.Text();
   return out.Text() + "\nsessions " + std::to_string(stats.totals.TotalSessions) + " bytes " +
          std::to_string(stats.totals.TotalBytes);
 }
 
 // More threads and any chunk size count exactly what one thread counts, in
-// the same order: the report and the messages are the same bytes.
+// the same order: the report, the hits by status and time, and the messages
+// are the same bytes.
 TEST(ParallelReadTest, SameResultAsOneThread) {
   ScopedTimeZone tz("UTC");
   for (bool w3c : {false, true}) {

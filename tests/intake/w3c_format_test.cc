@@ -169,6 +169,24 @@ TEST(W3cFormatTest, DataLines) {
   }
 }
 
+// The status slot is filled only when the layout was read for it, as the
+// JSON and HTML reports ask: otherwise the line costs nothing for it.
+TEST(W3cFormatTest, StatusSlotOnRequest) {
+  W3cLayout with_status;
+  ParseW3cFields(kIis10Fields, &with_status, true);
+  EXPECT_EQ(kIis10Layout, with_status.ToString());
+  for (auto split : {TokenizeW3cLine, TokenizeW3cLinePortable}) {
+    LogFields fields;
+    split(kIis10Line, with_status, &fields);
+    EXPECT_EQ(
+        "18: [192.168.0.10] ~ [2024-03-20] [00:00:01] [W3SVC1] ~ [10.0.0.5] "
+        "~ ~ [5120] [200] ~ [GET] [/index.htm]",
+        fields.ToString());
+    split(kIis10Line, Layout(kIis10Fields), &fields);
+    EXPECT_EQ(kIis10Slots, fields.ToString());
+  }
+}
+
 TEST(W3cFormatTest, TimeStamp) {
   const struct {
     std::string_view date, time;

@@ -65,7 +65,7 @@ TEST(RunTest, UsageWithoutFiles) {
 }
 
 TEST(RunTest, UsageNamesUnknownOption) {
-  for (const char* arg : {"-x", "-", "-V", "--help"}) {
+  for (const char* arg : {"-x", "-", "-V", "--help", "-f", "-fJSON", "-fxml", "-fjson "}) {
     RunFixture f;
     f.AddLog("a.log", IisLine(IisFields()));
     EXPECT_EQ(255, f.Main({"a.log", arg})) << arg;
@@ -104,6 +104,18 @@ TEST(RunTest, OptionReadings) {
       {{"-u-99999999999"}, [](const Options& o) { EXPECT_EQ(INT_MIN, o.NumUsersToShow); }},
       {{"-n5", "-n7"}, [](const Options& o) { EXPECT_EQ(7, o.NumPagesToShow); }},
       {{"-u3"}, [](const Options& o) { EXPECT_EQ(3, o.NumUsersToShow); }},
+      // The last -f wins; anything but text, anywhere, gathers what the
+      // JSON and HTML reports show.
+      {{"-fjson"}, [](const Options& o) {
+         EXPECT_EQ(ReportFormat::kJson, o.Format);
+         EXPECT_TRUE(o.gather_traffic);
+       }},
+      {{"-fhtml", "-ftext"}, [](const Options& o) {
+         EXPECT_EQ(ReportFormat::kText, o.Format);
+         EXPECT_TRUE(o.gather_traffic);
+       }},
+      {{"-ftext", "-fhtml"}, [](const Options& o) { EXPECT_EQ(ReportFormat::kHtml, o.Format); }},
+      {{"-ftext"}, [](const Options& o) { EXPECT_FALSE(o.gather_traffic); }},
       {{}, [](const Options& o) {
          EXPECT_STREQ("\"use the -c switch to place your company name here\"", o.CustomerName);
          EXPECT_STREQ("*.gif,*.jpg", o.ExcludePattern);
@@ -115,6 +127,8 @@ TEST(RunTest, OptionReadings) {
          EXPECT_EQ(0, o.DebugLevel);
          EXPECT_FALSE(o.Verbose);
          EXPECT_FALSE(o.Norwegian);
+         EXPECT_EQ(ReportFormat::kText, o.Format);
+         EXPECT_FALSE(o.gather_traffic);
        }},
       {{"-c"}, [](const Options& o) { EXPECT_STREQ("", o.CustomerName); }},
       {{"-cAcme Inc"}, [](const Options& o) { EXPECT_STREQ("Acme Inc", o.CustomerName); }},

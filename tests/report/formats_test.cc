@@ -1,0 +1,148 @@
+// The JSON and HTML reports, from log lines read as a run reads them.
+#include "report/formats.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <string>
+
+#include "fakes.h"
+#include "intake/log_file.h"
+#include "options.h"
+#include "report/html_report.h"
+#include "report/reverse_lookup.h"
+#include "stats/ranking.h"
+#include "stats/records.h"
+#include "test_util.h"
+
+namespace {
+
+// Three lines in Oslo's time (comma-format times are local standard time),
+// around the night the clocks went forward: 23:30 CET, then 02:30
+// standard time, which is 03:30 summer time. 10.0.0.1 has a host name.
+std::string Log() {
+  std::vector<std::string> first = IisFields();
+  first[0] = "10.0.0.1";
+  first[2] = "03/24/01";
+  first[3] = "23:30:00";
+  first[13] = "/caf\xE9.htm";  // Windows-1252
+  std::vector<std::string> second = first;
+  second[3] = "23:40:00";
+  second[10] = "404";
+  std::vector<std::string> third = IisFields();
+  third[0] = "<b>&amp;";
+  third[2] = "03/25/01";
+  third[3] = "2:30:00";
+  third[9] = "7";
+  third[10] = "-";
+  third[13] = "/a\"b'\x01.htm";
+  return IisLine(first) + IisLine(second) + IisLine(third);
+}
+
+std::string ReportOf(ReportFormat format, bool norwegian = false, int shown = 10) {
+  ScopedTimeZone tz("Europe/Oslo");
+  Options options;
+  options.seconds_west = -3600;
+  options.Format = format;
+  options.gather_traffic = true;
+  options.Norwegian = norwegian;
+  options.CustomerName = "Acme & <Co>";
+  options.NumPagesToShow = shown;
+  options.NumUsersToShow = shown;
+  Statistics stats;
+  stats.totals.FilesProcessed = 1;
+  CapturedStream diag;
+  ReadLogText(options, &stats, diag.file(), Log());
+  RankByHits(&stats);
+  FakeResolver resolver;
+  resolver.names["10.0.0.1"] = "one.example";
+  ResolveTopUsers(options, &stats, &resolver, diag.file());
+  CapturedStream out;
+  WriteChosenReport(options, stats, out.file());
+  return out.Text();
+}
+
+TEST(FormatsTest, JsonLayout) {
+  EXPECT_EQ(nlohmann::ordered_json::parse(R"({
+    "report": "vantrix", "version": 1,
+    "program": {"name": "Vantrix", "version": "1.2"},
+    "language": "en", "customer": "Acme & <Co>",
+    "period": {"start": "2001-03-24T23:30:00+01:00", "end": "2001-03-25T03:30:00+02:00"},
+    "totals": {"hits": 3, "sessions": 2, "users": 2, "bytes": 651, "files": 1},
+    "days": [{"date": "2001-03-24", "hits": 2}, {"date": "2001-03-25", "hits": 1}],
+    "hours": [
+      {"hour": 0, "hits": 0}, {"hour": 1, "hits": 0}, {"hour": 2, "hits": 0},
+      {"hour": 3, "hits": 1}, {"hour": 4, "hits": 0}, {"hour": 5, "hits": 0},
+      {"hour": 6, "hits": 0}, {"hour": 7, "hits": 0}, {"hour": 8, "hits": 0},
+      {"hour": 9, "hits": 0}, {"hour": 10, "hits": 0}, {"hour": 11, "hits": 0},
+      {"hour": 12, "hits": 0}, {"hour": 13, "hits": 0}, {"hour": 14, "hits": 0},
+      {"hour": 15, "hits": 0}, {"hour": 16, "hits": 0}, {"hour": 17, "hits": 0},
+      {"hour": 18, "hits": 0}, {"hour": 19, "hits": 0}, {"hour": 20, "hits": 0},
+      {"hour": 21, "hits": 0}, {"hour": 22, "hits": 0}, {"hour": 23, "hits": 2}],
+    "statuses": [{"status": "200", "hits": 1}, {"status": "404", "hits": 1},
+                 {"status": null, "hits": 1}],
+    "limits": {"pages": 10, "users": 10},
+    "pages": [{"rank": 1, "path": "/caf\u00e9.htm", "hits": 2},
+              {"rank": 2, "path": "/a\"b'\u0001.htm", "hits": 1}],
+    "users": [{"rank": 1, "address": "10.0.0.1", "host": "one.example", "hits": 2},
+              {"rank": 2, "address": "<b>&amp;", "host": null, "hits": 1}]
+  })").dump(2) + "\n",
+            ReportOf(ReportFormat::kJson));
+}
+
+// The top lists stop where the options say; 0 leaves them empty.
+TEST(FormatsTest, JsonLimits) {
+  const auto one = nlohmann::json::parse(ReportOf(ReportFormat::kJson, true, 1));
+  EXPECT_EQ("nb", one["language"]);
+  EXPECT_EQ(1u, one["pages"].size());
+  EXPECT_EQ(1u, one["users"].size());
+  const auto none = nlohmann::json::parse(ReportOf(ReportFormat::kJson, false, 0));
+  EXPECT_TRUE(none["pages"].empty());
+  EXPECT_TRUE(none["users"].empty());
+  EXPECT_EQ(0, none["limits"]["pages"]);
+}
+
+TEST(FormatsTest, HtmlText) {
+  const struct {
+    std::string_view text;
+    std::string_view html;
+  } cases[] = {
+      {"/a<b>&c\"d'e", "/a&lt;b&gt;&amp;c&quot;d&#39;e"},
+      {"\x01\t\x1B\x7F", "\xE2\x90\x81\xE2\x90\x89\xE2\x90\x9B\xE2\x90\xA1"},  // pictures
+      {"x\xC2\x85y \xC2\xA0", "x\xEF\xBF\xBDy \xC2\xA0"},  // a C1 control; no-break space stays
+      {"caf\xC3\xA9", "caf\xC3\xA9"},
+  };
+  for (const auto& c : cases) {
+    std::string html;
+    AppendHtmlText(&html, c.text);
+    EXPECT_EQ(c.html, html) << c.text;
+  }
+}
+
+// Every log text is escaped, the language follows -N, and nothing outside
+// the page is referred to.
+TEST(FormatsTest, HtmlPage) {
+  const std::string english = ReportOf(ReportFormat::kHtml);
+  for (const char* part :
+       {"<html lang=\"en\">", "<h1>Web page hit statistics for Acme &amp; &lt;Co&gt;</h1>",
+        "<p class=\"period\">from 2001-03-24 to 2001-03-25</p>", "caf\xC3\xA9.htm",
+        "/a&quot;b&#39;\xE2\x90\x81.htm", "one.example<span class=\"host\">10.0.0.1</span>",
+        "&lt;b&gt;&amp;amp;", "<td class=\"name\">-</td>", "<title>2001-03-24: 2</title>",
+        "<title>03:00-03:59: 1</title>", "<h2>The 10 most visited pages</h2>"}) {
+    EXPECT_NE(std::string::npos, english.find(part)) << part;
+  }
+  const std::string norwegian = ReportOf(ReportFormat::kHtml, true);
+  for (const char* part : {"<html lang=\"nb\">", "Bes&#248;ksstatistikk for Acme",
+                           "i perioden 2001-03-24 til 2001-03-25",
+                           "De 10 mest bes&#248;kte sidene i perioden"}) {
+    EXPECT_NE(std::string::npos, norwegian.find(part)) << part;
+  }
+  const std::regex outside(R"(https?:|//|\b(src|href|action)\s*=|@import|url\s*\(|<script)",
+                           std::regex::icase);
+  EXPECT_FALSE(std::regex_search(english, outside));
+  // With both tables off, no table heading is left.
+  EXPECT_EQ(std::string::npos, ReportOf(ReportFormat::kHtml, false, 0).find("most"));
+}
+
+}  // namespace
