@@ -38,10 +38,10 @@ svg{display:block;width:100%;height:auto}
 svg .bar{fill:var(--accent)}
 svg .grid{stroke:var(--line);stroke-width:1}
 svg text{fill:var(--muted);font-size:13px}
-svg .value{paint-order:stroke;stroke:#fff;stroke-width:4px}
-svg .label{text-anchor:middle}
+svg .value{text-anchor:end;dominant-baseline:middle}
+svg .label{text-anchor:middle;dominant-baseline:hanging}
 footer{color:var(--muted);font-size:.8rem;text-align:center}
-@media (max-width:40rem){body{font-size:14px}main{padding:1rem .5rem}section{padding:.7rem .6rem}.columns{grid-template-columns:1fr}svg text{font-size:18px}svg.wide text{font-size:26px}}
+@media (max-width:40rem){body{font-size:14px}main{padding:1rem .5rem}section{padding:.7rem .6rem}.columns{grid-template-columns:1fr}svg text{font-size:18px}svg.wide text{font-size:28px}}
 @media print{body{background:#fff;font-size:10pt}main{max-width:none;padding:0}section,.total{border-color:#aaa;border-radius:0}*{-webkit-print-color-adjust:exact;print-color-adjust:exact}}
 )";
 
@@ -130,7 +130,7 @@ void AppendDayChart(std::string* out, const ReportModel& model, const texts::Htm
   if (traffic.days.empty() && traffic.undated == 0) {
     *out += Format("<p class=\"note\">%s</p>\n", text.no_hits);
   } else {
-    AppendBarChart(out, DayBars(traffic.days), text.per_day, 720);
+    AppendBarChart(out, DayBars(traffic.days), text.per_day, 840);
   }
   if (traffic.undated != 0) {
     *out += Format("<p class=\"note\">%s: %lld</p>\n", text.no_date,
