@@ -20,7 +20,9 @@ struct HitDate {
   std::int64_t day_seconds = 0;  // the date's midnight as UTC seconds
 };
 
-/// Reads a date text in the form day.month.year or month/day/year.
+/// Reads a date text in the form day.month.year or month/day/year. A year
+/// of 1900 or more is that year; a two-digit year 00-79 is 2000-2079 and
+/// 80-99 is 1980-1999.
 HitDate ParseHitDate(std::string_view date);
 
 /// A time text read as "%d:%d:%d" (hour, minute, second; the parts not
