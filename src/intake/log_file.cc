@@ -3,8 +3,10 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <exception>
 #include <mutex>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -44,7 +46,8 @@ class ObservedFileSource : public FileSource {
 };
 
 // The format of one file as its lines so far tell it: the comma format, or
-// the W3C extended format with the layout of its last "#Fields:" line.
+// the W3C extended format with the layout of its last "#Fields:" line and
+// the date of its last "#Date:" line.
 struct FileFormat {
   bool first_line_seen = false;
   bool w3c = false;
@@ -57,9 +60,15 @@ struct FileFormat {
       w3c = IsW3cFirstLine(piece);
     }
     if (!w3c || !IsW3cDirective(piece)) return false;
-    ParseW3cFields(piece, &layout);
+    ReadW3cDirective(piece, &layout);
     return true;
   }
+};
+
+// A message to write once the hits parsed before it have been counted.
+struct PendingMessage {
+  std::size_t before_hit;
+  std::string text;
 };
 
 // Turns the pieces of a chunk into hits to count: tokenizing, the filter
@@ -68,19 +77,26 @@ struct FileFormat {
 class ChunkParser {
  public:
   ChunkParser(const Options& options, const LineFilters& filters, long seconds_west,
-              std::FILE* diag)
-      : options_(options), filters_(filters), time_cache_(seconds_west), diag_(diag) {}
+              std::FILE* diag, const char* path)
+      : options_(options), filters_(filters), time_cache_(seconds_west), diag_(diag),
+        path_(path) {}
 
   void Parse(const LineChunk& chunk, FileFormat* format, std::vector<HitInput>* hits,
              std::vector<std::string_view>* dates) {
     hits->clear();
     dates->clear();
+    messages_.clear();
+    kept_dates_.clear();
+    uncounted_ = UncountedField(*format);
     for (std::string_view piece : chunk.pieces) {
       // The text of a line ends at its first NUL byte, if it has one: the
       // echo prints it as a C string, and the tokenizers stop there.
       if (options_.DebugLevel > 5) std::fprintf(diag_, texts::kLogLine, FieldText(piece).text);
 
-      if (format->Note(piece)) continue;  // a directive: never a log line
+      if (format->Note(piece)) {  // a directive: never a log line
+        NoteDirective(piece, *format, hits->size());
+        continue;
+      }
       if (format->w3c) {
         TokenizeW3cLine(piece, format->layout, &fields_);
       } else {
@@ -88,16 +104,24 @@ class ChunkParser {
       }
       const LineVerdict verdict = FilterLine(fields_, filters_);
       if (verdict != LineVerdict::kAccepted) {
-        if (options_.DebugLevel != 0) WriteRejection(diag_, verdict, fields_, options_);
+        // Under a header that lets no line count, one message told of all.
+        if (options_.DebugLevel != 0 && uncounted_ == nullptr) {
+          WriteRejection(diag_, verdict, fields_, options_);
+        }
         continue;
       }
 
       const std::string_view address = fields_.slot[kClientIp];
       const std::string_view path = fields_.slot[kTarget];
-      const std::string_view date = fields_.slot[kDate];
+      std::string_view date = fields_.slot[kDate];
       const std::string_view time = fields_.slot[kTime];
       const TimeStamp t =
           format->w3c ? w3c_time_cache_.Convert(date, time) : time_cache_.Convert(date, time);
+      if (t == kRejectedDate && date.data() == format->layout.directive_date.data()) {
+        // A later "#Date:" of this chunk may change the text the date is
+        // taken from before the message is written: keep a copy.
+        date = kept_dates_.emplace_back(date);
+      }
       if (t == kRejectedDate && options_.DebugLevel != 0) {
         // Under -d each message of a line follows its echo at once, so the
         // bad date's is written here, not when the chunk's hits are
@@ -112,23 +136,60 @@ class ChunkParser {
     }
   }
 
+  /// The messages of the last chunk parsed that wait for its hits to be
+  /// counted (-v without -d, which may read on two threads).
+  const std::vector<PendingMessage>& messages() const { return messages_; }
+
  private:
+  // The field whose absence from the W3C header means no line can count,
+  // or nullptr.
+  const char* UncountedField(const FileFormat& format) const {
+    return format.w3c ? UncountedW3cField(format.layout, filters_.has_server_ip) : nullptr;
+  }
+
+  // A directive may change whether lines can count. A "#Fields:" line under
+  // which none can is told of once, under -d or -v.
+  void NoteDirective(std::string_view piece, const FileFormat& format, std::size_t hits_before) {
+    uncounted_ = UncountedField(format);
+    if (uncounted_ == nullptr || !IsW3cFieldsDirective(piece)) return;
+    if (options_.DebugLevel != 0) {
+      std::fprintf(diag_, texts::kFieldsCountNothing, options_.ProgramName, path_, uncounted_);
+    } else if (options_.Verbose) {
+      const int size = std::snprintf(nullptr, 0, texts::kFieldsCountNothing,
+                                     options_.ProgramName, path_, uncounted_);
+      std::string text(static_cast<std::size_t>(size) + 1, '\0');
+      std::snprintf(text.data(), text.size(), texts::kFieldsCountNothing, options_.ProgramName,
+                    path_, uncounted_);
+      text.pop_back();
+      messages_.push_back({hits_before, std::move(text)});
+    }
+  }
+
   const Options& options_;
   const LineFilters& filters_;
   HitTimeCache time_cache_;
   W3cTimeCache w3c_time_cache_;
   std::FILE* diag_;
+  const char* path_;
   LogFields fields_;
+  const char* uncounted_ = nullptr;  // of the layout in force
+  std::vector<PendingMessage> messages_;
+  std::deque<std::string> kept_dates_;
 };
 
 // Counts the parsed hits of one chunk, in order. A bad date drops its line,
-// with its message under -v.
+// with its message under -v; the chunk's other messages come in their place.
 void CountHits(const Options& options, Statistics* stats, std::FILE* diag,
-               const std::vector<HitInput>& hits, const std::vector<std::string_view>& dates) {
+               const std::vector<HitInput>& hits, const std::vector<std::string_view>& dates,
+               const std::vector<PendingMessage>& messages) {
   // The lookups wait on memory more than on anything else: ask for the
   // index slots of a hit a few places ahead while counting this one.
   constexpr std::size_t kAhead = 8;
+  auto message = messages.begin();
   for (std::size_t i = 0; i < hits.size(); ++i) {
+    for (; message != messages.end() && message->before_hit == i; ++message) {
+      std::fputs(message->text.c_str(), diag);
+    }
     if (i + kAhead < hits.size()) {
       stats->user_index.Prefetch(hits[i + kAhead].address_hash);
       stats->page_index.Prefetch(hits[i + kAhead].path_hash);
@@ -139,20 +200,21 @@ void CountHits(const Options& options, Statistics* stats, std::FILE* diag,
     }
     CountHit(stats, hits[i]);
   }
+  for (; message != messages.end(); ++message) std::fputs(message->text.c_str(), diag);
 }
 
 // One thread: read, parse and count each chunk in turn.
 void ReadSerially(const Options& options, Statistics* stats, std::FILE* diag,
-                  LineReader* reader, long seconds_west) {
+                  LineReader* reader, long seconds_west, const char* path) {
   const LineFilters filters = CompileFilters(options);
-  ChunkParser parser(options, filters, seconds_west, diag);
+  ChunkParser parser(options, filters, seconds_west, diag, path);
   FileFormat format;
   LineChunk chunk;
   std::vector<HitInput> hits;
   std::vector<std::string_view> dates;
   while (reader->NextChunk(&chunk)) {
     parser.Parse(chunk, &format, &hits, &dates);
-    CountHits(options, stats, diag, hits, dates);
+    CountHits(options, stats, diag, hits, dates, parser.messages());
   }
 }
 
@@ -162,12 +224,13 @@ void ReadSerially(const Options& options, Statistics* stats, std::FILE* diag,
 class ParallelRead {
  public:
   ParallelRead(const Options& options, Statistics* stats, std::FILE* diag, LineReader* reader,
-               long seconds_west)
+               long seconds_west, const char* path)
       : options_(options),
         stats_(stats),
         diag_(diag),
         reader_(reader),
         seconds_west_(seconds_west),
+        path_(path),
         filters_(CompileFilters(options)) {}
 
   void Run() {
@@ -186,7 +249,7 @@ class ParallelRead {
  private:
   void Work() {
     try {
-      ChunkParser parser(options_, filters_, seconds_west_, diag_);
+      ChunkParser parser(options_, filters_, seconds_west_, diag_, path_);
       LineChunk chunk;
       std::vector<HitInput> hits;
       std::vector<std::string_view> dates;
@@ -207,7 +270,7 @@ class ParallelRead {
         std::unique_lock<std::mutex> lock(count_mutex_);
         counted_.wait(lock, [&] { return failed_ || counting_turn_ == turn; });
         if (failed_) return;
-        CountHits(options_, stats_, diag_, hits, dates);
+        CountHits(options_, stats_, diag_, hits, dates, parser.messages());
         ++counting_turn_;
         counted_.notify_all();
       }
@@ -224,6 +287,7 @@ class ParallelRead {
   std::FILE* diag_;
   LineReader* reader_;
   long seconds_west_;
+  const char* path_;
   const LineFilters filters_;
 
   std::mutex read_mutex_;
@@ -240,15 +304,15 @@ class ParallelRead {
 // Reads every line of `source` through the filter chain into the
 // statistics, in parallel where it pays and keeps the output the same.
 void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, ByteSource* source,
-               const ReadTuning& tuning) {
+               const ReadTuning& tuning, const char* path) {
   LineReader reader(source, tuning.chunk_size);
   const long seconds_west = stats->time_cache.seconds_west();
   // Under -d the messages of each line must come out in line order, which
   // only one thread gives.
   if (tuning.threads > 1 && options.DebugLevel == 0) {
-    ParallelRead(options, stats, diag, &reader, seconds_west).Run();
+    ParallelRead(options, stats, diag, &reader, seconds_west, path).Run();
   } else {
-    ReadSerially(options, stats, diag, &reader, seconds_west);
+    ReadSerially(options, stats, diag, &reader, seconds_west, path);
   }
 }
 
@@ -285,12 +349,12 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
 
   ObservedFileSource file(fd, observer);
   if (!compressed) {
-    ReadLines(options, stats, diag, &file, tuning);
+    ReadLines(options, stats, diag, &file, tuning, path);
     return 1;
   }
   // A compressed file: the same lines, up to the end or the first damage.
   GzipSource gzip(&file);
-  ReadLines(options, stats, diag, &gzip, tuning);
+  ReadLines(options, stats, diag, &gzip, tuning, path);
   if (gzip.damaged() && options.Verbose) {
     std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, path);
   }
@@ -298,9 +362,9 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
 }
 
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
-                 std::string_view text, const ReadTuning& tuning) {
+                 std::string_view text, const ReadTuning& tuning, const char* name) {
   TextSource source(text);
-  ReadLines(options, stats, diag, &source, tuning);
+  ReadLines(options, stats, diag, &source, tuning, name);
 }
 
 ReadTuning::ReadTuning()
