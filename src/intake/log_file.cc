@@ -134,6 +134,19 @@ void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
   ReadLines(options, stats, diag, &source, tuning);
 }
 
+namespace {
+
+// One parsing thread a core, up to a bound past which the reading of the
+// file and the counting cannot keep more threads busy.
+constexpr unsigned kMaxThreads = 16;
+
+int ThreadsForThisMachine() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return static_cast<int>(cores < 1 ? 1 : cores > kMaxThreads ? kMaxThreads : cores);
+}
+
+}  // namespace
+
 ReadTuning::ReadTuning()
-    : threads(std::thread::hardware_concurrency() >= 2 ? 2 : 1),
+    : threads(ThreadsForThisMachine()),
       chunk_size(LineReader::kDefaultChunkSize) {}

@@ -85,10 +85,12 @@ TEST(ParallelReadTest, SameResultAsOneThread) {
       if (!w3c) {
         ASSERT_NE(std::string::npos, expected_messages.find("Bad date (13/20/01)"));
       }
-      for (std::size_t chunk : {4096u, 5000u, 65536u}) {
+      for (int threads = 2; threads <= 8; ++threads) {
+        // Odd chunk sizes, so that chunks end anywhere in a line.
+        const std::size_t chunk = threads == 8 ? 65536 : 4096 + 101 * threads;
         std::string messages;
-        EXPECT_EQ(expected, ReportOf(log, 2, chunk, &messages)) << w3c << seed << chunk;
-        EXPECT_EQ(expected_messages, messages) << w3c << seed << chunk;
+        EXPECT_EQ(expected, ReportOf(log, threads, chunk, &messages)) << w3c << seed << threads;
+        EXPECT_EQ(expected_messages, messages) << w3c << seed << threads;
       }
       // Under -d every line's messages, its echo first, in line order.
       std::string debug_messages;
