@@ -1,5 +1,6 @@
 #include "intake/log_file.h"
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 
@@ -141,8 +142,9 @@ namespace {
 constexpr unsigned kMaxThreads = 16;
 
 int ThreadsForThisMachine() {
+  // 0 when the number cannot be told.
   const unsigned cores = std::thread::hardware_concurrency();
-  return static_cast<int>(cores < 1 ? 1 : cores > kMaxThreads ? kMaxThreads : cores);
+  return static_cast<int>(std::clamp(cores, 1u, kMaxThreads));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "run/command_line.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "bytes/decimal.h"
 #include "run/run.h"
@@ -71,6 +73,7 @@ OptionRead SetVerbose(Run* run, const char*) {
 
 struct OptionReader {
   char letter;
+  // cppcheck-suppress unusedStructMember ; called through the table below
   OptionRead (*read)(Run* run, const char* value);
 };
 
@@ -84,8 +87,8 @@ constexpr OptionReader kOptions[] = {
 }  // namespace
 
 OptionRead ReadOption(Run* run, const char* arg) {
-  for (const OptionReader& option : kOptions) {
-    if (arg[1] == option.letter) return option.read(run, arg + 2);
-  }
-  return OptionRead::kUnknown;
+  const auto* option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                    [&](const OptionReader& o) { return o.letter == arg[1]; });
+  if (option == std::end(kOptions)) return OptionRead::kUnknown;
+  return option->read(run, arg + 2);
 }
