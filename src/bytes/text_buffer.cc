@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 
+// NOLINTNEXTLINE(cert-dcl50-cpp): a printf-style function, its calls checked by the format attribute
 void TextBuffer::Printf(const char* format, ...) {
   std::va_list args;
   va_start(args, format);

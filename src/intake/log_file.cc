@@ -1,5 +1,6 @@
 #include "intake/log_file.h"
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 
@@ -39,9 +40,13 @@ class ObservedFileSource : public FileSource {
 // parses it on its own, and counts it in its turn.
 class ChunkWorker {
  public:
-  ChunkWorker(const Options& options, const LineFilters& filters, Statistics* stats,
-              std::FILE* diag, LineReader* reader, FileFormat* format)
-      : parser_(options, filters), stats_(stats), diag_(diag), reader_(reader), format_(format) {}
+  ChunkWorker(const Options& options, const LineFilters& filters, const char* path,
+              Statistics* stats, std::FILE* diag, LineReader* reader, FileFormat* format)
+      : parser_(options, filters, path),
+        stats_(stats),
+        diag_(diag),
+        reader_(reader),
+        format_(format) {}
 
   // The reader hands out chunks in order, and the shared format state knows
   // the format at each chunk's start from the chunks before it.
@@ -71,17 +76,17 @@ class ChunkWorker {
   ParsedChunk parsed_;
 };
 
-// Reads every line of `source` through the filter chain into the
-// statistics, on as many threads as the tuning says; the outcome is the
-// one-thread outcome.
-void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, ByteSource* source,
-               const ReadTuning& tuning) {
+// Reads every line of `source`, the file `path`, through the filter chain
+// into the statistics, on as many threads as the tuning says; the outcome
+// is the one-thread outcome.
+void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const char* path,
+               ByteSource* source, const ReadTuning& tuning) {
   LineReader reader(source, tuning.chunk_size);
   const LineFilters filters = CompileFilters(options);
   FileFormat format;
   format.read_status = options.gather_traffic;
   OrderedPipeline().Run(tuning.threads, [&] {
-    return std::make_unique<ChunkWorker>(options, filters, stats, diag, &reader, &format);
+    return std::make_unique<ChunkWorker>(options, filters, path, stats, diag, &reader, &format);
   });
 }
 
@@ -118,12 +123,12 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
 
   ObservedFileSource file(fd, observer);
   if (!compressed) {
-    ReadLines(options, stats, diag, &file, tuning);
+    ReadLines(options, stats, diag, path, &file, tuning);
     return 1;
   }
   // A compressed file: the same lines, up to the end or the first damage.
   GzipSource gzip(&file);
-  ReadLines(options, stats, diag, &gzip, tuning);
+  ReadLines(options, stats, diag, path, &gzip, tuning);
   if (gzip.damaged() && options.Verbose) {
     std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, path);
   }
@@ -131,11 +136,25 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
 }
 
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
-                 std::string_view text, const ReadTuning& tuning) {
+                 std::string_view text, const ReadTuning& tuning, const char* name) {
   TextSource source(text);
-  ReadLines(options, stats, diag, &source, tuning);
+  ReadLines(options, stats, diag, name, &source, tuning);
 }
 
+namespace {
+
+// One parsing thread a core, up to a bound past which the reading of the
+// file and the counting cannot keep more threads busy.
+constexpr unsigned kMaxThreads = 16;
+
+int ThreadsForThisMachine() {
+  // 0 when the number cannot be told.
+  const unsigned cores = std::thread::hardware_concurrency();
+  return static_cast<int>(std::clamp(cores, 1u, kMaxThreads));
+}
+
+}  // namespace
+
 ReadTuning::ReadTuning()
-    : threads(std::thread::hardware_concurrency() >= 2 ? 2 : 1),
+    : threads(ThreadsForThisMachine()),
       chunk_size(LineReader::kDefaultChunkSize) {}

@@ -20,13 +20,30 @@ constexpr std::array<std::string_view, kFieldCount> kSlotNames = {
     "cs-method"sv,  "cs-uri-stem"sv,
 };
 
-// The slots the filter chain and the statistics read, and the status, which
-// the JSON and HTML reports read.
-constexpr int kPlacedSlots[] = {kClientIp,    kDate,   kTime,   kService, kServerIp,
-                                kServerBytes, kStatus, kMethod, kTarget};
+// The slots the filter chain and the statistics read.
+constexpr int kReadSlots[] = {kClientIp, kDate,        kTime,   kService,
+                              kServerIp, kServerBytes, kMethod, kTarget};
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kFieldsDirective = "#Fields:";
+constexpr std::string_view kDateDirective = "#Date:";
+
+// What a line reads for a read slot its header does not name; absent for
+// the client address and the target, which nothing can stand for. A log
+// without a site field is one web site's; without the bytes field a hit
+// sends 0 bytes; without the method every line is a GET; without the time
+// a hit is at midnight, as an unreadable time reads. An empty server
+// address passes unless -s is given, and then matches no mask. The date
+// comes from the "#Date:" directive instead.
+constexpr std::array<std::string_view, kFieldCount> kUnnamedText = [] {
+  std::array<std::string_view, kFieldCount> text{};
+  text[kService] = "W3SVC"sv;
+  text[kServerBytes] = "0"sv;
+  text[kMethod] = "GET"sv;
+  text[kTime] = "0:00:00"sv;
+  text[kServerIp] = ""sv;
+  return text;
+}();
 
 // Blanks between fields and names. A carriage return or line feed can only
 // end a line, so it ends the last field there.
@@ -53,10 +70,6 @@ int SlotOfName(std::string_view name) {
   }
   return -1;
 }
-
-// What a line of a log without the site or the bytes field reads as.
-constexpr std::string_view kWebService = "W3SVC";
-constexpr std::string_view kNoBytes = "0";
 
 }  // namespace
 
@@ -103,39 +116,80 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status) 
   }
   fresh.field_count = position;
   fresh.known = position > 0;
+  fresh.directive_date = std::move(layout->directive_date);
 
   // The slots the filter chain reads, by rising position; a position fills
   // at most one slot. The others are never read, so a line leaves them
   // absent and costs nothing for them.
-  for (int slot : kPlacedSlots) {
-    if (slot == kStatus && !with_status) continue;
+  // The status slot only when the report shows the hits by status.
+  auto place = [&](int slot) {
     const int field = fresh.field_of_slot[slot];
-    if (field < 0) continue;
+    if (field < 0) return;
     int i = fresh.placement_count++;
     while (i > 0 && fresh.placements[i - 1].field > field) {
       fresh.placements[i] = fresh.placements[i - 1];
       --i;
     }
     fresh.placements[i] = {field, slot};
+  };
+  for (int slot : kReadSlots) place(slot);
+  if (with_status) place(kStatus);
+  if (fresh.known) {
+    for (int slot : kReadSlots) {
+      if (fresh.field_of_slot[slot] < 0) fresh.unnamed |= std::uint32_t{1} << slot;
+    }
   }
-  *layout = fresh;
+  *layout = std::move(fresh);
+}
+
+void ReadW3cDirective(std::string_view line, W3cLayout* layout, bool with_status) {
+  line = BeforeNul(WithoutByteOrderMark(line));
+  if (line.starts_with(kFieldsDirective)) {
+    ParseW3cFields(line, layout, with_status);
+    return;
+  }
+  if (!line.starts_with(kDateDirective)) return;
+  // "#Date: 2024-03-20 00:00:00": the date is the first word.
+  std::size_t pos = kDateDirective.size();
+  while (pos < line.size() && IsSeparator(line[pos])) ++pos;
+  std::size_t end = pos;
+  while (end < line.size() && !IsSeparator(line[end])) ++end;
+  layout->directive_date.assign(line.substr(pos, end - pos));
+}
+
+bool IsW3cFieldsDirective(std::string_view line) {
+  return WithoutByteOrderMark(line).starts_with(kFieldsDirective);
+}
+
+const char* UncountedW3cField(const W3cLayout& layout, bool server_ip_given) {
+  if (!layout.known) return nullptr;
+  // In the order of the filters that would refuse the lines.
+  auto unnamed = [&](int slot) { return (layout.unnamed >> slot & 1) != 0; };
+  if (server_ip_given && unnamed(kServerIp)) return kSlotNames[kServerIp].data();
+  if (unnamed(kTarget)) return kSlotNames[kTarget].data();
+  if (unnamed(kClientIp)) return kSlotNames[kClientIp].data();
+  if (unnamed(kDate) && layout.directive_date.empty()) return kSlotNames[kDate].data();
+  return nullptr;
 }
 
 namespace {
 
+// The slots a header does not name, as a line reads them.
+void FillUnnamed(const W3cLayout& layout, LogFields* fields) {
+  for (int slot : kReadSlots) {
+    if ((layout.unnamed >> slot & 1) != 0) fields->slot[slot] = kUnnamedText[slot];
+  }
+  if ((layout.unnamed >> kDate & 1) != 0 && !layout.directive_date.empty()) {
+    fields->slot[kDate] = layout.directive_date;
+  }
+}
+
 // Sets what every split of a line ends with: the count, whether the line is
-// complete, and the slots of a layout without a site or bytes field.
-void FinishLine(const W3cLayout& layout, int count, LogFields* fields) {
+// complete, and the slots the header does not name.
+inline void FinishLine(const W3cLayout& layout, int count, LogFields* fields) {
   fields->count = count;
   fields->complete = layout.known && count >= layout.field_count;
-
-  // The server's default field set names neither the site nor the bytes
-  // sent. A log without a site field is one web site's: its lines pass the
-  // service test. A log without the bytes field counts 0 bytes a hit.
-  if (layout.known) {
-    if (layout.field_of_slot[kService] < 0) fields->slot[kService] = kWebService;
-    if (layout.field_of_slot[kServerBytes] < 0) fields->slot[kServerBytes] = kNoBytes;
-  }
+  if (layout.unnamed != 0) FillUnnamed(layout, fields);
 }
 
 

@@ -1,7 +1,9 @@
 #include "run/command_line.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "bytes/decimal.h"
 #include "run/run.h"
@@ -86,6 +88,7 @@ OptionRead SetVerbose(Run* run, const char*) {
 
 struct OptionReader {
   char letter;
+  // cppcheck-suppress unusedStructMember ; called through the table below
   OptionRead (*read)(Run* run, const char* value);
 };
 
@@ -100,10 +103,10 @@ constexpr OptionReader kOptions[] = {
 }  // namespace
 
 OptionRead ReadOption(Run* run, const char* arg) {
-  for (const OptionReader& option : kOptions) {
-    if (arg[1] == option.letter) return option.read(run, arg + 2);
-  }
-  return OptionRead::kUnknown;
+  const auto* option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                    [&](const OptionReader& o) { return o.letter == arg[1]; });
+  if (option == std::end(kOptions)) return OptionRead::kUnknown;
+  return option->read(run, arg + 2);
 }
 
 bool AnyFormatBeyondText(int argc, char** argv) {
