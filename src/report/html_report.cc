@@ -1,7 +1,6 @@
 #include "report/html_report.h"
 
 #include <chrono>
-#include <cstdarg>
 #include <cstdio>
 #include <vector>
 
@@ -52,18 +51,16 @@ std::string Escaped(std::string_view text) {
 }
 
 // printf into a string, for the texts with "%s" and "%d".
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list again;
-  va_copy(again, args);
-  const int size = std::vsnprintf(nullptr, 0, format, args);
-  va_end(args);
-  std::string text(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
-  std::vsnprintf(text.data(), text.size() + 1, format, again);
-  va_end(again);
-  return text;
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+  if constexpr (sizeof...(Args) == 0) {
+    return format;
+  } else {
+    const int size = std::snprintf(nullptr, 0, format, args...);
+    std::string text(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+    std::snprintf(text.data(), text.size() + 1, format, args...);
+    return text;
+  }
 }
 
 std::string Number(std::int64_t n) { return Format("%lld", static_cast<long long>(n)); }

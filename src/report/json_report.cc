@@ -1,6 +1,8 @@
 #include "report/json_report.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "report/report_model.h"
@@ -39,9 +41,8 @@ void WriteJsonReport(const ReportModel& model, std::FILE* out) {
                       {"files", totals.FilesProcessed}};
 
   Json days = Json::array();
-  for (const DayHits& day : model.traffic.days) {
-    days.push_back({{"date", DateOf(day)}, {"hits", day.hits}});
-  }
+  std::transform(model.traffic.days.begin(), model.traffic.days.end(), std::back_inserter(days),
+                 [](const DayHits& day) { return Json{{"date", DateOf(day)}, {"hits", day.hits}}; });
   if (model.traffic.undated != 0) {
     days.push_back({{"date", nullptr}, {"hits", model.traffic.undated}});
   }
@@ -54,10 +55,11 @@ void WriteJsonReport(const ReportModel& model, std::FILE* out) {
   report["hours"] = std::move(hours);
 
   Json statuses = Json::array();
-  for (const StatusHits& status : model.statuses) {
-    statuses.push_back({{"status", status.present ? Json(status.text) : Json(nullptr)},
-                        {"hits", status.hits}});
-  }
+  std::transform(model.statuses.begin(), model.statuses.end(), std::back_inserter(statuses),
+                 [](const StatusHits& status) {
+                   return Json{{"status", status.present ? Json(status.text) : Json(nullptr)},
+                               {"hits", status.hits}};
+                 });
   report["statuses"] = std::move(statuses);
 
   report["limits"] = {{"pages", model.pages_to_show}, {"users", model.users_to_show}};
