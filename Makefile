@@ -48,6 +48,12 @@ clean:
 bench: deps
 	JOBS=$(JOBS) bench/run.sh $(BENCH_ARGS)
 
+# The three report formats side by side on the same log, beside the text
+# report of main; writes bench/FORMATS.md (bench/formats.sh --help).
+.PHONY: bench-formats
+bench-formats: deps
+	JOBS=$(JOBS) bench/formats.sh $(BENCH_ARGS)
+
 # Builds the fuzz targets with clang in build/fuzz and runs each for
 # FUZZ_SECONDS seconds (10 minutes unless given); see fuzz/run.sh.
 FUZZ_SECONDS ?= 600

@@ -22,11 +22,14 @@
 // after the lookup and the report:
 // - at most NumUsersToShow lookups, and the report opens with its title,
 //   an underline as long as the title's bytes and the hit total;
+// - the JSON report parses as strict UTF-8 JSON, with the hit total, and
+//   its days, hours and statuses add up to it; the web page is UTF-8;
 // after the release:
 // - nothing is left.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
 #include <string>
@@ -35,7 +38,11 @@
 #include "fuzz_input.h"
 #include "intake/log_file.h"
 #include "platform/resolver.h"
+#include "bytes/utf8.h"
+#include "report/html_report.h"
+#include "report/json_report.h"
 #include "report/report.h"
+#include "report/report_model.h"
 #include "report/reverse_lookup.h"
 #include "options.h"
 #include "stats/ranking.h"
@@ -252,6 +259,40 @@ void CheckReport(const std::string& report, const Options& options,
   FUZZ_CHECK(report.compare(0, expected.size(), expected) == 0);
 }
 
+// The JSON report and the web page of ranked, resolved statistics.
+void CheckOtherFormats(const Options& options, const Statistics& stats) {
+  const ReportModel model = BuildReportModel(options, stats);
+  char* data = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&data, &size);
+  FUZZ_CHECK(out != nullptr);
+  WriteJsonReport(model, out);
+  std::fclose(out);
+  const nlohmann::json report = nlohmann::json::parse(std::string_view(data, size), nullptr, false);
+  std::free(data);
+  FUZZ_CHECK(!report.is_discarded());
+  const std::int64_t hits = report["totals"]["hits"];
+  FUZZ_CHECK(hits == stats.totals.TotalHits);
+  std::int64_t days = 0;
+  std::int64_t undated = 0;
+  for (const auto& day : report["days"]) {
+    days += day["hits"].get<std::int64_t>();
+    if (day["date"].is_null()) undated += day["hits"].get<std::int64_t>();
+  }
+  std::int64_t hours = 0;
+  for (const auto& hour : report["hours"]) hours += hour["hits"].get<std::int64_t>();
+  std::int64_t statuses = 0;
+  for (const auto& status : report["statuses"]) statuses += status["hits"].get<std::int64_t>();
+  FUZZ_CHECK(days == hits && hours + undated == hits && statuses == hits);
+
+  out = open_memstream(&data, &size);
+  FUZZ_CHECK(out != nullptr);
+  WriteHtmlReport(model, out);
+  std::fclose(out);
+  FUZZ_CHECK(IsValidUtf8(std::string_view(data, size)));
+  std::free(data);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -291,6 +332,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.DebugLevel = (flags & 0x20) != 0 ? 6 : 0;
   options.NumPagesToShow = pages_to_show;
   options.NumUsersToShow = users_to_show;
+  options.gather_traffic = true;
 
   // One thread, the whole input in one chunk.
   ReadTuning serial;
@@ -330,6 +372,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::fclose(report);
   CheckReport(std::string(report_data, report_size), options, stats);
   std::free(report_data);
+  CheckOtherFormats(options, stats);
 
   ReleaseRecords(&stats);
   FUZZ_CHECK(stats.UserList == kNoRecord && stats.PageList == kNoRecord);

@@ -1,6 +1,7 @@
 #include "report/html_chart.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -26,7 +27,62 @@ void Append(std::string* out, const char* format, Args... args) {
   *out += text;
 }
 
+// A date as ISO 8601 writes it, "2001-03-20".
+std::string IsoDate(const DayHits& day) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%04d-%02d-%02d", day.year, day.month, day.day);
+  return text;
+}
+
+std::chrono::sys_days DaysOf(const DayHits& day) {
+  return std::chrono::year{day.year} / std::chrono::month{static_cast<unsigned>(day.month)} /
+         std::chrono::day{static_cast<unsigned>(day.day)};
+}
+
 }  // namespace
+
+std::vector<ChartBar> DayBars(const std::vector<DayHits>& days) {
+  constexpr int kMaxFilledDays = 400;
+  std::vector<DayHits> filled;
+  if (!days.empty() && (DaysOf(days.back()) - DaysOf(days.front())).count() <= kMaxFilledDays) {
+    for (const DayHits& day : days) {
+      while (!filled.empty() && (DaysOf(day) - DaysOf(filled.back())).count() > 1) {
+        const std::chrono::year_month_day next{DaysOf(filled.back()) + std::chrono::days{1}};
+        filled.push_back({static_cast<int>(next.year()), static_cast<int>(unsigned{next.month()}),
+                          static_cast<int>(unsigned{next.day()}), 0});
+      }
+      filled.push_back(day);
+    }
+  } else {
+    filled = days;
+  }
+  const bool one_year = filled.empty() || filled.front().year == filled.back().year;
+  const std::size_t labels = one_year ? 8 : 4;
+  const std::size_t every = (filled.size() + labels - 1) / labels;
+  std::vector<ChartBar> bars;
+  for (std::size_t i = 0; i < filled.size(); ++i) {
+    const DayHits& day = filled[i];
+    const std::string date = IsoDate(day);
+    std::string label;
+    if (i % every == 0) label = one_year ? date.substr(5) : date;
+    bars.push_back({label, date + ": " + std::to_string(day.hits), day.hits});
+  }
+  return bars;
+}
+
+std::vector<ChartBar> HourBars(const LocalTraffic& traffic) {
+  std::vector<ChartBar> bars;
+  for (int hour = 0; hour < 24; ++hour) {
+    const std::int64_t hits = traffic.hours[static_cast<std::size_t>(hour)];
+    char label[8];
+    char tip[64];
+    std::snprintf(label, sizeof(label), "%02d", hour);
+    std::snprintf(tip, sizeof(tip), "%02d:00-%02d:59: %lld", hour, hour,
+                  static_cast<long long>(hits));
+    bars.push_back({hour % 3 == 0 ? label : "", tip, hits});
+  }
+  return bars;
+}
 
 void AppendBarChart(std::string* out, const std::vector<ChartBar>& bars, const std::string& title,
                     int width) {

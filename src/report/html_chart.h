@@ -5,11 +5,21 @@
 #include <string>
 #include <vector>
 
+#include "stats/traffic.h"
+
 struct ChartBar {
   std::string label;  // under the bar; empty for none
   std::string tip;    // shown on pointing at the bar (escaped HTML)
   std::int64_t value = 0;
 };
+
+/// A bar a day from the first day to the last, days without hits at 0, when
+/// they span at most a good year; past that, the days with hits alone.
+/// Labels on a few of them, the tip tells the date and its hits.
+std::vector<ChartBar> DayBars(const std::vector<DayHits>& days);
+
+/// A bar for each hour of the day, labelled every third hour.
+std::vector<ChartBar> HourBars(const LocalTraffic& traffic);
 
 /// Appends an <svg> of `bars`, left to right, scaled to the largest value,
 /// with `title` (escaped HTML) as its accessible name. The drawing is `width`

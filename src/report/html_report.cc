@@ -1,6 +1,5 @@
 #include "report/html_report.h"
 
-#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -68,53 +67,6 @@ std::string Number(std::int64_t n) { return Format("%lld", static_cast<long long
 // The date part of an ISO time, or the text report's mark for none.
 std::string DateOf(const std::optional<std::string>& iso) {
   return iso.has_value() ? iso->substr(0, 10) : texts::kBadDateText;
-}
-
-std::chrono::sys_days DaysOf(const DayHits& day) {
-  return std::chrono::year{day.year} / std::chrono::month{static_cast<unsigned>(day.month)} /
-         std::chrono::day{static_cast<unsigned>(day.day)};
-}
-
-// A bar a day from the first to the last, days without hits at 0, when
-// they span at most a good year; past that, the days with hits alone.
-std::vector<ChartBar> DayBars(const std::vector<DayHits>& days) {
-  constexpr int kMaxFilledDays = 400;
-  std::vector<DayHits> filled;
-  if (!days.empty() && (DaysOf(days.back()) - DaysOf(days.front())).count() <= kMaxFilledDays) {
-    for (const DayHits& day : days) {
-      while (!filled.empty() && (DaysOf(day) - DaysOf(filled.back())).count() > 1) {
-        const std::chrono::year_month_day next{DaysOf(filled.back()) + std::chrono::days{1}};
-        filled.push_back({static_cast<int>(next.year()), static_cast<int>(unsigned{next.month()}),
-                          static_cast<int>(unsigned{next.day()}), 0});
-      }
-      filled.push_back(day);
-    }
-  } else {
-    filled = days;
-  }
-  const bool one_year = filled.empty() || filled.front().year == filled.back().year;
-  const std::size_t labels = one_year ? 8 : 4;
-  const std::size_t every = (filled.size() + labels - 1) / labels;
-  std::vector<ChartBar> bars;
-  for (std::size_t i = 0; i < filled.size(); ++i) {
-    const DayHits& day = filled[i];
-    const std::string date = Format("%04d-%02d-%02d", day.year, day.month, day.day);
-    std::string label;
-    if (i % every == 0) label = one_year ? date.substr(5) : date;
-    bars.push_back({label, date + ": " + Number(day.hits), day.hits});
-  }
-  return bars;
-}
-
-std::vector<ChartBar> HourBars(const LocalTraffic& traffic) {
-  std::vector<ChartBar> bars;
-  for (int hour = 0; hour < 24; ++hour) {
-    const std::int64_t hits = traffic.hours[static_cast<std::size_t>(hour)];
-    bars.push_back({hour % 3 == 0 ? Format("%02d", hour) : std::string(),
-                    Format("%02d:00-%02d:59: %lld", hour, hour, static_cast<long long>(hits)),
-                    hits});
-  }
-  return bars;
 }
 
 void AppendTotal(std::string* out, std::int64_t value, const char* label) {
