@@ -22,8 +22,7 @@ inline constexpr TimeStamp kQuarterHour = 900;
 
 /// The hits of one chunk. Its status texts point into the chunk's lines and
 /// live as long as they do.
-class TrafficBatch {
- public:
+struct TrafficBatch {
   /// A hit that will be counted, at `t`, with the status field's text
   /// (absent when its data() is nullptr).
   void Add(TimeStamp t, std::string_view status);

@@ -1,0 +1,155 @@
+#!/bin/bash
+# The three report formats side by side on the benchmark's realistic log:
+# -ftext, -fjson and -fhtml of this tree, and -ftext of a baseline revision
+# built from git (by default main) to show what gathering costs the text
+# report when it is not asked for. Commands alternate within each run, each
+# run starting with the next one, so that none is always first; the log is
+# in the page cache. Wall time from the shell's clock, CPU time (user and
+# system, all threads) from perf's task clock where perf works, else from
+# GNU time. Prints the table and writes bench/FORMATS.md.
+#
+#   bench/formats.sh [--runs N] [--lines N] [--baseline REV]
+#
+#   --runs N        runs of every command (default 7)
+#   --lines N       lines of the realistic log (default 8500000, ~1 GB)
+#   --baseline REV  the revision the text report is compared with (main);
+#                   "none" leaves it out
+set -euo pipefail
+export LC_ALL=C TZ=UTC
+
+usage() { sed -n '9,14p' "$0" | sed 's/^# \{0,1\}//'; }
+
+runs=7
+lines=8500000
+baseline=main
+while [ $# -gt 0 ]; do
+  case $1 in
+    --runs) runs=${2:?}; shift 2 ;;
+    --lines) lines=${2:?}; shift 2 ;;
+    --baseline) baseline=${2:?}; shift 2 ;;
+    -h | --help) usage; exit 0 ;;
+    *) usage >&2; exit 2 ;;
+  esac
+done
+case $runs$lines in *[!0-9]*) usage >&2; exit 2 ;; esac
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build/bench
+cache=${VANTRIX_BENCH_CACHE:-$HOME/.cache/vantrix-bench}
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantrix-formats.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+
+echo "== Building Release into build/bench" >&2
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" -j "${JOBS:-$(nproc)}" --target vantrix vantrix_loggen >/dev/null
+vantrix=$build/vantrix
+
+base_vantrix=
+if [ "$baseline" != none ]; then
+  rev=$(git -C "$root" rev-parse --short "$baseline")
+  echo "== Building $baseline ($rev) for the baseline" >&2
+  mkdir "$tmp/base"
+  git -C "$root" archive "$rev" | tar -x -C "$tmp/base"
+  cmake -S "$tmp/base" -B "$tmp/base/build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+  cmake --build "$tmp/base/build" -j "${JOBS:-$(nproc)}" --target vantrix >/dev/null
+  base_vantrix=$tmp/base/build/vantrix
+fi
+
+# The same log as bench/run.sh's, generated once into the cache.
+key=$(cat "$root/bench/log_generator.h" "$root/bench/log_generator.cc" | sha256sum | cut -c1-12)
+log=$cache/realistic-$lines-$key.log
+mkdir -p "$cache"
+if [ ! -s "$log" ]; then
+  echo "== Generating $log" >&2
+  "$build/bench/vantrix_loggen" --lines "$lines" --seed 1 --shape realistic >"$log.part"
+  mv "$log.part" "$log"
+fi
+
+calc() { awk "BEGIN { printf \"$1\", $2 }"; }
+
+names=(text json html)
+[ -z "$base_vantrix" ] || names=(baseline "${names[@]}")
+command_of() {
+  case $1 in
+    baseline) command=("$base_vantrix" -n10 -u10 "$log") ;;
+    *) command=("$vantrix" "-f$1" -n10 -u10 "$log") ;;
+  esac
+}
+
+if perf stat -x, -e task-clock -o "$tmp/probe" true 2>/dev/null &&
+  grep -q task-clock "$tmp/probe"; then
+  meter="perf's task clock"
+else
+  meter="GNU time"
+fi
+
+# Runs one command; appends "name wall-seconds cpu-seconds".
+measure() {
+  local name=$1 start end cpu
+  command_of "$name"
+  start=${EPOCHREALTIME/./}
+  if [ "$meter" = "GNU time" ]; then
+    /usr/bin/time -f '%U %S' -o "$tmp/time" "${command[@]}" >"$tmp/out.$name"
+    cpu=$(awk '{ print $1 + $2 }' "$tmp/time")
+  else
+    perf stat -x, -e task-clock -o "$tmp/time" "${command[@]}" >"$tmp/out.$name"
+    cpu=$(awk -F, '/task-clock/ { print $1 / 1000 }' "$tmp/time")
+  fi
+  end=${EPOCHREALTIME/./}
+  echo "$name $(calc '%.3f' "($end - $start) / 1e6") $cpu" >>"$tmp/results"
+}
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)
+cat "$log" >/dev/null
+: >"$tmp/results"
+count=${#names[@]}
+for ((run = 0; run < runs; run++)); do
+  echo "== Run $((run + 1)) of $runs" >&2
+  for ((i = 0; i < count; i++)); do measure "${names[(run + i) % count]}"; done
+done
+# Every format counted the same hits.
+hits=$(awk -F': ' '/^Total number of hits/ { print $2 }' "$tmp/out.text")
+grep -q "\"hits\": $hits,\$" "$tmp/out.json"
+grep -q "<b>$hits</b>" "$tmp/out.html"
+
+# The median of a case's wall seconds (column 2) or CPU seconds (3).
+median() {
+  awk -v n="$1" -v c="${2:-2}" '$1 == n { print $c }' "$tmp/results" | sort -n |
+    awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+      printf "%.3f\n", m }'
+}
+bytes=$(stat -c %s "$log")
+t_text=$(median text)
+c_text=$(median text 3)
+out=$tmp/FORMATS.md
+{
+  echo "# Report formats side by side"
+  echo
+  echo "Measured by \`bench/formats.sh\` on $(date -u +%Y-%m-%d), nproc $(nproc)," \
+    "$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)."
+  echo "The realistic log of \`bench/run.sh\`: $lines lines, $(calc '%.0f' "$bytes / 1e6") MB, $hits counted hits."
+  echo "Median of $runs runs, the commands alternating within each run, the log in the page cache."
+  echo "vantrix at commit $(git -C "$root" rev-parse --short HEAD)$(
+    git -C "$root" diff --quiet HEAD -- src 2>/dev/null || echo ' (src changed)')."
+  echo "Load average (1, 5, 15 min) before the runs: $load_before; after:" \
+    "$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)."
+  echo
+  echo "| command | median s | MB/s | time vs -ftext | median CPU s | CPU vs -ftext |"
+  echo "|---|---:|---:|---:|---:|---:|"
+  for name in "${names[@]}"; do
+    t=$(median "$name")
+    c=$(median "$name" 3)
+    label="vantrix -f$name"
+    [ "$name" != baseline ] || label="vantrix at $baseline ($rev), text"
+    echo "| $label | $t | $(calc '%.1f' "$bytes / 1e6 / $t") | $(calc '%.3f' "$t / $t_text") |" \
+      "$c | $(calc '%.3f' "$c / $c_text") |"
+  done
+  echo
+  echo "Commands: \`vantrix -fFORMAT -n10 -u10 LOG\`; CPU seconds (user and system, all"
+  echo "threads) from $meter. The targets: -ftext at most 3% over the baseline (it gathers"
+  echo "nothing more), -fjson and -fhtml at most 10% over -ftext. On a busy machine the CPU"
+  echo "column is the steadier one."
+} >"$out"
+cp "$out" "$root/bench/FORMATS.md"
+cat "$out"
+echo "== Written to bench/FORMATS.md" >&2
