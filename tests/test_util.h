@@ -1,7 +1,7 @@
 // Helpers shared by the unit tests: a stream that collects what is written
 // to it, calendar arithmetic independent of the program's own, a builder for
-// log lines in the comma-separated IIS format, and walks over the statistics
-// lists.
+// log lines in the comma-separated IIS format, hits counted the reader's
+// way, and walks over the statistics lists.
 #pragma once
 
 #include <chrono>
@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "stats/hit_time.h"
 #include "stats/records.h"
 
 /// A FILE* whose bytes can be read back, for diagnostics compared whole.
@@ -72,6 +73,20 @@ inline std::string IisLineWith(int slot, std::string value) {
   std::vector<std::string> fields = IisFields();
   fields[slot] = std::move(value);
   return IisLine(fields);
+}
+
+/// A hit as the reader hands it to RecordHit, its hashes computed.
+inline HitInput MakeHit(std::string_view address, std::string_view path,
+                        std::int32_t bytes, TimeStamp time) {
+  return {address, HashBytes(address), path, HashFoldedBytes(path), bytes, time};
+}
+
+/// Counts a hit at a date and time text read at UTC, as the reader does:
+/// a rejected date counts nothing.
+inline void RecordLine(Statistics* stats, std::string_view address, std::string_view path,
+                       std::int32_t bytes, std::string_view date, std::string_view time) {
+  const TimeStamp t = HitTimeCache(0).Convert(date, time);
+  if (t != kRejectedDate) RecordHit(stats, MakeHit(address, path, bytes, t));
 }
 
 /// (text, hits) of each record of a list, in list order.

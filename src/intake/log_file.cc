@@ -137,7 +137,7 @@ void CountHits(const Options& options, Statistics* stats, std::FILE* diag,
       if (options.Verbose) std::fprintf(diag, texts::kBadDate, FieldText(dates[i]).text);
       continue;
     }
-    CountHit(stats, hits[i]);
+    RecordHit(stats, hits[i]);
   }
 }
 

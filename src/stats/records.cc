@@ -1,14 +1,8 @@
 #include "stats/records.h"
 
 #include <cstring>
-#include <new>
-
-#include "intake/field_text.h"
-#include "texts.h"
 
 namespace {
-
-constexpr std::uint32_t kMaxPages = 0x7FFFFFFF;
 
 inline std::uint64_t Load(const char* p, std::size_t n) {
   std::uint64_t v = 0;
@@ -81,10 +75,6 @@ bool EqualFolded(std::string_view a, std::string_view b) {
          FoldWord(Load(a.data() + i, rest)) == FoldWord(Load(b.data() + i, rest));
 }
 
-RecordIndex CountPage(Statistics* stats, std::string_view path) {
-  return CountPage(stats, path, HashFoldedBytes(path));
-}
-
 RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t hash) {
   RecordIndex found = stats->page_index.Find(hash, [&](RecordIndex i) {
     const PageRecord& page = stats->pages[i];
@@ -94,8 +84,6 @@ RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t ha
     ++stats->pages[found].Hits;
     return found;
   }
-  // A hit keeps its page in 31 bits.
-  if (stats->pages.size() >= kMaxPages) throw std::bad_alloc();
   RecordIndex index = stats->pages.Add();
   PageRecord& page = stats->pages[index];
   page.Path = stats->texts.Copy(path);
@@ -132,25 +120,13 @@ RecordIndex FindOrAddUser(Statistics* stats, std::string_view address,
 // SessionSpan seconds after the start of the user's current session;
 // earlier hits join the current one.
 bool OpensSession(const UserRecord& user, TimeStamp t) {
-  if (user.HitList == kNoRecord) return true;
+  if (user.Sessions == 0) return true;
   return std::int64_t{t} - SessionSpan > user.SessionStart;
 }
 
 }  // namespace
 
-void RecordHit(Statistics* stats, bool verbose, std::FILE* diag,
-               std::string_view address, std::string_view path,
-               std::int32_t bytes, std::string_view date,
-               std::string_view time) {
-  const TimeStamp t = stats->time_cache.Convert(date, time);
-  if (t == kRejectedDate) {
-    if (verbose) std::fprintf(diag, texts::kBadDate, FieldText(date).text);
-    return;
-  }
-  CountHit(stats, {address, HashBytes(address), path, HashFoldedBytes(path), bytes, t});
-}
-
-void CountHit(Statistics* stats, const HitInput& hit) {
+void RecordHit(Statistics* stats, const HitInput& hit) {
   const TimeStamp t = hit.time;
 
   // The period runs from the first counted hit to the last, in the order
@@ -159,24 +135,13 @@ void CountHit(Statistics* stats, const HitInput& hit) {
   if (stats->UserList == kNoRecord) totals.PeriodStart = t;
   totals.PeriodEnd = t;
 
-  const RecordIndex user_index = FindOrAddUser(stats, hit.address, hit.address_hash);
-  UserRecord& user = stats->users[user_index];
-
-  const bool opens = OpensSession(user, t);
-  if (opens) {
+  UserRecord& user = stats->users[FindOrAddUser(stats, hit.address, hit.address_hash)];
+  if (OpensSession(user, t)) {
     user.SessionStart = t;
     ++user.Sessions;
     ++totals.TotalSessions;
   }
-
-  const RecordIndex hit_index = stats->hits.Add();
-  HitRecord& record = stats->hits[hit_index];
-  record.Time = t;
-  record.Bytes = hit.bytes;
-  record.Page = CountPage(stats, hit.path, hit.path_hash) & kMaxPages;
-  record.OpensSession = opens;
-  record.Next = user.HitList;
-  user.HitList = hit_index;
+  CountPage(stats, hit.path, hit.path_hash);
 
   ++user.Hits;
   user.Bytes += hit.bytes;
@@ -187,7 +152,6 @@ void CountHit(Statistics* stats, const HitInput& hit) {
 void ReleaseRecords(Statistics* stats) {
   stats->PageList = kNoRecord;
   stats->UserList = kNoRecord;
-  stats->hits.Clear();
   stats->pages.Clear();
   stats->users.Clear();
   stats->texts.Clear();

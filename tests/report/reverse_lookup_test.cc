@@ -19,7 +19,7 @@ struct LookupFixture {
     int hits = static_cast<int>(addresses.size());
     for (const std::string& address : addresses) {
       for (int i = 0; i < hits; ++i) {
-        RecordHit(&stats, false, stderr, address, "/a", 1, "03/06/99", "10:00:00");
+        RecordLine(&stats, address, "/a", 1, "03/06/99", "10:00:00");
       }
       --hits;
     }
