@@ -19,10 +19,12 @@
 // - both lists hold every record once, by Hits descending, equal counts
 //   newest first;
 // after the lookup and the report:
-// - at most NumUsersToShow lookups, and the report opens with its title,
+// - at most NumUsersToShow lookups, each user's name that of its own
+//   address; and the report opens with its title,
 //   an underline as long as the title's bytes and the hit total;
 // after the release:
 // - nothing is left.
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +36,7 @@
 #include "fuzz_input.h"
 #include "intake/log_file.h"
 #include "platform/resolver.h"
+#include "report/lookup_pool.h"
 #include "report/report.h"
 #include "report/reverse_lookup.h"
 #include "run/options.h"
@@ -49,7 +52,7 @@ std::FILE* g_diag = nullptr;  // for what the comparisons do not need
 constexpr long kZones[] = {0, -3600, 18000, -19800};
 
 // Names every address whose last byte is even; can refuse to start or
-// grant a version other than 1.1.
+// grant a version other than 1.1. Lookups come from several threads.
 class FakeResolver : public Resolver {
  public:
   explicit FakeResolver(int mode) : mode_(mode) {}
@@ -72,7 +75,7 @@ class FakeResolver : public Resolver {
     return "v6-host.example";
   }
 
-  int lookups = 0;
+  std::atomic<int> lookups{0};
   int cleanups = 0;
 
  private:
@@ -268,6 +271,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(resolver.lookups <= (users_to_show > 0 ? users_to_show : 0));
   FUZZ_CHECK(static_cast<std::size_t>(resolver.lookups) <= stats.users.size());
   FUZZ_CHECK(resolver.cleanups <= 1);
+  // Each user looked up has the name of its own address, whichever thread
+  // asked for it; the others have none.
+  const int mode = flags >> 6;
+  FakeResolver names(0);
+  std::int64_t row = 1;
+  for (RecordIndex u = stats.UserList; u != kNoRecord; u = stats.users[u].Next, ++row) {
+    const UserRecord& user = stats.users[u];
+    std::optional<std::string> name;
+    if ((mode == 0 || mode == 3) && row <= users_to_show) {
+      name = LookUpAddress(&names, user.Address);
+    }
+    FUZZ_CHECK(name ? user.HostName != nullptr && *name == user.HostName
+                    : user.HostName == nullptr);
+  }
 
   char* report_data = nullptr;
   std::size_t report_size = 0;
