@@ -175,7 +175,9 @@ TEST(ReverseLookupTest, TwoHundredSlowLookupsOverlap) {
 // all on the calling thread.
 TEST(ReverseLookupTest, ObserverHearsTheLookups) {
   struct Recorder : LookupObserver {
-    void LookupsStarted(std::size_t total) override { events.push_back("start " + std::to_string(total)); }
+    void LookupsStarted(std::size_t total) override {
+      events.push_back("start " + std::to_string(total));
+    }
     void LookupsAnswered(std::size_t answered) override {
       EXPECT_EQ(caller, std::this_thread::get_id());
       EXPECT_LE(answered, 3u);
