@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "stats/hit_batch.h"
 #include "stats/hit_time.h"
 #include "stats/records.h"
 
@@ -75,18 +76,15 @@ inline std::string IisLineWith(int slot, std::string value) {
   return IisLine(fields);
 }
 
-/// A hit as the reader hands it to RecordHit, its hashes computed.
-inline HitInput MakeHit(std::string_view address, std::string_view path,
-                        std::int32_t bytes, TimeStamp time) {
-  return {address, HashBytes(address), path, HashFoldedBytes(path), bytes, time};
-}
-
-/// Counts a hit at a date and time text read at UTC, as the reader does:
-/// a rejected date counts nothing.
+/// Counts a hit at a date and time text read at UTC, the way the reader
+/// does: a rejected date counts nothing, the rest goes through a batch.
 inline void RecordLine(Statistics* stats, std::string_view address, std::string_view path,
                        std::int32_t bytes, std::string_view date, std::string_view time) {
-  const TimeStamp t = HitTimeCache(0).Convert(date, time);
-  if (t != kRejectedDate) RecordHit(stats, MakeHit(address, path, bytes, t));
+  const TimeStamp t = HitTimeCache(DateForm::kComma, 0).ParseHitTime(date, time);
+  if (t == kRejectedDate) return;
+  HitBatch batch;
+  batch.Add(address, path, bytes, t);
+  CountHits(stats, batch);
 }
 
 /// (text, hits) of each record of a list, in list order.

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <system_error>
 
-#include "intake/ip_mask.h"
+#include "bytes/ip_address.h"
 #include "platform/resolver.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "options.h"
 #include "platform/resolver.h"
 #include "report/lookup_pool.h"
-#include "run/options.h"
 #include "stats/records.h"
 #include "texts.h"
 

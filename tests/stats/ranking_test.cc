@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "bytes/hash.h"
 #include "stats/records.h"
 #include "test_util.h"
 
@@ -41,7 +42,7 @@ const Case kCases[] = {
 
 TEST(RankingTest, Pages) {
   for (const Case& c : kCases) {
-    Statistics stats(0);
+    Statistics stats;
     for (const auto& [path, hits] : c.first_seen) {
       for (Count i = 0; i < hits; ++i) CountPage(&stats, path, HashFoldedBytes(path));
     }
@@ -52,7 +53,7 @@ TEST(RankingTest, Pages) {
 
 TEST(RankingTest, Users) {
   for (const Case& c : kCases) {
-    Statistics stats(0);
+    Statistics stats;
     for (const auto& [address, hits] : c.first_seen) {
       for (Count i = 0; i < hits; ++i) {
         RecordLine(&stats, address, "/x.htm", 10, "03/20/01", "10:00:00");

@@ -47,7 +47,7 @@ TEST(RecordsTest, SessionSpan) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.times.size() << " hits from "
                                     << c.times.back());
-    Statistics stats(0);
+    Statistics stats;
     for (std::string_view time : c.times) {
       Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", time);
     }
@@ -60,7 +60,7 @@ TEST(RecordsTest, SessionSpan) {
 }
 
 TEST(RecordsTest, PagesIgnoreAsciiCaseAndKeepTheFirstSpelling) {
-  Statistics stats(0);
+  Statistics stats;
   for (std::string_view path :
        {"/Index.htm", "/index.htm", "/INDEX.HTM", "/\xC5", "/\xE5", "/a[",
         "/a{", "/index.htm "}) {
@@ -76,7 +76,7 @@ TEST(RecordsTest, PagesIgnoreAsciiCaseAndKeepTheFirstSpelling) {
 }
 
 TEST(RecordsTest, UsersByExactText) {
-  Statistics stats(0);
+  Statistics stats;
   for (std::string_view address :
        {"10.0.0.1", "010.0.0.1", "Host", "host", "10.0.0.1", "10.0.0.1 "}) {
     Hit(&stats, address, "/a.htm", "03/20/01", "10:00:00");
@@ -107,7 +107,7 @@ TEST(RecordsTest, PeriodInProcessingOrder) {
        At(10, 0, 0), -1},
   };
   for (const Case& c : cases) {
-    Statistics stats(0);
+    Statistics stats;
     for (const auto& [date, time] : c.hits) {
       Hit(&stats, "10.0.0.1", "/a.htm", date, time, 10);
     }
@@ -119,7 +119,7 @@ TEST(RecordsTest, PeriodInProcessingOrder) {
 }
 
 TEST(RecordsTest, ReleaseRecordsEmptiesBothLists) {
-  Statistics stats(0);
+  Statistics stats;
   ReleaseRecords(&stats);
   EXPECT_EQ(kNoRecord, stats.UserList);
   EXPECT_EQ(kNoRecord, stats.PageList);
@@ -132,7 +132,7 @@ TEST(RecordsTest, ReleaseRecordsEmptiesBothLists) {
 
 TEST(RecordsTest, ManyUsersAndPagesAreFoundAgain) {
   // Enough records to make any lookup table grow more than once.
-  Statistics stats(0);
+  Statistics stats;
   for (int round = 0; round < 2; ++round) {
     for (int i = 0; i < 5000; ++i) {
       std::string n = std::to_string(i);
@@ -314,7 +314,7 @@ TEST(RecordsTest, RandomStreamMatchesThePlainModel) {
                                 : common + per_mille(rng) * rare / 1000;
   };
 
-  Statistics stats(0);
+  Statistics stats;
   Model model;
   std::int64_t clock = UtcSeconds(2001, 3, 20, 8, 0, 0);
   for (int i = 0; i < 20000; ++i) {
