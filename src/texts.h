@@ -43,6 +43,8 @@ inline constexpr char kUnableToOpen[] = "%s: Unable to open file %s for read\n";
 inline constexpr char kLogLine[] = "Log line: %s\n";
 inline constexpr char kCompressedFileDamaged[] =
     "%s: Compressed file %s is damaged; read up to the damage\n";
+inline constexpr char kFieldsCountNothing[] =
+    "%s: The #Fields line of %s names no %s; none of its lines can count\n";
 
 // Line rejections, in filter order.
 inline constexpr char kRejectIncomplete[] =

@@ -5,9 +5,18 @@
 #include "options.h"
 #include "texts.h"
 
-ChunkParser::ChunkParser(const Options& options, const LineFilters& filters)
+namespace {
+
+const char* UncountedField(const FileFormat& format, const LineFilters& filters) {
+  return format.w3c ? UncountedW3cField(format.layout, filters.has_server_ip) : nullptr;
+}
+
+}  // namespace
+
+ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, const char* path)
     : options_(options),
       filters_(filters),
+      path_(path),
       comma_times_(DateForm::kComma, options.seconds_west),
       w3c_times_(DateForm::kW3c, options.seconds_west) {}
 
@@ -15,12 +24,16 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
   parsed->hits.Clear();
   parsed->messages.Clear();
   TextBuffer& messages = parsed->messages;
+  uncounted_ = UncountedField(*format, filters_);
   for (std::string_view piece : chunk.pieces) {
     // The text of a line ends at its first NUL byte, if it has one: the
     // echo prints it as a C string, and the tokenizers stop there.
     if (options_.DebugLevel > 5) messages.Printf(texts::kLogLine, FieldText(piece).text);
 
-    if (format->Note(piece)) continue;  // a directive: never a log line
+    if (format->Note(piece)) {  // a directive: never a log line
+      NoteDirective(piece, *format, &messages);
+      continue;
+    }
     if (format->w3c) {
       TokenizeW3cLine(piece, format->layout, &fields_);
     } else {
@@ -28,7 +41,10 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     }
     const LineVerdict verdict = FilterLine(fields_, filters_);
     if (verdict != LineVerdict::kAccepted) {
-      if (options_.DebugLevel != 0) WriteRejection(&messages, verdict, fields_, options_);
+      // Under a header that lets no line count, one message told of all.
+      if (options_.DebugLevel != 0 && uncounted_ == nullptr) {
+        WriteRejection(&messages, verdict, fields_, options_);
+      }
       continue;
     }
 
@@ -42,5 +58,14 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     }
     parsed->hits.Add(fields_.slot[kClientIp], fields_.slot[kTarget],
                      ReadDecimal(fields_.slot[kServerBytes]), t);
+  }
+}
+
+void ChunkParser::NoteDirective(std::string_view piece, const FileFormat& format,
+                                TextBuffer* messages) {
+  uncounted_ = UncountedField(format, filters_);
+  if (uncounted_ != nullptr && (options_.DebugLevel != 0 || options_.Verbose) &&
+      IsW3cFieldsDirective(piece)) {
+    messages->Printf(texts::kFieldsCountNothing, options_.ProgramName, path_, uncounted_);
   }
 }

@@ -40,9 +40,13 @@ class ObservedFileSource : public FileSource {
 // parses it on its own, and counts it in its turn.
 class ChunkWorker {
  public:
-  ChunkWorker(const Options& options, const LineFilters& filters, Statistics* stats,
-              std::FILE* diag, LineReader* reader, FileFormat* format)
-      : parser_(options, filters), stats_(stats), diag_(diag), reader_(reader), format_(format) {}
+  ChunkWorker(const Options& options, const LineFilters& filters, const char* path,
+              Statistics* stats, std::FILE* diag, LineReader* reader, FileFormat* format)
+      : parser_(options, filters, path),
+        stats_(stats),
+        diag_(diag),
+        reader_(reader),
+        format_(format) {}
 
   // The reader hands out chunks in order, and the shared format state knows
   // the format at each chunk's start from the chunks before it.
@@ -71,16 +75,16 @@ class ChunkWorker {
   ParsedChunk parsed_;
 };
 
-// Reads every line of `source` through the filter chain into the
-// statistics, on as many threads as the tuning says; the outcome is the
-// one-thread outcome.
-void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, ByteSource* source,
-               const ReadTuning& tuning) {
+// Reads every line of `source`, the file `path`, through the filter chain
+// into the statistics, on as many threads as the tuning says; the outcome
+// is the one-thread outcome.
+void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const char* path,
+               ByteSource* source, const ReadTuning& tuning) {
   LineReader reader(source, tuning.chunk_size);
   const LineFilters filters = CompileFilters(options);
   FileFormat format;
   OrderedPipeline().Run(tuning.threads, [&] {
-    return std::make_unique<ChunkWorker>(options, filters, stats, diag, &reader, &format);
+    return std::make_unique<ChunkWorker>(options, filters, path, stats, diag, &reader, &format);
   });
 }
 
@@ -117,12 +121,12 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
 
   ObservedFileSource file(fd, observer);
   if (!compressed) {
-    ReadLines(options, stats, diag, &file, tuning);
+    ReadLines(options, stats, diag, path, &file, tuning);
     return 1;
   }
   // A compressed file: the same lines, up to the end or the first damage.
   GzipSource gzip(&file);
-  ReadLines(options, stats, diag, &gzip, tuning);
+  ReadLines(options, stats, diag, path, &gzip, tuning);
   if (gzip.damaged() && options.Verbose) {
     std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, path);
   }
@@ -130,9 +134,9 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
 }
 
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
-                 std::string_view text, const ReadTuning& tuning) {
+                 std::string_view text, const ReadTuning& tuning, const char* name) {
   TextSource source(text);
-  ReadLines(options, stats, diag, &source, tuning);
+  ReadLines(options, stats, diag, name, &source, tuning);
 }
 
 namespace {

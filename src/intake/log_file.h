@@ -33,6 +33,7 @@ struct ReadTuning {
 };
 
 /// Reads `text` as the whole content of one log file: the same lines, in
-/// the same pieces, as a file holding these bytes.
+/// the same pieces, as a file holding these bytes, named `name` in messages.
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
-                 std::string_view text, const ReadTuning& tuning = ReadTuning());
+                 std::string_view text, const ReadTuning& tuning = ReadTuning(),
+                 const char* name = "-");
