@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(VANTRIX_NO_VECTOR)
 #include <emmintrin.h>
 #endif
 
@@ -52,7 +52,7 @@ inline void ClearRest(LogFields* fields) {
   for (int i = fields->count; i < kFieldCount; ++i) fields->slot[i] = std::string_view();
 }
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(VANTRIX_NO_VECTOR)
 // Bit i is set when byte i of `bytes` equals `c`.
 inline unsigned MatchMask(__m128i bytes, char c) {
   return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
@@ -84,7 +84,7 @@ void TokenizeLinePortable(std::string_view line, LogFields* fields) {
   ClearRest(fields);
 }
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(VANTRIX_NO_VECTOR)
 // The same cut, with the commas and the first NUL found many bytes at a
 // time: the tokenizer is the busiest code of a run. The slots are built in
 // locals, which the compiler keeps in registers.

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(VANTRIX_NO_VECTOR)
 #include <emmintrin.h>
 #endif
 
@@ -199,7 +199,7 @@ void FinishLine(const W3cLayout& layout, int count, LogFields* fields) {
   }
 }
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(VANTRIX_NO_VECTOR)
 // Bit i is set when byte i of `bytes` equals `c`.
 inline unsigned MatchByte(__m128i bytes, char c) {
   return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
@@ -235,7 +235,7 @@ void TokenizeW3cLinePortable(std::string_view line, const W3cLayout& layout,
   FinishLine(layout, count, fields);
 }
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(VANTRIX_NO_VECTOR)
 namespace {
 
 // Separators among sixteen bytes: the blank alone in most, so the rarer
