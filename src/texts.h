@@ -2,6 +2,12 @@
 // languages. Bytes are Windows-1252; the Norwegian letter is written "\xF8".
 #pragma once
 
+// The version is the one of project() in CMakeLists.txt; the build hands
+// it down, as it does to the Debian package.
+#ifndef VANTRIX_VERSION
+#error "VANTRIX_VERSION is set by the build, from project() in CMakeLists.txt"
+#endif
+
 namespace texts {
 
 // Usage.
@@ -9,7 +15,7 @@ inline constexpr char kBanner[] =
     "%s %s - hit statistics for IIS web server logs, comma-separated or W3C extended\n"
     "Counts pages, users and sessions of the GET requests that pass the filters below.\n";
 inline constexpr char kProductName[] = "Vantrix";
-inline constexpr char kVersion[] = "1.2";
+inline constexpr char kVersion[] = VANTRIX_VERSION;
 inline constexpr char kUnknownParameter[] = "%s: Unknown parameter\n";
 inline constexpr char kUsageLine[] =
     "Usage: %s [-debug] [-verbose] [options] file or patterns\n";
