@@ -2,6 +2,10 @@
 // languages. Bytes are Windows-1252; the Norwegian letter is written "\xF8".
 #pragma once
 
+// Counts are 64-bit and printed with PRId64, their conversion on every
+// platform; where long is 64 bits that is "ld", so the texts read "%ld".
+#include <cinttypes>
+
 // The version is the one of project() in CMakeLists.txt; the build hands
 // it down, as it does to the Debian package.
 #ifndef VANTRIX_VERSION
@@ -82,7 +86,7 @@ inline constexpr char kUnresolved[] = "[unresolved]";
 
 // Report.
 inline constexpr char kBadDateText[] = "[feil i datoformat]";
-inline constexpr char kRow[] = "%3d %-40s %7ld\n";
+inline constexpr char kRow[] = "%3d %-40s %7" PRId64 "\n";
 
 struct ReportTexts {
   const char* title;
@@ -96,8 +100,8 @@ struct ReportTexts {
 
 inline constexpr ReportTexts kEnglish = {
     "Web page hit statistics for %s from %s to %s\n",
-    "\n\nTotal number of hits: %ld\n",
-    "Total number of user sessions: %ld\n",
+    "\n\nTotal number of hits: %" PRId64 "\n",
+    "Total number of user sessions: %" PRId64 "\n",
     "\nThe %d most visited pages:\n\n",
     "  # Page                                     Hits\n",
     "\nThe %d most active users:\n\n",
@@ -106,8 +110,8 @@ inline constexpr ReportTexts kEnglish = {
 
 inline constexpr ReportTexts kNorwegian = {
     "Bes\xF8ksstatistikk for %s i perioden %s til %s\n",
-    "\n\nTotalt antall oppslag i perioden: %ld\n",
-    "Totalt antall brukersesjoner i perioden: %ld\n",
+    "\n\nTotalt antall oppslag i perioden: %" PRId64 "\n",
+    "Totalt antall brukersesjoner i perioden: %" PRId64 "\n",
     "\nDe %d mest bes\xF8kte sidene i perioden:\n\n",
     "  # Side                                     Oppslag\n",
     "\nDe %d mest aktive brukerne i perioden:\n\n",
