@@ -4,7 +4,7 @@
 #include <ctime>
 
 #include "platform/local_time.h"
-#include "run/options.h"
+#include "options.h"
 #include "stats/records.h"
 #include "texts.h"
 
