@@ -24,9 +24,34 @@ void Progress::BytesRead(std::size_t bytes) {
   total_read_ += static_cast<std::int64_t>(bytes);
   if (quiet_) return;
   const double now = clock_();
-  if (now - start_ <= kFirstAfter || (shown_ && now - last_draw_ < kRedrawEvery)) return;
+  if (Due(start_, now)) Draw(Line(now), now);
+}
+
+void Progress::LookupsStarted(std::size_t total) {
+  if (!enabled_) return;
+  lookups_start_ = clock_();
+  lookups_ = total;
+}
+
+void Progress::LookupsAnswered(std::size_t answered) {
+  if (!enabled_ || quiet_) return;
+  const double now = clock_();
+  if (!Due(lookups_start_, now)) return;
+  char text[96];
+  std::snprintf(text, sizeof(text), "Looking up host names: %zu of %zu answered", answered,
+                lookups_);
+  Draw(text, now);
+}
+
+void Progress::LookupsFinished() { Erase(); }
+
+bool Progress::Due(double since, double now) const {
+  return now - since > kFirstAfter && (!shown_ || now - last_draw_ >= kRedrawEvery);
+}
+
+void Progress::Draw(const std::string& line, double now) {
   // Back to the start of the line, the new text, and the rest cleared.
-  std::fprintf(out_, "\r%s\x1B[K", Line(now).c_str());
+  std::fprintf(out_, "\r%s\x1B[K", line.c_str());
   std::fflush(out_);
   shown_ = true;
   last_draw_ = now;
