@@ -18,7 +18,7 @@
 set -euo pipefail
 export LC_ALL=C TZ=UTC
 
-usage() { sed -n '12,18p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '12,17p' "$0" | sed 's/^# \{0,1\}//'; }
 
 runs=7
 lines=8500000
