@@ -8,8 +8,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "bytes/text_hash.h"
 #include "intake/decimal.h"
-#include "stats/records.h"
 
 namespace {
 

@@ -19,6 +19,7 @@ class IndexTable {
     std::uint32_t tag = Tag(hash);
     std::size_t mask = slots_.size() - 1;
     for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
+      ++probes_;
       const Slot& slot = slots_[i];
       if (slot.index == kNoRecord) return kNoRecord;
       if (slot.tag == tag && equal(slot.index)) return slot.index;
@@ -42,6 +43,10 @@ class IndexTable {
     slots_.assign(kInitialSlots, Slot{});
     used_ = 0;
   }
+
+  /// Slots looked at by Find() so far: a measure of the work that texts
+  /// hashing alike cause, which tests read.
+  std::uint64_t probes() const { return probes_; }
 
  private:
   struct Slot {
@@ -75,4 +80,5 @@ class IndexTable {
 
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
+  mutable std::uint64_t probes_ = 0;
 };

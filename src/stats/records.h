@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "bytes/text_hash.h"
 #include "stats/hit_time.h"
 #include "stats/index_table.h"
 #include "stats/storage.h"
@@ -65,7 +66,9 @@ struct RunTotals {
 inline constexpr TimeStamp SessionSpan = 900;
 
 struct Statistics {
-  explicit Statistics(long seconds_west) : time_cache(seconds_west) {}
+  /// `hash_seed` keys both indexes; a test may fix it.
+  explicit Statistics(long seconds_west, std::uint64_t seed = NewHashSeed())
+      : hash_seed(seed), time_cache(seconds_west) {}
 
   ChunkedArray<UserRecord> users;
   ChunkedArray<PageRecord> pages;
@@ -79,13 +82,15 @@ struct Statistics {
   RunTotals totals;
 
   // Lookup aids; the lists above are what counts.
+  std::uint64_t hash_seed;  // drawn for each run
   IndexTable user_index;  // bytes exactly
   IndexTable page_index;  // ASCII case ignored
   HitTimeCache time_cache;
 };
 
 /// A line to be counted, its time known and its lookup hashes computed
-/// (HashBytes of the address, HashFoldedBytes of the path).
+/// (HashBytes of the address, HashFoldedBytes of the path, both with the
+/// statistics' hash_seed).
 struct HitInput {
   std::string_view address;
   std::uint64_t address_hash = 0;
@@ -140,10 +145,3 @@ class SessionCursor {
   const ChunkedArray<HitRecord>& hits_;
   RecordIndex head_;
 };
-
-/// Hashes used by the two indexes.
-std::uint64_t HashBytes(std::string_view text);
-std::uint64_t HashFoldedBytes(std::string_view text);
-
-/// Equality of texts with the ASCII letters A-Z taken as a-z.
-bool EqualFolded(std::string_view a, std::string_view b);

@@ -1,0 +1,87 @@
+#include "bytes/text_hash.h"
+
+#include <chrono>
+#include <cstring>
+
+#include <sys/random.h>
+
+#define XXH_STATIC_LINKING_ONLY  // a hashing state on the stack
+#include <xxhash.h>
+
+namespace {
+
+inline std::uint64_t Load(const char* p, std::size_t n) {
+  std::uint64_t v = 0;
+  std::memcpy(&v, p, n);
+  return v;
+}
+
+// Lower-cases the ASCII letters of eight bytes at once.
+inline std::uint64_t FoldWord(std::uint64_t v) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  const std::uint64_t low7 = v & (0x7F * kOnes);
+  const std::uint64_t at_least_a = low7 + (0x80 - 'A') * kOnes;
+  const std::uint64_t past_z = low7 + (0x80 - 'Z' - 1) * kOnes;
+  const std::uint64_t upper = at_least_a & ~past_z & ~v & (0x80 * kOnes);
+  return v | (upper >> 2);
+}
+
+// Copies `size` bytes of `text` to `out` with the letters lower-cased.
+inline void FoldInto(char* out, const char* text, std::size_t size) {
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    const std::uint64_t v = FoldWord(Load(text + i, 8));
+    std::memcpy(out + i, &v, 8);
+  }
+  if (i < size) {
+    const std::uint64_t v = FoldWord(Load(text + i, size - i));
+    std::memcpy(out + i, &v, size - i);
+  }
+}
+
+}  // namespace
+
+std::uint64_t NewHashSeed() {
+  std::uint64_t seed = 0;
+  if (::getrandom(&seed, sizeof(seed), 0) != static_cast<ssize_t>(sizeof(seed))) {
+    // No random source: the clock still differs from run to run.
+    seed = static_cast<std::uint64_t>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+  }
+  return seed;
+}
+
+std::uint64_t HashBytes(std::string_view text, std::uint64_t seed) {
+  return XXH3_64bits_withSeed(text.data(), text.size(), seed);
+}
+
+std::uint64_t HashFoldedBytes(std::string_view text, std::uint64_t seed) {
+  // Most paths fold into one block on the stack; longer ones are hashed a
+  // block at a time, which gives the same hash.
+  constexpr std::size_t kBlock = 256;
+  char folded[kBlock];
+  if (text.size() <= kBlock) {
+    FoldInto(folded, text.data(), text.size());
+    return XXH3_64bits_withSeed(folded, text.size(), seed);
+  }
+  XXH3_state_t state;
+  XXH3_INITSTATE(&state);
+  XXH3_64bits_reset_withSeed(&state, seed);
+  for (std::size_t i = 0; i < text.size(); i += kBlock) {
+    const std::size_t size = text.size() - i < kBlock ? text.size() - i : kBlock;
+    FoldInto(folded, text.data() + i, size);
+    XXH3_64bits_update(&state, folded, size);
+  }
+  return XXH3_64bits_digest(&state);
+}
+
+bool EqualFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  std::size_t i = 0;
+  for (; i + 8 <= a.size(); i += 8) {
+    if (FoldWord(Load(a.data() + i, 8)) != FoldWord(Load(b.data() + i, 8))) return false;
+  }
+  std::size_t rest = a.size() - i;
+  return rest == 0 ||
+         FoldWord(Load(a.data() + i, rest)) == FoldWord(Load(b.data() + i, rest));
+}
