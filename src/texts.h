@@ -43,6 +43,8 @@ inline constexpr char kUnableToOpen[] = "%s: Unable to open file %s for read\n";
 inline constexpr char kLogLine[] = "Log line: %s\n";
 inline constexpr char kCompressedFileDamaged[] =
     "%s: Compressed file %s is damaged; read up to the damage\n";
+inline constexpr char kReadError[] = "%s: Read error in %s; read up to the error\n";
+inline constexpr char kLogIsOutput[] = "%s: '%s' is both a log file and the output file\n";
 
 // Line rejections, in filter order.
 inline constexpr char kRejectIncomplete[] =
@@ -62,6 +64,11 @@ inline constexpr char kRejectPattern[] =
     "  Skipping line. File is on exclude list (%s)\n";
 inline constexpr char kRejectMissing[] =
     "  Skipping line due to missing parameter\n";
+
+// Lines refused before or after the chain.
+inline constexpr char kRejectContinuation[] =
+    "  Skipping line. It continues a line longer than 2047 bytes\n";
+inline constexpr char kRejectTooLong[] = "  Skipping line longer than 65536 bytes\n";
 
 // Statistics.
 inline constexpr char kBadDate[] = "Bad date (%s). Skipping line...\n";

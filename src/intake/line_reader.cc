@@ -5,6 +5,20 @@
 
 #include <unistd.h>
 
+namespace {
+
+// A chunk of a stream read in whole lines holds the longest line with its
+// line end, and about as much again, so that such a line costs one carry.
+constexpr std::size_t kWholeLineChunk = 2 * (kMaxWholeLine + 2);
+
+std::size_t Smaller(std::size_t a, std::size_t b) { return a < b ? a : b; }
+
+const char* FindLineFeed(const char* start, std::size_t size) {
+  return static_cast<const char*>(std::memchr(start, '\n', size));
+}
+
+}  // namespace
+
 long FileSource::Read(char* buffer, std::size_t size) {
   for (;;) {
     ssize_t n = ::read(fd_, buffer, size);
@@ -20,72 +34,146 @@ long TextSource::Read(char* buffer, std::size_t size) {
   return static_cast<long>(n);
 }
 
-LineReader::LineReader(ByteSource* source, std::size_t chunk_size)
-    : source_(source), chunk_size_(chunk_size < 4096 ? 4096 : chunk_size) {}
+LineReader::LineReader(ByteSource* source, std::size_t chunk_size, WholeLinesTest whole_lines)
+    : source_(source),
+      chunk_size_(chunk_size < 4096 ? 4096 : chunk_size),
+      whole_lines_(whole_lines) {}
 
 bool LineReader::NextChunk(LineChunk* chunk) {
   chunk->pieces.clear();
-  if (at_end_ && carry_size_ == 0) return false;
-  if (chunk->capacity < chunk_size_) {
-    chunk->buffer = std::make_unique<char[]>(chunk_size_);
-    chunk->capacity = chunk_size_;
-  }
+  // A chunk may hold nothing but the middle of a line that is skipped.
+  while (chunk->pieces.empty()) {
+    if (at_end_ && carry_size_ == 0) return false;
 
-  // The carried start of a line first, then as much as the chunk holds.
-  char* const data = chunk->buffer.get();
-  std::memcpy(data, carry_, carry_size_);
-  std::size_t end = carry_size_;
-  carry_size_ = 0;
-  while (!at_end_ && end < chunk->capacity) {
-    long n = source_->Read(data + end, chunk->capacity - end);
-    // A read error ends the stream like its end; what was read still counts.
-    if (n <= 0) {
-      at_end_ = true;
-    } else {
-      end += static_cast<std::size_t>(n);
+    const std::size_t capacity =
+        cutting_ == Cutting::kWholeLines && chunk_size_ < kWholeLineChunk ? kWholeLineChunk
+                                                                          : chunk_size_;
+    if (chunk->capacity < capacity) {
+      chunk->buffer = std::make_unique<char[]>(capacity);
+      chunk->capacity = capacity;
     }
-  }
 
-  std::size_t pos = 0;
-  while (pos < end) {
-    char* const start = data + pos;
-    const std::size_t avail = end - pos;
-    // A piece needs at most kMaxLinePiece + 1 bytes: the last may be a
-    // carriage return's line feed.
-    const std::size_t look = avail < kMaxLinePiece + 1 ? avail : kMaxLinePiece + 1;
-    if (const void* found = std::memchr(start, '\n', look)) {
-      const std::size_t lf = static_cast<const char*>(found) - start;
-      if (lf > 0 && start[lf - 1] == '\r') {
-        // Drop the carriage return: the line feed takes its place.
-        start[lf - 1] = '\n';
-        chunk->pieces.emplace_back(start, lf);
-        pos += lf + 1;
-      } else if (lf < kMaxLinePiece) {
-        chunk->pieces.emplace_back(start, lf + 1);
-        pos += lf + 1;
+    // The carried start of a line first, then as much as the chunk holds.
+    char* const data = chunk->buffer.get();
+    if (carry_size_ != 0) std::memcpy(data, carry_.get(), carry_size_);
+    std::size_t end = carry_size_;
+    carry_size_ = 0;
+    while (!at_end_ && end < chunk->capacity) {
+      long n = source_->Read(data + end, chunk->capacity - end);
+      if (n <= 0) {
+        at_end_ = true;
+        failed_ = n < 0;
       } else {
-        // The line feed is the 2048th byte: it comes back as a piece alone.
-        chunk->pieces.emplace_back(start, kMaxLinePiece);
-        pos += kMaxLinePiece;
+        end += static_cast<std::size_t>(n);
       }
-    } else if (avail > kMaxLinePiece) {
-      chunk->pieces.emplace_back(start, kMaxLinePiece);
-      pos += kMaxLinePiece;
-    } else if (at_end_) {
-      // The last line, without a line feed.
-      chunk->pieces.emplace_back(start, avail);
-      pos = end;
-    } else {
-      // The rest of this line is in the next chunk.
-      std::memcpy(carry_, start, avail);
-      carry_size_ = avail;
-      pos = end;
+    }
+
+    // The first line tells how the stream's lines are cut.
+    if (cutting_ == Cutting::kUndecided && end != 0) {
+      std::size_t first = Smaller(end, kMaxLinePiece);
+      if (const char* lf = FindLineFeed(data, first)) first = lf - data;
+      const bool whole = whole_lines_ != nullptr && whole_lines_(std::string_view(data, first));
+      cutting_ = whole ? Cutting::kWholeLines : Cutting::kPieces;
+      carry_ = std::make_unique<char[]>(whole ? kMaxWholeLine + 1 : kMaxLinePiece);
+    }
+
+    std::size_t pos = 0;
+    while (pos < end) {
+      char* const start = data + pos;
+      const std::size_t avail = end - pos;
+      if (skipping_) {
+        // The rest of a line too long to read, up to its line feed.
+        const char* lf = FindLineFeed(start, avail);
+        skipping_ = lf == nullptr;
+        pos += lf != nullptr ? static_cast<std::size_t>(lf - start) + 1 : avail;
+      } else if (cutting_ == Cutting::kWholeLines) {
+        pos += CutWholeLine(start, avail, chunk);
+      } else {
+        pos += CutPiece(start, avail, chunk);
+      }
     }
   }
-  return !chunk->pieces.empty();
+  return true;
 }
 
-bool LineReader::Next(std::string_view* piece) {
+// The next piece of a line cut in pieces; the bytes it takes.
+std::size_t LineReader::CutPiece(char* start, std::size_t avail, LineChunk* chunk) {
+  const PieceKind kind = continues_ ? PieceKind::kContinuation : PieceKind::kLine;
+  // A piece needs at most kMaxLinePiece + 1 bytes: the last may be a
+  // carriage return's line feed.
+  if (const char* found = FindLineFeed(start, Smaller(avail, kMaxLinePiece + 1))) {
+    const std::size_t lf = found - start;
+    if (lf > 0 && start[lf - 1] == '\r') {
+      // Drop the carriage return: the line feed takes its place.
+      start[lf - 1] = '\n';
+      chunk->pieces.push_back({std::string_view(start, lf), kind});
+      continues_ = false;
+      return lf + 1;
+    }
+    if (lf < kMaxLinePiece) {
+      chunk->pieces.push_back({std::string_view(start, lf + 1), kind});
+      continues_ = false;
+      return lf + 1;
+    }
+    // The line feed is the 2048th byte: it comes back as a piece alone.
+  }
+  if (avail > kMaxLinePiece) {
+    // Cut here; the rest of the line comes as the next piece.
+    chunk->pieces.push_back({std::string_view(start, kMaxLinePiece), kind});
+    continues_ = true;
+    return kMaxLinePiece;
+  }
+  if (!at_end_) {
+    // The rest of this line is in the next chunk.
+    std::memcpy(carry_.get(), start, avail);
+    carry_size_ = avail;
+    return avail;
+  }
+  // The last line, without a line feed: whole at a clean end, unfinished
+  // after a read error.
+  if (!failed_) chunk->pieces.push_back({std::string_view(start, avail), kind});
+  continues_ = false;
+  return avail;
+}
+
+// The next line of a stream read in whole lines; the bytes it takes.
+std::size_t LineReader::CutWholeLine(char* start, std::size_t avail, LineChunk* chunk) {
+  if (const char* found = FindLineFeed(start, Smaller(avail, kMaxWholeLine + 2))) {
+    const std::size_t lf = found - start;
+    const bool crlf = lf > 0 && start[lf - 1] == '\r';
+    if ((crlf ? lf - 1 : lf) > kMaxWholeLine) {
+      chunk->pieces.push_back({std::string_view(start, kMaxWholeLine), PieceKind::kTooLong});
+    } else if (crlf) {
+      // Drop the carriage return: the line feed takes its place.
+      start[lf - 1] = '\n';
+      chunk->pieces.push_back({std::string_view(start, lf), PieceKind::kLine});
+    } else {
+      chunk->pieces.push_back({std::string_view(start, lf + 1), PieceKind::kLine});
+    }
+    return lf + 1;
+  }
+  if (avail >= kMaxWholeLine + 2) {
+    // No line end in reach: too long, whatever follows.
+    chunk->pieces.push_back({std::string_view(start, kMaxWholeLine), PieceKind::kTooLong});
+    skipping_ = true;
+    return kMaxWholeLine + 2;
+  }
+  if (!at_end_) {
+    // The rest of this line is in the next chunk.
+    std::memcpy(carry_.get(), start, avail);
+    carry_size_ = avail;
+    return avail;
+  }
+  // The last line, without a line feed: whole at a clean end, unfinished
+  // after a read error.
+  if (!failed_) {
+    const PieceKind kind = avail > kMaxWholeLine ? PieceKind::kTooLong : PieceKind::kLine;
+    chunk->pieces.push_back({std::string_view(start, Smaller(avail, kMaxWholeLine)), kind});
+  }
+  return avail;
+}
+
+bool LineReader::Next(LinePiece* piece) {
   while (next_piece_ == current_.pieces.size()) {
     if (!NextChunk(&current_)) return false;
     next_piece_ = 0;

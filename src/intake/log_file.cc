@@ -51,13 +51,15 @@ struct FileFormat {
   W3cLayout layout;
 
   // Takes note of a piece; true when it is a directive, not a data line.
-  bool Note(std::string_view piece) {
+  // Lines of this format are read whole, so a directive can only begin a
+  // physical line; a line too long to read is no directive.
+  bool Note(const LinePiece& piece) {
     if (!first_line_seen) {
       first_line_seen = true;
-      w3c = IsW3cFirstLine(piece);
+      w3c = IsW3cFirstLine(piece.text);
     }
-    if (!w3c || !IsW3cDirective(piece)) return false;
-    ParseW3cFields(piece, &layout);
+    if (!w3c || piece.kind != PieceKind::kLine || !IsW3cDirective(piece.text)) return false;
+    ParseW3cFields(piece.text, &layout);
     return true;
   }
 };
@@ -68,25 +70,41 @@ struct FileFormat {
 class ChunkParser {
  public:
   ChunkParser(const Options& options, const LineFilters& filters, long seconds_west,
-              std::FILE* diag)
-      : options_(options), filters_(filters), time_cache_(seconds_west), diag_(diag) {}
+              std::uint64_t hash_seed, std::FILE* diag)
+      : options_(options),
+        filters_(filters),
+        time_cache_(seconds_west),
+        hash_seed_(hash_seed),
+        diag_(diag),
+        escape_(IsTerminal(diag)) {}
 
   void Parse(const LineChunk& chunk, FileFormat* format, std::vector<HitInput>* hits,
              std::vector<std::string_view>* dates) {
     hits->clear();
     dates->clear();
-    for (std::string_view piece : chunk.pieces) {
+    for (const LinePiece& line : chunk.pieces) {
+      const std::string_view piece = line.text;
       // The text of a line ends at its first NUL byte, if it has one: the
       // echo prints it as a C string, and the tokenizers stop there.
-      if (options_.DebugLevel > 5) std::fprintf(diag_, texts::kLogLine, FieldText(piece).text);
+      if (options_.DebugLevel > 5 && line.kind != PieceKind::kTooLong) {
+        std::fprintf(diag_, texts::kLogLine, FieldText(piece, escape_, true).text);
+      }
 
-      if (format->Note(piece)) continue;  // a directive: never a log line
+      if (format->Note(line)) continue;  // a directive: never a log line
+      if (line.kind == PieceKind::kTooLong) {
+        if (options_.DebugLevel != 0) std::fputs(texts::kRejectTooLong, diag_);
+        continue;
+      }
       if (format->w3c) {
         TokenizeW3cLine(piece, format->layout, &fields_);
       } else {
         TokenizeLine(piece, &fields_);
       }
-      const LineVerdict verdict = FilterLine(fields_, filters_);
+      LineVerdict verdict = FilterLine(fields_, filters_);
+      // The rest of a long line could carry a whole forged line.
+      if (verdict == LineVerdict::kAccepted && line.kind == PieceKind::kContinuation) {
+        verdict = LineVerdict::kContinuation;
+      }
       if (verdict != LineVerdict::kAccepted) {
         if (options_.DebugLevel != 0) WriteRejection(diag_, verdict, fields_, options_);
         continue;
@@ -102,11 +120,11 @@ class ChunkParser {
         // Under -d each message of a line follows its echo at once, so the
         // bad date's is written here, not when the chunk's hits are
         // counted (-d keeps the read on one thread).
-        if (options_.Verbose) std::fprintf(diag_, texts::kBadDate, FieldText(date).text);
+        if (options_.Verbose) std::fprintf(diag_, texts::kBadDate, FieldText(date, escape_).text);
         continue;
       }
-      hits->push_back({address, t == kRejectedDate ? 0 : HashBytes(address), path,
-                       t == kRejectedDate ? 0 : HashFoldedBytes(path),
+      hits->push_back({address, t == kRejectedDate ? 0 : HashBytes(address, hash_seed_), path,
+                       t == kRejectedDate ? 0 : HashFoldedBytes(path, hash_seed_),
                        ReadDecimal(fields_.slot[kServerBytes]), t});
       dates->push_back(date);
     }
@@ -117,7 +135,9 @@ class ChunkParser {
   const LineFilters& filters_;
   HitTimeCache time_cache_;
   W3cTimeCache w3c_time_cache_;
+  std::uint64_t hash_seed_;
   std::FILE* diag_;
+  bool escape_;  // diag_ is a terminal
   LogFields fields_;
 };
 
@@ -128,13 +148,14 @@ void CountHits(const Options& options, Statistics* stats, std::FILE* diag,
   // The lookups wait on memory more than on anything else: ask for the
   // index slots of a hit a few places ahead while counting this one.
   constexpr std::size_t kAhead = 8;
+  const bool escape = options.Verbose && IsTerminal(diag);
   for (std::size_t i = 0; i < hits.size(); ++i) {
     if (i + kAhead < hits.size()) {
       stats->user_index.Prefetch(hits[i + kAhead].address_hash);
       stats->page_index.Prefetch(hits[i + kAhead].path_hash);
     }
     if (hits[i].time == kRejectedDate) {
-      if (options.Verbose) std::fprintf(diag, texts::kBadDate, FieldText(dates[i]).text);
+      if (options.Verbose) std::fprintf(diag, texts::kBadDate, FieldText(dates[i], escape).text);
       continue;
     }
     CountHit(stats, hits[i]);
@@ -145,7 +166,7 @@ void CountHits(const Options& options, Statistics* stats, std::FILE* diag,
 void ReadSerially(const Options& options, Statistics* stats, std::FILE* diag,
                   LineReader* reader, long seconds_west) {
   const LineFilters filters = CompileFilters(options);
-  ChunkParser parser(options, filters, seconds_west, diag);
+  ChunkParser parser(options, filters, seconds_west, stats->hash_seed, diag);
   FileFormat format;
   LineChunk chunk;
   std::vector<HitInput> hits;
@@ -186,7 +207,7 @@ class ParallelRead {
  private:
   void Work() {
     try {
-      ChunkParser parser(options_, filters_, seconds_west_, diag_);
+      ChunkParser parser(options_, filters_, seconds_west_, stats_->hash_seed, diag_);
       LineChunk chunk;
       std::vector<HitInput> hits;
       std::vector<std::string_view> dates;
@@ -200,7 +221,7 @@ class ParallelRead {
           if (failed_ || !reader_->NextChunk(&chunk)) return;
           turn = next_turn_++;
           format = format_;
-          for (std::string_view piece : chunk.pieces) format_.Note(piece);
+          for (const LinePiece& piece : chunk.pieces) format_.Note(piece);
         }
         parser.Parse(chunk, &format, &hits, &dates);
 
@@ -239,9 +260,11 @@ class ParallelRead {
 
 // Reads every line of `source` through the filter chain into the
 // statistics, in parallel where it pays and keeps the output the same.
-void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, ByteSource* source,
+// False when the source ended with a read error.
+bool ReadLines(const Options& options, Statistics* stats, std::FILE* diag, ByteSource* source,
                const ReadTuning& tuning) {
-  LineReader reader(source, tuning.chunk_size);
+  // A W3C file's lines are read whole.
+  LineReader reader(source, tuning.chunk_size, IsW3cFirstLine);
   const long seconds_west = stats->time_cache.seconds_west();
   // Under -d the messages of each line must come out in line order, which
   // only one thread gives.
@@ -250,49 +273,61 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, ByteS
   } else {
     ReadSerially(options, stats, diag, &reader, seconds_west);
   }
+  return !reader.failed();
 }
 
 }  // namespace
 
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const char* path, ReadObserver* observer) {
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  const bool tell = options.Verbose || options.DebugLevel != 0;
+  const FieldText name(path, IsTerminal(diag));
+  // Without blocking: a FIFO put where a log was would wait for a writer.
+  int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
-    if (options.Verbose || options.DebugLevel != 0) {
-      std::fprintf(diag, texts::kUnableToOpen, options.ProgramName, path);
-    }
+    if (tell) std::fprintf(diag, texts::kUnableToOpen, options.ProgramName, name.text);
     return 0;
   }
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
+
+  // What was opened decides, whatever the name was when it was matched:
+  // a FIFO or a device can block or never end.
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (tell) std::fprintf(diag, texts::kSuspectAttributes, options.ProgramName, name.text);
+    return 0;
+  }
   if (options.Verbose) {
-    std::fprintf(diag, texts::kProcessingFile, options.ProgramName, path);
+    std::fprintf(diag, texts::kProcessingFile, options.ProgramName, name.text);
   }
 
-  struct stat info;
-  const std::int64_t size = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
-                                ? static_cast<std::int64_t>(info.st_size)
-                                : -1;
+  const auto size = static_cast<std::int64_t>(info.st_size);
   if (observer != nullptr) observer->FileStarted(path, size);
 
   // A small plain file is read on one thread; a compressed one may hold
   // any number of lines.
   const bool compressed = HasGzipSignature(fd);
   ReadTuning tuning;
-  if (!compressed && size >= 0 && size < kParallelFrom) tuning.threads = 1;
+  if (!compressed && size < kParallelFrom) tuning.threads = 1;
 
   ObservedFileSource file(fd, observer);
   if (!compressed) {
-    ReadLines(options, stats, diag, &file, tuning);
+    const bool read_to_end = ReadLines(options, stats, diag, &file, tuning);
+    if (!read_to_end && options.Verbose) {
+      std::fprintf(diag, texts::kReadError, options.ProgramName, name.text);
+    }
     return 1;
   }
   // A compressed file: the same lines, up to the end or the first damage.
   GzipSource gzip(&file);
   ReadLines(options, stats, diag, &gzip, tuning);
-  if (gzip.damaged() && options.Verbose) {
-    std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, path);
+  if (options.Verbose && gzip.read_error()) {
+    std::fprintf(diag, texts::kReadError, options.ProgramName, name.text);
+  } else if (options.Verbose && gzip.damaged()) {
+    std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, name.text);
   }
   return 1;
 }
@@ -301,6 +336,11 @@ void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
                  std::string_view text, const ReadTuning& tuning) {
   TextSource source(text);
   ReadLines(options, stats, diag, &source, tuning);
+}
+
+bool ReadLogSource(const Options& options, Statistics* stats, std::FILE* diag,
+                   ByteSource* source, const ReadTuning& tuning) {
+  return ReadLines(options, stats, diag, source, tuning);
 }
 
 ReadTuning::ReadTuning()

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string_view>
 
+class ByteSource;
 struct Options;
 struct Statistics;
 
@@ -20,7 +21,8 @@ class ReadObserver {
 };
 
 /// Reads every line of the file at `path`. Returns 1 when the file was
-/// opened (whatever it held), 0 when it could not be opened.
+/// opened (whatever it held), 0 when it could not be opened or what was
+/// opened is no regular file (a FIFO or a device put in a log's place).
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const char* path, ReadObserver* observer = nullptr);
 
@@ -37,3 +39,8 @@ struct ReadTuning {
 /// the same pieces, as a file holding these bytes.
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
                  std::string_view text, const ReadTuning& tuning = ReadTuning());
+
+/// Reads the bytes of `source` as one log file; false when it ended with a
+/// read error, which drops the unfinished line it cut off.
+bool ReadLogSource(const Options& options, Statistics* stats, std::FILE* diag,
+                   ByteSource* source, const ReadTuning& tuning = ReadTuning());

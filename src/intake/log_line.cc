@@ -231,16 +231,21 @@ void WriteRejection(std::FILE* out, LineVerdict verdict, const LogFields& fields
       break;
     case LineVerdict::kExcludedClientIp:
       if (fields.Present(kClientIp)) {
-        std::fprintf(out, texts::kRejectClientIp, FieldText(fields.slot[kClientIp]).text);
+        std::fprintf(out, texts::kRejectClientIp,
+                     FieldText(fields.slot[kClientIp], IsTerminal(out)).text);
       } else {
         std::fprintf(out, texts::kRejectClientIp, texts::kUndefinedIp);
       }
       break;
     case LineVerdict::kExcludedPattern:
-      std::fprintf(out, texts::kRejectPattern, FieldText(fields.slot[kTarget]).text);
+      std::fprintf(out, texts::kRejectPattern,
+                   FieldText(fields.slot[kTarget], IsTerminal(out)).text);
       break;
     case LineVerdict::kMissingParameter:
       std::fputs(texts::kRejectMissing, out);
+      break;
+    case LineVerdict::kContinuation:
+      std::fputs(texts::kRejectContinuation, out);
       break;
   }
 }

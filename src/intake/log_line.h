@@ -70,11 +70,15 @@ enum class LineVerdict {
   kExcludedClientIp,
   kExcludedPattern,
   kMissingParameter,
+  // Passed the chain, but continues a line longer than a piece: never
+  // counted, so that no line can carry a forged one.
+  kContinuation,
 };
 
 /// Runs the eight filters in order; the first that refuses decides.
 LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters);
 
-/// Writes the rejection message of `verdict` for this line to `out`.
+/// Writes the rejection message of `verdict` for this line to `out`; on a
+/// terminal, with the line's control bytes escaped.
 void WriteRejection(std::FILE* out, LineVerdict verdict, const LogFields& fields,
                     const Options& options);

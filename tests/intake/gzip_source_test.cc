@@ -89,8 +89,8 @@ TEST(GzipSourceTest, SamePiecesAsPlainText) {
   auto pieces = [](ByteSource* source) {
     LineReader reader(source);
     std::vector<std::string> out;
-    std::string_view piece;
-    while (reader.Next(&piece)) out.emplace_back(piece);
+    LinePiece piece;
+    while (reader.Next(&piece)) out.emplace_back(piece.text);
     return out;
   };
   TextSource plain(text);
@@ -101,3 +101,27 @@ TEST(GzipSourceTest, SamePiecesAsPlainText) {
 }
 
 }  // namespace
+
+// Wherever an archive is cut off, the reader hands out whole lines only:
+// the unfinished one at the damage is dropped.
+TEST(GzipSourceTest, CutArchiveGivesNoHalfLine) {
+  const std::string text = Lines(300);
+  const std::string archive = Compress(text);
+  std::string lines;  // the text as the reader gives it: CR-LF read as LF
+  for (const char c : text) {
+    if (c != '\r') lines += c;
+  }
+  for (std::size_t cut = 0; cut < archive.size(); cut += 7) {
+    TextSource compressed(std::string_view(archive).substr(0, cut));
+    GzipSource gzip(&compressed);
+    LineReader reader(&gzip);
+    std::string back;
+    LinePiece piece;
+    while (reader.Next(&piece)) {
+      EXPECT_TRUE(piece.text.ends_with('\n')) << "cut at " << cut;
+      back += piece.text;
+    }
+    EXPECT_TRUE(reader.failed()) << "cut at " << cut;
+    EXPECT_EQ(lines.substr(0, back.size()), back) << "cut at " << cut;
+  }
+}

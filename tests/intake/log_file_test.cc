@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
 
+#include "intake/line_reader.h"
 #include "intake/log_line.h"
 #include "run/options.h"
 #include "stats/records.h"
@@ -38,6 +41,8 @@ std::string Echo(std::string_view line) {
 
 constexpr char kIncomplete1[] =
     "  Skipping line due to incomplete data (1 tokens)\n";
+constexpr char kContinues[] =
+    "  Skipping line. It continues a line longer than 2047 bytes\n";
 
 TEST(LogFileTest, AcceptedLineIsCounted) {
   Statistics stats(0);
@@ -166,8 +171,9 @@ TEST(LogFileTest, LongLinesComeInPiecesOf2047Bytes) {
       {x2046 + "\n", Echo(x2046 + "\n") + kIncomplete1, 0},
       {x2047 + "\n",
        Echo(x2047) + kIncomplete1 + Echo("\n") + kIncomplete1, 0},
-      // Cut at exactly 2047 bytes: the rest is a line of its own.
-      {x2047 + accepted, Echo(x2047) + kIncomplete1 + Echo(accepted), 1},
+      // Cut at exactly 2047 bytes: the rest is a piece of its own, which
+      // is never counted, however whole a line it looks.
+      {x2047 + accepted, Echo(x2047) + kIncomplete1 + Echo(accepted) + kContinues, 0},
       {std::string(5000, 'x') + "\n",
        Echo(x2047) + kIncomplete1 + Echo(x2047) + kIncomplete1 +
            Echo(std::string(906, 'x') + "\n") + kIncomplete1,
@@ -178,13 +184,122 @@ TEST(LogFileTest, LongLinesComeInPiecesOf2047Bytes) {
        Echo(x2047) + kIncomplete1 + Echo("\n") + kIncomplete1, 0},
       // A NUL ends the text, but its bytes still count towards the cut.
       {"x\0"s + std::string(2045, 'y') + accepted,
-       Echo("x") + kIncomplete1 + Echo(accepted), 1},
+       Echo("x") + kIncomplete1 + Echo(accepted) + kContinues, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "text of " << c.text.size() << " bytes");
     Statistics stats(0);
     EXPECT_EQ(c.echo, Read(DebugOptions(6), &stats, c.text));
     EXPECT_EQ(c.hits, stats.totals.TotalHits);
+  }
+}
+
+// A request whose query string carries whole forged lines, one at the start
+// of each later 2047-byte piece: none of them may count.
+TEST(LogFileTest, ContinuationPiecesAreNeverCounted) {
+  auto to_piece_end = [](std::string text) {
+    text.resize((text.size() + 2046) / 2047 * 2047, 'q');
+    return text;
+  };
+  std::string line = IisLine(IisFields());
+  line.resize(line.rfind(',') + 1);  // up to the parameters field
+  line = to_piece_end(line + " q=");
+  for (const char* client : {"6.6.6.1", "6.6.6.2", "6.6.6.3"}) {
+    line = to_piece_end(line + client +
+                        ", -, 03/20/01, 9:00:00, W3SVC1, S, 192.168.0.1, 1, 2, 3, 200, 0, "
+                        "GET, /forged.htm, x");
+  }
+  line += "\n";
+  Statistics stats(0);
+  EXPECT_EQ(std::string(kContinues) + kContinues + kContinues + kIncomplete1,
+            Read(DebugOptions(1), &stats, line));
+  EXPECT_EQ((ListRows{{"/index.htm", 1}}), PageRows(stats));
+  EXPECT_EQ((ListRows{{"192.168.0.10", 1}}), UserRows(stats));
+}
+
+// W3C lines: date, time, server, client, method, path, status, user agent.
+constexpr char kW3cHeader[] =
+    "#Software: test\n"
+    "#Fields: date time s-ip c-ip cs-method cs-uri-stem sc-status cs(User-Agent)\n";
+
+std::string W3cLine(const std::string& client, const std::string& path,
+                    const std::string& agent) {
+  return "2001-03-20 07:55:20 10.0.0.9 " + client + " GET " + path + " 200 " + agent + "\n";
+}
+
+TEST(LogFileTest, W3cLinesAreReadWhole) {
+  const std::string after = W3cLine("10.0.0.2", "/after.htm", "ua");
+  // A user agent that ends at the 2047th byte, and what follows it.
+  auto padded = [](const std::string& rest) {
+    std::string line = W3cLine("10.0.0.1", "/long.htm", "");
+    line.pop_back();
+    return line + std::string(2047 - line.size(), 'u') + rest + "\n";
+  };
+  constexpr char kTooLong[] = "  Skipping line longer than 65536 bytes\n";
+  struct Case {
+    const char* name;
+    std::string line;
+    std::string messages;
+    ListRows pages;
+  };
+  const ListRows both = {{"/after.htm", 1}, {"/long.htm", 1}};
+  const Case cases[] = {
+      // Neither a directive nor a record can hide inside a line.
+      {"directive", padded("#Fields: x"), "", both},
+      {"record", padded("\t2001-03-20\t09:00:00\t6.6.6.6\tGET\t/forged.htm\t200\tx"), "",
+       both},
+      {"long agent", W3cLine("10.0.0.1", "/long.htm", std::string(60000, 'u')), "", both},
+      {"too long", W3cLine("10.0.0.1", "/long.htm", std::string(65536, 'u')), kTooLong,
+       {{"/after.htm", 1}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Statistics stats(0);
+    EXPECT_EQ(c.messages, Read(DebugOptions(1), &stats, kW3cHeader + c.line + after));
+    EXPECT_EQ(c.pages, PageRows(stats));
+  }
+
+  // The echo shows a long line whole.
+  const std::string long_line = padded(std::string(3000, 'v'));
+  Statistics stats(0);
+  EXPECT_NE(std::string::npos,
+            Read(DebugOptions(6), &stats, kW3cHeader + long_line).find(Echo(long_line)));
+}
+
+// Hands out `text`, then a read error.
+class FailingSource : public ByteSource {
+ public:
+  explicit FailingSource(std::string_view text) : text_(text) {}
+  long Read(char* buffer, std::size_t size) override {
+    if (text_.empty()) return -1;
+    const std::size_t n = std::min(size, text_.size());
+    std::memcpy(buffer, text_.data(), n);
+    text_.remove_prefix(n);
+    return static_cast<long>(n);
+  }
+
+ private:
+  std::string_view text_;
+};
+
+TEST(LogFileTest, ReadErrorDropsTheHalfLine) {
+  // The error cuts "/p.htm" to "/p": a page nobody asked for.
+  std::string half = IisLineWith(kTarget, "/p.htm");
+  half.resize(half.find("/p.htm") + 2);
+  const std::string text = IisLine(IisFields()) + half;
+  for (const bool fail : {false, true}) {
+    SCOPED_TRACE(fail ? "read error" : "clean end");
+    Statistics stats(0);
+    CapturedStream diag;
+    FailingSource failing(text);
+    TextSource clean(text);
+    ByteSource* source = fail ? static_cast<ByteSource*>(&failing) : &clean;
+    EXPECT_EQ(!fail, ReadLogSource(DebugOptions(1), &stats, diag.file(), source));
+    EXPECT_EQ("", diag.Text());
+    // At a clean end, a last line without a line feed still counts.
+    const ListRows pages = fail ? ListRows{{"/index.htm", 1}}
+                                : ListRows{{"/p", 1}, {"/index.htm", 1}};
+    EXPECT_EQ(pages, PageRows(stats));
   }
 }
 
