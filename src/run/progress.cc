@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "intake/field_text.h"
+
 Progress::Progress(std::FILE* out, bool enabled, Clock clock)
     : out_(out), enabled_(enabled), clock_(std::move(clock)) {}
 
@@ -50,10 +52,11 @@ std::string Progress::Line(double now) const {
     std::snprintf(text + n, sizeof(text) - n, ", %d%% of this file",
                   static_cast<int>(percent > 100 ? 100 : percent));
   }
-  // A long name keeps its end, so that the line fits a narrow terminal.
+  // A long name keeps its end, so that the line fits a narrow terminal. The
+  // line is only ever on a terminal: control bytes of the name are escaped.
   std::string name = file_;
   if (name.size() > 40) name = "..." + name.substr(name.size() - 37);
-  return name + ": " + text;
+  return std::string(FieldText(name, true).text) + ": " + text;
 }
 
 double SteadySeconds() {

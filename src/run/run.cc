@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "intake/decimal.h"
+#include "intake/field_text.h"
 #include "report/report.h"
 #include "report/reverse_lookup.h"
 #include "run/file_selection.h"
@@ -27,6 +28,33 @@ int UsageExit(Run* run, const char* offending) {
   return kExitFailure;
 }
 
+// Opens the -o file in place of the report's stream. False, with its
+// message, when it cannot be opened or is a log read before.
+bool OpenOutput(Run* run, const char* path) {
+  FileIdentity identity;
+  std::FILE* out = OpenOutputFile(path, &identity);
+  if (out == nullptr) {
+    run->progress.Erase();
+    std::fprintf(run->err, texts::kFailedToOpenOutput,
+                 FieldText(path, IsTerminal(run->err)).text);
+    return false;
+  }
+  // An earlier -o file keeps its content: no report goes there now.
+  if (run->output_opened) std::fclose(run->out);
+  run->out = out;
+  run->output_opened = true;
+  run->output = identity;
+  for (const ReadLog& log : run->logs_read) {
+    if (log.identity == identity) {
+      run->progress.Erase();
+      std::fprintf(run->err, texts::kLogIsOutput, run->options.ProgramName,
+                   FieldText(log.path, IsTerminal(run->err)).text);
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int RunMain(Run* run, int argc, char** argv) {
@@ -38,7 +66,9 @@ int RunMain(Run* run, int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (arg[0] != '-') {
-      run->stats.totals.FilesProcessed += SelectLogFiles(run, arg);
+      const int read = SelectLogFiles(run, arg);
+      if (read == kLogIsOutputFile) return kExitFailure;
+      run->stats.totals.FilesProcessed += read;
       continue;
     }
     const char* value = arg + 2;
@@ -61,11 +91,7 @@ int RunMain(Run* run, int argc, char** argv) {
         options.NumPagesToShow = ReadDecimal(value);
         break;
       case 'o':
-        if (std::freopen(value, "w", run->out) == nullptr) {
-          run->progress.Erase();
-          std::fprintf(run->err, texts::kFailedToOpenOutput, value);
-          return kExitFailure;
-        }
+        if (!OpenOutput(run, value)) return kExitFailure;
         break;
       case 'p':
         options.ExcludePattern = value;
@@ -101,10 +127,14 @@ int RunMain(Run* run, int argc, char** argv) {
   // Names for the users the report will show, and only for them.
   ResolveTopUsers(options, &run->stats, run->resolver, run->err);
 
-  WriteReport(options, run->stats, run->out);
+  // The -o file keeps its old content up to here, so a run that ends
+  // without a report leaves the last report as it was.
+  const bool emptied = !run->output_opened || EmptyForReport(run->out);
+  if (emptied) WriteReport(options, run->stats, run->out);
 
   // A report that did not reach its file is a failure, not a success.
-  const bool write_failed = std::ferror(run->out) != 0 || std::fflush(run->out) != 0;
+  const bool write_failed =
+      !emptied || std::ferror(run->out) != 0 || std::fflush(run->out) != 0;
 
   ReleaseRecords(&run->stats);
 

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdio>
+#include <vector>
 
 #include "run/options.h"
+#include "run/output_file.h"
 #include "run/progress.h"
 #include "stats/records.h"
 
@@ -19,14 +21,20 @@ struct Run {
   Statistics stats;
   DirectorySearch* directories;
   Resolver* resolver;
-  std::FILE* out = stdout;  // the report; -o reopens it
+  std::FILE* out = stdout;  // the report; -o replaces it
   std::FILE* err = stderr;  // diagnostics
+  bool output_opened = false;  // out is a file that -o opened
+  FileIdentity output;         // ... and this is it
+  std::vector<ReadLog> logs_read;  // for a -o given after them
   Progress progress{stderr, false, SteadySeconds};  // off unless on a terminal
 };
 
 /// Exit statuses. A status of -1 reaches the shell as 255.
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 255;
+
+/// SelectLogFiles' result when a matched log is the -o file: the run ends.
+inline constexpr int kLogIsOutputFile = -1;
 
 /// Runs the program over the argument vector; returns the exit status.
 int RunMain(Run* run, int argc, char** argv);

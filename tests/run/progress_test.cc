@@ -66,4 +66,11 @@ TEST(ProgressTest, LongNamesKeepTheirEnd) {
             f.progress.Line(100));
 }
 
+// The line is on a terminal: a file name cannot drive it.
+TEST(ProgressTest, ControlBytesOfTheNameEscaped) {
+  ProgressFixture f(true);
+  f.progress.FileStarted("a\x1B]0;x\x07\r.log", 0);
+  EXPECT_EQ("a\\x1B]0;x\\x07\\x0D.log: 0.0 MB read, 0 MB/s", f.progress.Line(100));
+}
+
 }  // namespace
