@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "intake/field_text.h"
 #include "platform/local_time.h"
 #include "run/options.h"
 #include "stats/records.h"
@@ -22,12 +23,17 @@ void FormatReportDate(TimeStamp t, char* out) {
 namespace {
 
 // The rows of one table: at most `limit` records of the list from `head`.
+// The names come from the logs (or the name service): on a terminal their
+// control bytes are escaped.
 template <typename Records, typename NameOf>
 void WriteRows(std::FILE* out, const Records& records, RecordIndex head,
                std::int32_t limit, NameOf name_of) {
+  const bool escape = IsTerminal(out);
   std::int64_t row = 1;
   for (RecordIndex i = head; i != kNoRecord && row <= limit; i = records[i].Next, ++row) {
-    std::fprintf(out, texts::kRow, static_cast<int>(row), name_of(records[i]),
+    const char* name = name_of(records[i]);
+    std::fprintf(out, texts::kRow, static_cast<int>(row),
+                 escape ? FieldText(name, true).text : name,
                  static_cast<long>(records[i].Hits));
   }
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "intake/field_text.h"
 #include "intake/ip_mask.h"
 #include "platform/resolver.h"
 #include "run/options.h"
@@ -50,16 +51,20 @@ void ResolveTopUsers(const Options& options, Statistics* stats,
   }
 
   if (options.Verbose) std::fprintf(diag, texts::kLookupStart, options.NumUsersToShow);
+  // Addresses come from the logs, names from the name service.
+  const bool escape = options.Verbose && IsTerminal(diag);
   std::int64_t row = 1;
   for (RecordIndex i = stats->UserList; i != kNoRecord && row <= options.NumUsersToShow;
        i = stats->users[i].Next, ++row) {
     UserRecord& user = stats->users[i];
-    if (options.Verbose) std::fprintf(diag, texts::kLookingUp, user.Address);
+    if (options.Verbose) std::fprintf(diag, texts::kLookingUp, FieldText(user.Address, escape).text);
     if (std::optional<std::string> name = LookUp(resolver, user.Address)) {
       user.HostName = stats->texts.Copy(*name);
     }
     if (options.Verbose) {
-      std::fputs(user.HostName != nullptr ? user.HostName : texts::kUnresolved, diag);
+      std::fputs(user.HostName != nullptr ? FieldText(user.HostName, escape).text
+                                          : texts::kUnresolved,
+                 diag);
       std::fputc('\n', diag);
     }
   }
