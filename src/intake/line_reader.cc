@@ -49,7 +49,7 @@ bool LineReader::NextChunk(LineChunk* chunk) {
         cutting_ == Cutting::kWholeLines && chunk_size_ < kWholeLineChunk ? kWholeLineChunk
                                                                           : chunk_size_;
     if (chunk->capacity < capacity) {
-      chunk->buffer = std::make_unique<char[]>(capacity);
+      chunk->buffer = std::make_unique_for_overwrite<char[]>(capacity);
       chunk->capacity = capacity;
     }
 
@@ -74,7 +74,7 @@ bool LineReader::NextChunk(LineChunk* chunk) {
       if (const char* lf = FindLineFeed(data, first)) first = lf - data;
       const bool whole = whole_lines_ != nullptr && whole_lines_(std::string_view(data, first));
       cutting_ = whole ? Cutting::kWholeLines : Cutting::kPieces;
-      carry_ = std::make_unique<char[]>(whole ? kMaxWholeLine + 1 : kMaxLinePiece);
+      carry_ = std::make_unique_for_overwrite<char[]>(whole ? kMaxWholeLine + 1 : kMaxLinePiece);
     }
 
     std::size_t pos = 0;
