@@ -77,100 +77,115 @@ bool LineReader::NextChunk(LineChunk* chunk) {
       carry_ = std::make_unique_for_overwrite<char[]>(whole ? kMaxWholeLine + 1 : kMaxLinePiece);
     }
 
-    std::size_t pos = 0;
-    while (pos < end) {
-      char* const start = data + pos;
-      const std::size_t avail = end - pos;
-      if (skipping_) {
-        // The rest of a line too long to read, up to its line feed.
-        const char* lf = FindLineFeed(start, avail);
-        skipping_ = lf == nullptr;
-        pos += lf != nullptr ? static_cast<std::size_t>(lf - start) + 1 : avail;
-      } else if (cutting_ == Cutting::kWholeLines) {
-        pos += CutWholeLine(start, avail, chunk);
-      } else {
-        pos += CutPiece(start, avail, chunk);
-      }
+    if (cutting_ == Cutting::kWholeLines) {
+      CutWholeLines(data, end, chunk);
+    } else {
+      CutPieces(data, end, chunk);
     }
   }
   return true;
 }
 
-// The next piece of a line cut in pieces; the bytes it takes.
-std::size_t LineReader::CutPiece(char* start, std::size_t avail, LineChunk* chunk) {
-  const PieceKind kind = continues_ ? PieceKind::kContinuation : PieceKind::kLine;
-  // A piece needs at most kMaxLinePiece + 1 bytes: the last may be a
-  // carriage return's line feed.
-  if (const char* found = FindLineFeed(start, Smaller(avail, kMaxLinePiece + 1))) {
-    const std::size_t lf = found - start;
-    if (lf > 0 && start[lf - 1] == '\r') {
-      // Drop the carriage return: the line feed takes its place.
-      start[lf - 1] = '\n';
-      chunk->pieces.push_back({std::string_view(start, lf), kind});
-      continues_ = false;
-      return lf + 1;
+// Cuts the bytes of a chunk into pieces of at most kMaxLinePiece bytes, a
+// line at a time; the start of a line that the chunk's end cuts is carried.
+void LineReader::CutPieces(char* data, std::size_t end, LineChunk* chunk) {
+  std::vector<LinePiece>& pieces = chunk->pieces;
+  bool continues = continues_;
+  std::size_t pos = 0;
+  while (pos < end) {
+    char* const start = data + pos;
+    const std::size_t avail = end - pos;
+    const PieceKind kind = continues ? PieceKind::kContinuation : PieceKind::kLine;
+    // A piece needs at most kMaxLinePiece + 1 bytes: the last may be a
+    // carriage return's line feed.
+    if (const char* found = FindLineFeed(start, Smaller(avail, kMaxLinePiece + 1))) {
+      const std::size_t lf = found - start;
+      if (lf > 0 && start[lf - 1] == '\r') {
+        // Drop the carriage return: the line feed takes its place.
+        start[lf - 1] = '\n';
+        pieces.push_back({std::string_view(start, lf), kind});
+        continues = false;
+        pos += lf + 1;
+        continue;
+      }
+      if (lf < kMaxLinePiece) {
+        pieces.push_back({std::string_view(start, lf + 1), kind});
+        continues = false;
+        pos += lf + 1;
+        continue;
+      }
+      // The line feed is the 2048th byte: it comes back as a piece alone.
     }
-    if (lf < kMaxLinePiece) {
-      chunk->pieces.push_back({std::string_view(start, lf + 1), kind});
-      continues_ = false;
-      return lf + 1;
+    if (avail > kMaxLinePiece) {
+      // Cut here; the rest of the line comes as the next piece.
+      pieces.push_back({std::string_view(start, kMaxLinePiece), kind});
+      continues = true;
+      pos += kMaxLinePiece;
+      continue;
     }
-    // The line feed is the 2048th byte: it comes back as a piece alone.
+    if (!at_end_) {
+      // The rest of this line is in the next chunk.
+      std::memcpy(carry_.get(), start, avail);
+      carry_size_ = avail;
+    } else if (!failed_) {
+      // The last line, without a line feed, whole at a clean end; after a
+      // read error it is unfinished and dropped.
+      pieces.push_back({std::string_view(start, avail), kind});
+    }
+    break;
   }
-  if (avail > kMaxLinePiece) {
-    // Cut here; the rest of the line comes as the next piece.
-    chunk->pieces.push_back({std::string_view(start, kMaxLinePiece), kind});
-    continues_ = true;
-    return kMaxLinePiece;
-  }
-  if (!at_end_) {
-    // The rest of this line is in the next chunk.
-    std::memcpy(carry_.get(), start, avail);
-    carry_size_ = avail;
-    return avail;
-  }
-  // The last line, without a line feed: whole at a clean end, unfinished
-  // after a read error.
-  if (!failed_) chunk->pieces.push_back({std::string_view(start, avail), kind});
-  continues_ = false;
-  return avail;
+  continues_ = continues;
 }
 
-// The next line of a stream read in whole lines; the bytes it takes.
-std::size_t LineReader::CutWholeLine(char* start, std::size_t avail, LineChunk* chunk) {
-  if (const char* found = FindLineFeed(start, Smaller(avail, kMaxWholeLine + 2))) {
-    const std::size_t lf = found - start;
-    const bool crlf = lf > 0 && start[lf - 1] == '\r';
-    if ((crlf ? lf - 1 : lf) > kMaxWholeLine) {
-      chunk->pieces.push_back({std::string_view(start, kMaxWholeLine), PieceKind::kTooLong});
-    } else if (crlf) {
-      // Drop the carriage return: the line feed takes its place.
-      start[lf - 1] = '\n';
-      chunk->pieces.push_back({std::string_view(start, lf), PieceKind::kLine});
-    } else {
-      chunk->pieces.push_back({std::string_view(start, lf + 1), PieceKind::kLine});
+// Cuts the bytes of a chunk into whole lines; a line longer than
+// kMaxWholeLine becomes one kTooLong piece and the rest of it is skipped,
+// also into the chunks after.
+void LineReader::CutWholeLines(char* data, std::size_t end, LineChunk* chunk) {
+  std::size_t pos = 0;
+  while (pos < end) {
+    char* const start = data + pos;
+    const std::size_t avail = end - pos;
+    if (skipping_) {
+      // The rest of a line too long to read, up to its line feed.
+      const char* lf = FindLineFeed(start, avail);
+      skipping_ = lf == nullptr;
+      pos += lf != nullptr ? static_cast<std::size_t>(lf - start) + 1 : avail;
+      continue;
     }
-    return lf + 1;
+    if (const char* found = FindLineFeed(start, Smaller(avail, kMaxWholeLine + 2))) {
+      const std::size_t lf = found - start;
+      const bool crlf = lf > 0 && start[lf - 1] == '\r';
+      if ((crlf ? lf - 1 : lf) > kMaxWholeLine) {
+        chunk->pieces.push_back({std::string_view(start, kMaxWholeLine), PieceKind::kTooLong});
+      } else if (crlf) {
+        // Drop the carriage return: the line feed takes its place.
+        start[lf - 1] = '\n';
+        chunk->pieces.push_back({std::string_view(start, lf), PieceKind::kLine});
+      } else {
+        chunk->pieces.push_back({std::string_view(start, lf + 1), PieceKind::kLine});
+      }
+      pos += lf + 1;
+      continue;
+    }
+    if (avail >= kMaxWholeLine + 2) {
+      // No line end in reach: too long, whatever follows.
+      chunk->pieces.push_back({std::string_view(start, kMaxWholeLine), PieceKind::kTooLong});
+      skipping_ = true;
+      pos += kMaxWholeLine + 2;
+      continue;
+    }
+    if (!at_end_) {
+      // The rest of this line is in the next chunk.
+      std::memcpy(carry_.get(), start, avail);
+      carry_size_ = avail;
+    } else if (!failed_) {
+      // The last line, without a line feed, whole at a clean end; after a
+      // read error it is unfinished and dropped.
+      const PieceKind kind = avail > kMaxWholeLine ? PieceKind::kTooLong : PieceKind::kLine;
+      chunk->pieces.push_back({std::string_view(start, Smaller(avail, kMaxWholeLine)), kind});
+    }
+    break;
   }
-  if (avail >= kMaxWholeLine + 2) {
-    // No line end in reach: too long, whatever follows.
-    chunk->pieces.push_back({std::string_view(start, kMaxWholeLine), PieceKind::kTooLong});
-    skipping_ = true;
-    return kMaxWholeLine + 2;
-  }
-  if (!at_end_) {
-    // The rest of this line is in the next chunk.
-    std::memcpy(carry_.get(), start, avail);
-    carry_size_ = avail;
-    return avail;
-  }
-  // The last line, without a line feed: whole at a clean end, unfinished
-  // after a read error.
-  if (!failed_) {
-    const PieceKind kind = avail > kMaxWholeLine ? PieceKind::kTooLong : PieceKind::kLine;
-    chunk->pieces.push_back({std::string_view(start, Smaller(avail, kMaxWholeLine)), kind});
-  }
-  return avail;
 }
 
 bool LineReader::Next(LinePiece* piece) {

@@ -95,8 +95,8 @@ class LineReader {
  private:
   enum class Cutting { kUndecided, kPieces, kWholeLines };
 
-  std::size_t CutPiece(char* start, std::size_t avail, LineChunk* chunk);
-  std::size_t CutWholeLine(char* start, std::size_t avail, LineChunk* chunk);
+  void CutPieces(char* data, std::size_t end, LineChunk* chunk);
+  void CutWholeLines(char* data, std::size_t end, LineChunk* chunk);
 
   ByteSource* source_;
   std::size_t chunk_size_;

@@ -19,10 +19,10 @@ class IndexTable {
     std::uint32_t tag = Tag(hash);
     std::size_t mask = slots_.size() - 1;
     for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
-      ++probes_;
       const Slot& slot = slots_[i];
       if (slot.index == kNoRecord) return kNoRecord;
       if (slot.tag == tag && equal(slot.index)) return slot.index;
+      ++probes_;  // on to the next slot
     }
   }
 
@@ -44,8 +44,8 @@ class IndexTable {
     used_ = 0;
   }
 
-  /// Slots looked at by Find() so far: a measure of the work that texts
-  /// hashing alike cause, which tests read.
+  /// Slots that Find() has looked at past the first of each lookup: the
+  /// work that texts hashing alike cause, which tests read.
   std::uint64_t probes() const { return probes_; }
 
  private:
