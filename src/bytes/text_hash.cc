@@ -68,17 +68,18 @@ std::uint64_t HashFoldedBytes(std::string_view text, std::uint64_t seed) {
   // block at a time, which gives the same hash.
   constexpr std::size_t kBlock = 256;
   char folded[kBlock];
-  if (text.size() <= kBlock) {
-    FoldInto(folded, text.data(), text.size());
-    return XXH3_64bits_withSeed(folded, text.size(), seed);
+  const std::size_t size = text.size();
+  if (size <= kBlock) {
+    FoldInto(folded, text.data(), size);
+    return XXH3_64bits_withSeed(folded, size, seed);
   }
   XXH3_state_t state;
   XXH3_INITSTATE(&state);
   XXH3_64bits_reset_withSeed(&state, seed);
-  for (std::size_t i = 0; i < text.size(); i += kBlock) {
-    const std::size_t size = text.size() - i < kBlock ? text.size() - i : kBlock;
-    FoldInto(folded, text.data() + i, size);
-    XXH3_64bits_update(&state, folded, size);
+  for (std::size_t i = 0; i < size; i += kBlock) {
+    const std::size_t block = size - i < kBlock ? size - i : kBlock;
+    FoldInto(folded, text.data() + i, block);
+    XXH3_64bits_update(&state, folded, block);
   }
   return XXH3_64bits_digest(&state);
 }

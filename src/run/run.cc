@@ -1,5 +1,6 @@
 #include "run/run.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "intake/decimal.h"
@@ -44,13 +45,13 @@ bool OpenOutput(Run* run, const char* path) {
   run->out = out;
   run->output_opened = true;
   run->output = identity;
-  for (const ReadLog& log : run->logs_read) {
-    if (log.identity == identity) {
-      run->progress.Erase();
-      std::fprintf(run->err, texts::kLogIsOutput, run->options.ProgramName,
-                   FieldText(log.path, IsTerminal(run->err)).text);
-      return false;
-    }
+  const auto log = std::find_if(run->logs_read.begin(), run->logs_read.end(),
+                                [&](const ReadLog& read) { return read.identity == identity; });
+  if (log != run->logs_read.end()) {
+    run->progress.Erase();
+    std::fprintf(run->err, texts::kLogIsOutput, run->options.ProgramName,
+                 FieldText(log->path, IsTerminal(run->err)).text);
+    return false;
   }
   return true;
 }
