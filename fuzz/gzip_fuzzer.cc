@@ -47,13 +47,15 @@ std::string ReadAll(std::string_view archive, std::size_t chunk_size, bool* dama
   GzipSource gzip(&compressed);
   LineReader reader(&gzip, chunk_size);
   std::string text;
-  LinePiece piece;
+  LineChunk chunk;
   std::size_t last_size = 0;
-  while (reader.Next(&piece)) {
-    FUZZ_CHECK(!piece.text.empty() && piece.text.size() <= kMaxLinePiece);
-    FUZZ_CHECK(piece.kind != PieceKind::kTooLong);
-    text.append(piece.text);
-    last_size = piece.text.size();
+  while (reader.NextChunk(&chunk)) {
+    for (const LinePiece& piece : chunk.pieces) {
+      FUZZ_CHECK(!piece.text.empty() && piece.text.size() <= kMaxLinePiece);
+      FUZZ_CHECK(piece.kind != PieceKind::kTooLong);
+      text.append(piece.text);
+      last_size = piece.text.size();
+    }
   }
   *damaged = gzip.damaged();
   FUZZ_CHECK(reader.failed() == *damaged);

@@ -17,7 +17,10 @@
 // - a W3C line fills each slot that the filters read with the field at the
 //   position where the "#Fields:" line first names it (ASCII case
 //   ignored), fields being runs of bytes other than blank, tab, carriage
-//   return and line feed, and leaves the other slots absent; the portable
+//   return and line feed, and leaves the other slots absent; a slot the
+//   filters read that a known layout does not name reads as W3SVC, 0, GET,
+//   0:00:00 or an empty server address (the date and the client address
+//   and target stay absent, as no "#Date:" line is read here); the portable
 //   splitter and the one this build uses alike;
 // - the lists parsed once filter exactly as MatchIpMasks and
 //   MatchNamePatterns do when they parse afresh for each line;
@@ -34,16 +37,16 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "bytes/text_buffer.h"
 #include "intake/line_reader.h"
 #include "intake/log_file.h"
 #include "intake/log_line.h"
 #include "intake/w3c_format.h"
-#include "run/options.h"
+#include "options.h"
+#include "stats/hit_time.h"
 #include "stats/records.h"
 
 namespace {
-
-std::FILE* g_sink = nullptr;
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -136,6 +139,9 @@ void CheckW3cTokens(std::string_view directive, std::string_view line,
     }
     if (layout.known && position < 0 && slot == kService) expected = "W3SVC";
     if (layout.known && position < 0 && slot == kServerBytes) expected = "0";
+    if (layout.known && position < 0 && slot == kMethod) expected = "GET";
+    if (layout.known && position < 0 && slot == kTime) expected = "0:00:00";
+    if (layout.known && position < 0 && slot == kServerIp) expected = std::string_view("", 0);
     FUZZ_CHECK(fields.Present(slot) == (expected.data() != nullptr));
     if (fields.Present(slot)) FUZZ_CHECK(fields.slot[slot] == expected);
   }
@@ -148,20 +154,25 @@ LineVerdict FilterAfresh(const LogFields& f, const Options& options) {
     return LineVerdict::kWrongService;
   if (!f.Present(kMethod) || f.slot[kMethod] != "GET") return LineVerdict::kWrongMethod;
   if (!f.Present(kServerIp) ||
-      (options.ServerIP != nullptr && !MatchIpMasks(f.slot[kServerIp], options.ServerIP)))
+      (options.ServerIP != nullptr &&
+       (f.slot[kServerIp].empty() ||
+        !MatchIpMasks(f.slot[kServerIp], ParseIpMaskList(options.ServerIP)))))
     return LineVerdict::kWrongServerIp;
   const std::string_view root = options.RootPath;
   if (!f.Present(kTarget) || f.slot[kTarget].substr(0, root.size()) != root)
     return LineVerdict::kWrongRootPath;
   if (!f.Present(kClientIp) ||
-      (options.ExcludeIP != nullptr && MatchIpMasks(f.slot[kClientIp], options.ExcludeIP)))
+      (options.ExcludeIP != nullptr && MatchIpMasks(f.slot[kClientIp], ParseIpMaskList(options.ExcludeIP))))
     return LineVerdict::kExcludedClientIp;
-  if (MatchNamePatterns(f.slot[kTarget], options.ExcludePattern))
+  if (MatchNamePatterns(f.slot[kTarget], SplitNamePatterns(options.ExcludePattern)))
     return LineVerdict::kExcludedPattern;
   if (!f.Present(kServerBytes) || !f.Present(kDate) || !f.Present(kTime))
     return LineVerdict::kMissingParameter;
   return LineVerdict::kAccepted;
 }
+
+// Where the reads below write their messages.
+std::FILE* g_sink = nullptr;
 
 // The line (up to its first line feed) after 2047 bytes of the same
 // physical line: every piece of it continues that line.
@@ -169,7 +180,7 @@ void CheckReadAsContinuation(const Options& options, std::string_view line) {
   std::string log(kMaxLinePiece, 'x');
   log += line.substr(0, line.find('\n'));
   log += '\n';
-  Statistics stats(0);
+  Statistics stats;
   ReadLogText(options, &stats, g_sink, log);
   FUZZ_CHECK(stats.totals.TotalHits == 0);
 }
@@ -180,17 +191,18 @@ void CheckW3cRead(const Options& options, std::string_view directive, std::strin
   line = line.substr(0, line.find('\n'));
   std::string log = "#Version: 1.0\n";
   log.append(directive).append("\n").append(line).append("\n");
-  Statistics stats(0);
+  Statistics stats;
   ReadLogText(options, &stats, g_sink, log);
 
   W3cLayout layout;
-  ParseW3cFields(directive, &layout);
+  ReadW3cDirective(directive, &layout);
   LogFields fields;
   TokenizeW3cLine(line, layout, &fields);
   const std::size_t content = line.size() - (line.ends_with('\r') ? 1 : 0);
   bool counted = !IsW3cDirective(line) && content <= kMaxWholeLine &&
                  FilterLine(fields, CompileFilters(options)) == LineVerdict::kAccepted;
-  counted = counted && ParseW3cTime(fields.slot[kDate], fields.slot[kTime]) != kRejectedDate;
+  counted = counted && HitTimeCache(DateForm::kW3c, 0).ParseHitTime(
+                           fields.slot[kDate], fields.slot[kTime]) != kRejectedDate;
   FUZZ_CHECK(stats.totals.TotalHits == (counted ? 1 : 0));
   if (counted) {
     const PageRecord& page = stats.pages[stats.PageList];
@@ -250,7 +262,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(fields.Present(slot));
     }
   }
-  WriteRejection(g_sink, verdict, fields, options);
+  TextBuffer message;
+  WriteRejection(&message, verdict, fields, options, false);
 
   if (given & 8) {
     CheckW3cRead(options, directive, line);

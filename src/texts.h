@@ -2,6 +2,16 @@
 // languages. Bytes are Windows-1252; the Norwegian letter is written "\xF8".
 #pragma once
 
+// Counts are 64-bit and printed with PRId64, their conversion on every
+// platform; where long is 64 bits that is "ld", so the texts read "%ld".
+#include <cinttypes>
+
+// The version is the one of project() in CMakeLists.txt; the build hands
+// it down, as it does to the Debian package.
+#ifndef VANTRIX_VERSION
+#error "VANTRIX_VERSION is set by the build, from project() in CMakeLists.txt"
+#endif
+
 namespace texts {
 
 // Usage.
@@ -9,7 +19,7 @@ inline constexpr char kBanner[] =
     "%s %s - hit statistics for IIS web server logs, comma-separated or W3C extended\n"
     "Counts pages, users and sessions of the GET requests that pass the filters below.\n";
 inline constexpr char kProductName[] = "Vantrix";
-inline constexpr char kVersion[] = "1.2";
+inline constexpr char kVersion[] = VANTRIX_VERSION;
 inline constexpr char kUnknownParameter[] = "%s: Unknown parameter\n";
 inline constexpr char kUsageLine[] =
     "Usage: %s [-debug] [-verbose] [options] file or patterns\n";
@@ -43,6 +53,8 @@ inline constexpr char kUnableToOpen[] = "%s: Unable to open file %s for read\n";
 inline constexpr char kLogLine[] = "Log line: %s\n";
 inline constexpr char kCompressedFileDamaged[] =
     "%s: Compressed file %s is damaged; read up to the damage\n";
+inline constexpr char kFieldsCountNothing[] =
+    "%s: The #Fields line of %s names no %s; none of its lines can count\n";
 inline constexpr char kReadError[] = "%s: Read error in %s; read up to the error\n";
 inline constexpr char kLogIsOutput[] = "%s: '%s' is both a log file and the output file\n";
 
@@ -83,7 +95,7 @@ inline constexpr char kUnresolved[] = "[unresolved]";
 
 // Report.
 inline constexpr char kBadDateText[] = "[feil i datoformat]";
-inline constexpr char kRow[] = "%3d %-40s %7ld\n";
+inline constexpr char kRow[] = "%3d %-40s %7" PRId64 "\n";
 
 struct ReportTexts {
   const char* title;
@@ -97,8 +109,8 @@ struct ReportTexts {
 
 inline constexpr ReportTexts kEnglish = {
     "Web page hit statistics for %s from %s to %s\n",
-    "\n\nTotal number of hits: %ld\n",
-    "Total number of user sessions: %ld\n",
+    "\n\nTotal number of hits: %" PRId64 "\n",
+    "Total number of user sessions: %" PRId64 "\n",
     "\nThe %d most visited pages:\n\n",
     "  # Page                                     Hits\n",
     "\nThe %d most active users:\n\n",
@@ -107,8 +119,8 @@ inline constexpr ReportTexts kEnglish = {
 
 inline constexpr ReportTexts kNorwegian = {
     "Bes\xF8ksstatistikk for %s i perioden %s til %s\n",
-    "\n\nTotalt antall oppslag i perioden: %ld\n",
-    "Totalt antall brukersesjoner i perioden: %ld\n",
+    "\n\nTotalt antall oppslag i perioden: %" PRId64 "\n",
+    "Totalt antall brukersesjoner i perioden: %" PRId64 "\n",
     "\nDe %d mest bes\xF8kte sidene i perioden:\n\n",
     "  # Side                                     Oppslag\n",
     "\nDe %d mest aktive brukerne i perioden:\n\n",

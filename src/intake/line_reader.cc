@@ -187,12 +187,3 @@ void LineReader::CutWholeLines(char* data, std::size_t end, LineChunk* chunk) {
     break;
   }
 }
-
-bool LineReader::Next(LinePiece* piece) {
-  while (next_piece_ == current_.pieces.size()) {
-    if (!NextChunk(&current_)) return false;
-    next_piece_ = 0;
-  }
-  *piece = current_.pieces[next_piece_++];
-  return true;
-}

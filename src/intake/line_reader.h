@@ -85,9 +85,6 @@ class LineReader {
   /// clean end; after a read error it is unfinished and dropped.
   bool NextChunk(LineChunk* chunk);
 
-  /// The next piece alone; valid until the call after the next chunk's.
-  bool Next(LinePiece* piece);
-
   /// True when the stream ended with a read error (or, for a compressed
   /// one, damage) rather than at its end.
   bool failed() const { return failed_; }
@@ -111,7 +108,4 @@ class LineReader {
   bool skipping_ = false;   // the rest of a line too long to read is skipped
   bool at_end_ = false;     // the source has nothing more
   bool failed_ = false;     // ... because of a read error
-
-  LineChunk current_;  // for Next()
-  std::size_t next_piece_ = 0;
 };

@@ -26,9 +26,8 @@ class ReadObserver {
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const char* path, ReadObserver* observer = nullptr);
 
-/// How a file is read: the threads that parse its lines (one whenever -d
-/// is given) and the bytes read at a time. The result never depends on
-/// either.
+/// How a file is read: the threads that parse its lines and the bytes read
+/// at a time. The result never depends on either.
 struct ReadTuning {
   ReadTuning();
   int threads;
@@ -36,9 +35,10 @@ struct ReadTuning {
 };
 
 /// Reads `text` as the whole content of one log file: the same lines, in
-/// the same pieces, as a file holding these bytes.
+/// the same pieces, as a file holding these bytes, named `name` in messages.
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
-                 std::string_view text, const ReadTuning& tuning = ReadTuning());
+                 std::string_view text, const ReadTuning& tuning = ReadTuning(),
+                 const char* name = "-");
 
 /// Reads the bytes of `source` as one log file; false when it ended with a
 /// read error, which drops the unfinished line it cut off.

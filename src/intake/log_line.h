@@ -13,6 +13,7 @@
 #include "intake/name_pattern.h"
 
 struct Options;
+class TextBuffer;
 
 inline constexpr int kFieldCount = 14;
 
@@ -28,7 +29,9 @@ enum FieldSlot : int {
   kTarget = 13,
 };
 
-/// The 14 token slots of one line. An absent slot has data() == nullptr.
+/// The 14 token slots of one line. An absent slot has data() == nullptr. A
+/// present slot is never empty, but for the server address of a log that
+/// does not record it.
 struct LogFields {
   std::array<std::string_view, kFieldCount> slot;
   int count = 0;  // tokens found, 0 to 14
@@ -78,7 +81,8 @@ enum class LineVerdict {
 /// Runs the eight filters in order; the first that refuses decides.
 LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters);
 
-/// Writes the rejection message of `verdict` for this line to `out`; on a
-/// terminal, with the line's control bytes escaped.
-void WriteRejection(std::FILE* out, LineVerdict verdict, const LogFields& fields,
-                    const Options& options);
+/// Adds the rejection message of `verdict` for this line to `out`; with
+/// `escape` (the messages go to a terminal), the line's control bytes
+/// escaped.
+void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& fields,
+                    const Options& options, bool escape);

@@ -2,14 +2,11 @@
 
 #include <cstdint>
 #include <cstring>
-#include <limits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
-#include "bytes/text_hash.h"
-#include "intake/decimal.h"
+#include "bytes/byte_mask.h"
+#include "bytes/decimal.h"
+#include "bytes/hash.h"
 
 namespace {
 
@@ -29,6 +26,24 @@ constexpr int kReadSlots[] = {kClientIp, kDate,        kTime,   kService,
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kFieldsDirective = "#Fields:";
+constexpr std::string_view kDateDirective = "#Date:";
+
+// What a line reads for a read slot its header does not name; absent for
+// the client address and the target, which nothing can stand for. A log
+// without a site field is one web site's; without the bytes field a hit
+// sends 0 bytes; without the method every line is a GET; without the time
+// a hit is at midnight, as an unreadable time reads. An empty server
+// address passes unless -s is given, and then matches no mask. The date
+// comes from the "#Date:" directive instead.
+constexpr std::array<std::string_view, kFieldCount> kUnnamedText = [] {
+  std::array<std::string_view, kFieldCount> text{};
+  text[kService] = "W3SVC"sv;
+  text[kServerBytes] = "0"sv;
+  text[kMethod] = "GET"sv;
+  text[kTime] = "0:00:00"sv;
+  text[kServerIp] = ""sv;
+  return text;
+}();
 
 // Blanks between fields and names. A carriage return or line feed can only
 // end a line, so it ends the last field there.
@@ -55,70 +70,6 @@ int SlotOfName(std::string_view name) {
   }
   return -1;
 }
-
-// Reads the digits at `pos` as a count that stops growing past a million,
-// so that any run of digits is a value without overflow. False when there
-// is no digit.
-bool ReadDigits(std::string_view text, std::size_t* pos, std::int64_t* value) {
-  std::size_t i = *pos;
-  std::int64_t n = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (n < 1000000) n = n * 10 + (text[i] - '0');
-  }
-  if (i == *pos) return false;
-  *pos = i;
-  *value = n;
-  return true;
-}
-
-bool IsLeapYear(std::int64_t year) {
-  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
-
-std::int64_t DaysInMonth(std::int64_t year, std::int64_t month) {
-  constexpr std::int64_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-// Days from 1970-01-01 to the given date of the proleptic Gregorian
-// calendar (month 1 to 12).
-std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
-  year -= month <= 2;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::int64_t year_of_era = year - era * 400;
-  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const std::int64_t day_of_era =
-      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
-}
-
-// "YYYY-MM-DD": three runs of digits joined by "-" and nothing else, a month
-// of 1 to 12 and a day that the month has. The days since 1970-01-01, or
-// false.
-bool ReadW3cDate(std::string_view date, std::int64_t* days) {
-  std::int64_t parts[3];
-  std::size_t pos = 0;
-  for (int i = 0; i < 3; ++i) {
-    if (i > 0) {
-      if (pos >= date.size() || date[pos] != '-') return false;
-      ++pos;
-    }
-    if (!ReadDigits(date, &pos, &parts[i])) return false;
-  }
-  if (pos != date.size()) return false;
-
-  const std::int64_t year = parts[0];
-  const std::int64_t month = parts[1];
-  const std::int64_t day = parts[2];
-  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
-  *days = DaysFromCivil(year, month, day);
-  return true;
-}
-
-
-// What a line of a log without the site or the bytes field reads as.
-constexpr std::string_view kWebService = "W3SVC";
-constexpr std::string_view kNoBytes = "0";
 
 }  // namespace
 
@@ -165,6 +116,7 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout) {
   }
   fresh.field_count = position;
   fresh.known = position > 0;
+  fresh.directive_date = std::move(layout->directive_date);
 
   // The slots the filter chain reads, by rising position; a position fills
   // at most one slot. The others are never read, so a line leaves them
@@ -179,32 +131,64 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout) {
     }
     fresh.placements[i] = {field, slot};
   }
-  *layout = fresh;
+  if (fresh.known) {
+    for (int slot : kReadSlots) {
+      if (fresh.field_of_slot[slot] < 0) fresh.unnamed |= std::uint32_t{1} << slot;
+    }
+  }
+  *layout = std::move(fresh);
+}
+
+void ReadW3cDirective(std::string_view line, W3cLayout* layout) {
+  line = BeforeNul(WithoutByteOrderMark(line));
+  if (line.starts_with(kFieldsDirective)) {
+    ParseW3cFields(line, layout);
+    return;
+  }
+  if (!line.starts_with(kDateDirective)) return;
+  // "#Date: 2024-03-20 00:00:00": the date is the first word.
+  std::size_t pos = kDateDirective.size();
+  while (pos < line.size() && IsSeparator(line[pos])) ++pos;
+  std::size_t end = pos;
+  while (end < line.size() && !IsSeparator(line[end])) ++end;
+  layout->directive_date.assign(line.substr(pos, end - pos));
+}
+
+bool IsW3cFieldsDirective(std::string_view line) {
+  return WithoutByteOrderMark(line).starts_with(kFieldsDirective);
+}
+
+const char* UncountedW3cField(const W3cLayout& layout, bool server_ip_given) {
+  if (!layout.known) return nullptr;
+  // In the order of the filters that would refuse the lines.
+  auto unnamed = [&](int slot) { return (layout.unnamed >> slot & 1) != 0; };
+  if (server_ip_given && unnamed(kServerIp)) return kSlotNames[kServerIp].data();
+  if (unnamed(kTarget)) return kSlotNames[kTarget].data();
+  if (unnamed(kClientIp)) return kSlotNames[kClientIp].data();
+  if (unnamed(kDate) && layout.directive_date.empty()) return kSlotNames[kDate].data();
+  return nullptr;
 }
 
 namespace {
 
-// Sets what every split of a line ends with: the count, whether the line is
-// complete, and the slots of a layout without a site or bytes field.
-void FinishLine(const W3cLayout& layout, int count, LogFields* fields) {
-  fields->count = count;
-  fields->complete = layout.known && count >= layout.field_count;
-
-  // The server's default field set names neither the site nor the bytes
-  // sent. A log without a site field is one web site's: its lines pass the
-  // service test. A log without the bytes field counts 0 bytes a hit.
-  if (layout.known) {
-    if (layout.field_of_slot[kService] < 0) fields->slot[kService] = kWebService;
-    if (layout.field_of_slot[kServerBytes] < 0) fields->slot[kServerBytes] = kNoBytes;
+// The slots a header does not name, as a line reads them.
+void FillUnnamed(const W3cLayout& layout, LogFields* fields) {
+  for (int slot : kReadSlots) {
+    if ((layout.unnamed >> slot & 1) != 0) fields->slot[slot] = kUnnamedText[slot];
+  }
+  if ((layout.unnamed >> kDate & 1) != 0 && !layout.directive_date.empty()) {
+    fields->slot[kDate] = layout.directive_date;
   }
 }
 
-#if defined(__SSE2__)
-// Bit i is set when byte i of `bytes` equals `c`.
-inline unsigned MatchByte(__m128i bytes, char c) {
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
+// Sets what every split of a line ends with: the count, whether the line is
+// complete, and the slots the header does not name.
+inline void FinishLine(const W3cLayout& layout, int count, LogFields* fields) {
+  fields->count = count;
+  fields->complete = layout.known && count >= layout.field_count;
+  if (layout.unnamed != 0) FillUnnamed(layout, fields);
 }
-#endif
+
 
 }  // namespace
 
@@ -235,7 +219,7 @@ void TokenizeW3cLinePortable(std::string_view line, const W3cLayout& layout,
   FinishLine(layout, count, fields);
 }
 
-#if defined(__SSE2__)
+#if VANTRIX_VECTOR
 namespace {
 
 // Separators among sixteen bytes: the blank alone in most, so the rarer
@@ -326,35 +310,3 @@ void TokenizeW3cLine(std::string_view line, const W3cLayout& layout, LogFields* 
   TokenizeW3cLinePortable(line, layout, fields);
 }
 #endif
-
-namespace {
-
-TimeStamp W3cInstant(bool date_read, std::int64_t days, std::string_view time) {
-  if (!date_read) return kRejectedDate;
-  const std::int64_t instant = days * 86400 + TimeOfDaySeconds(time);
-  if (instant < 0 || instant > std::numeric_limits<TimeStamp>::max()) {
-    return kFailedConversion;
-  }
-  return static_cast<TimeStamp>(instant);
-}
-
-}  // namespace
-
-TimeStamp ParseW3cTime(std::string_view date, std::string_view time) {
-  std::int64_t days = 0;
-  const bool read = ReadW3cDate(date, &days);
-  return W3cInstant(read, days, time);
-}
-
-TimeStamp W3cTimeCache::Convert(std::string_view date, std::string_view time) {
-  if (date.size() != last_size_ || std::memcmp(date.data(), last_text_, date.size()) != 0) {
-    last_read_ = ReadW3cDate(date, &last_days_);
-    if (date.size() <= sizeof(last_text_)) {
-      std::memcpy(last_text_, date.data(), date.size());
-      last_size_ = date.size();
-    } else {
-      last_size_ = SIZE_MAX;
-    }
-  }
-  return W3cInstant(last_read_, last_days_, time);
-}

@@ -1,7 +1,7 @@
 // The W3C extended log format: recognising a file by its first line, reading
 // the field layout of a "#Fields:" directive, splitting a data line into the
-// 14 slots of the comma format by that layout, and the UTC time stamp of a
-// hit. Owns nothing; the slots are views into the caller's line.
+// 14 slots of the comma format by that layout. Owns nothing; the slots are
+// views into the caller's line. Its dates are read by stats/hit_time.
 //
 // Reading rules:
 // - A file is in this format when its first line begins with "#Software:",
@@ -13,14 +13,18 @@
 //   unknown names are ignored but keep their position; when a name comes
 //   twice, its first position fills the slot. A later "#Fields:" replaces
 //   the layout; one that names no field leaves no layout.
+// - A field the header does not name is absent, except: without s-sitename
+//   a line is the web service's, without sc-bytes it sends 0 bytes, without
+//   cs-method it is a GET, without time it is at midnight, without s-ip its
+//   server address is empty (it passes unless -s is given), and without
+//   date it takes the date of the file's last "#Date:" directive before it
+//   (the first word after "#Date:"; absent when there is none).
 // - A data line is split at runs of spaces, tabs, carriage returns and line
 //   feeds; its text ends at its first NUL. "+" stays as written and "-"
 //   alone is an absent field. Fields past the layout's are counted but not
 //   read.
 // - A line that begins with "#" (after an optional byte order mark) is a
 //   directive, never a data line.
-// - Dates are "YYYY-MM-DD", all digits, month 1-12 and day within the month
-//   of the Gregorian calendar; times are read as in the comma format.
 #pragma once
 
 #include <array>
@@ -29,7 +33,6 @@
 #include <string_view>
 
 #include "intake/log_line.h"
-#include "stats/hit_time.h"
 
 /// True when a file whose first line is `line` is in the W3C extended format:
 /// it begins with "#Software:", "#Version:", "#Date:" or "#Fields:".
@@ -39,12 +42,21 @@ bool IsW3cFirstLine(std::string_view line);
 /// with "#", after an optional UTF-8 byte order mark.
 bool IsW3cDirective(std::string_view line);
 
-/// The field layout announced by the last "#Fields:" directive.
+/// The field layout announced by the last "#Fields:" directive, and the
+/// date of the last "#Date:" directive.
 struct W3cLayout {
   bool known = false;  // a #Fields: directive naming fields has been seen
   int field_count = 0;  // names in the directive
   /// For each of the 14 slots, the field position that fills it, or -1.
   std::array<int, kFieldCount> field_of_slot;
+  /// Bit 1 << slot for each slot the filters read that a known layout does
+  /// not name; 0 when the header names them all, and then a line costs
+  /// nothing for them.
+  std::uint32_t unnamed = 0;
+  /// The date of the file's last "#Date:" directive ("2024-03-20"), or
+  /// empty: the date of a line when the header names no date. A new
+  /// "#Fields:" keeps it.
+  std::string directive_date;
 
   /// The slots that some field fills, by rising field position: what the
   /// splitter walks along a line, so that a line costs no lookup per field.
@@ -63,17 +75,28 @@ struct W3cLayout {
 };
 
 /// Reads a "#Fields:" directive line (its line feed may still be on it) into
-/// `layout`, replacing what it held. Any other line leaves `layout` alone,
-/// so every directive line may be passed here.
+/// `layout`, replacing what it held but the directive date. Any other line
+/// leaves `layout` alone.
 void ParseW3cFields(std::string_view line, W3cLayout* layout);
+
+/// Takes note of a directive line: "#Fields:" as ParseW3cFields, "#Date:"
+/// sets the directive date; any other line leaves `layout` alone.
+void ReadW3cDirective(std::string_view line, W3cLayout* layout);
+
+/// True when `line` is a "#Fields:" directive.
+bool IsW3cFieldsDirective(std::string_view line);
+
+/// The field whose absence from the header means that no line under it can
+/// count ("c-ip", say), or nullptr when lines can count or no header has
+/// been read. `server_ip_given` tells whether -s is in effect.
+const char* UncountedW3cField(const W3cLayout& layout, bool server_ip_given);
 
 /// Splits a data line into the 14 slots by the layout, filling the slots the
 /// filter chain reads (0, 2, 3, 4, 6, 9, 12 and 13; the others stay absent).
-/// A field the layout does not name, or that is "-", is absent; except that a layout without
-/// s-sitename (the server's default field set has none) reads every line
-/// as the web service's, and one without sc-bytes as 0 bytes sent. `count` is the number of
-/// fields on the line; `complete` is true only when the layout is known and
-/// the line holds at least its field_count fields.
+/// A field that is "-" is absent; one the layout does not name is read by
+/// the rules above. `count` is the number of fields on the line; `complete`
+/// is true only when the layout is known and the line holds at least its
+/// field_count fields. The date slot may be a view into `layout`.
 void TokenizeW3cLine(std::string_view line, const W3cLayout& layout,
                      LogFields* fields);
 
@@ -81,24 +104,3 @@ void TokenizeW3cLine(std::string_view line, const W3cLayout& layout,
 /// and to check the fast one against.
 void TokenizeW3cLinePortable(std::string_view line, const W3cLayout& layout,
                              LogFields* fields);
-
-/// The hit's time stamp from a W3C date "YYYY-MM-DD" and time "hh:mm:ss",
-/// both UTC: the UTC instant, -1 outside 1970-01-01 00:00:00 ..
-/// 2038-01-19 03:14:07 UTC, 0 for a date that cannot be read. The time is
-/// read as in the comma format: a missing part is 0, and parts out of range
-/// carry into the day. The first second, 1970-01-01 00:00:00, is 0 and so
-/// reads as a rejected date: the time stamp cannot tell the two apart.
-TimeStamp ParseW3cTime(std::string_view date, std::string_view time);
-
-/// ParseW3cTime with the last date text remembered, as lines of one day
-/// follow each other.
-class W3cTimeCache {
- public:
-  TimeStamp Convert(std::string_view date, std::string_view time);
-
- private:
-  char last_text_[32] = {};
-  std::size_t last_size_ = SIZE_MAX;  // nothing remembered yet
-  bool last_read_ = false;
-  std::int64_t last_days_ = 0;
-};

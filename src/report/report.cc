@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <ctime>
 
-#include "intake/field_text.h"
+#include "bytes/field_text.h"
 #include "platform/local_time.h"
-#include "run/options.h"
+#include "options.h"
 #include "stats/records.h"
 #include "texts.h"
 
@@ -33,8 +33,7 @@ void WriteRows(std::FILE* out, const Records& records, RecordIndex head,
   for (RecordIndex i = head; i != kNoRecord && row <= limit; i = records[i].Next, ++row) {
     const char* name = name_of(records[i]);
     std::fprintf(out, texts::kRow, static_cast<int>(row),
-                 escape ? FieldText(name, true).text : name,
-                 static_cast<long>(records[i].Hits));
+                 escape ? FieldText(name, true).text : name, records[i].Hits);
   }
 }
 
@@ -54,8 +53,8 @@ void WriteReport(const Options& options, const Statistics& stats, std::FILE* out
   const int written = std::fprintf(out, text.title, customer, start, end);
   for (int i = 1; i < written; ++i) std::fputc('-', out);
 
-  std::fprintf(out, text.hits_total, static_cast<long>(totals.TotalHits));
-  std::fprintf(out, text.sessions_total, static_cast<long>(totals.TotalSessions));
+  std::fprintf(out, text.hits_total, totals.TotalHits);
+  std::fprintf(out, text.sessions_total, totals.TotalSessions);
 
   if (options.NumPagesToShow != 0) {
     std::fprintf(out, text.pages_heading, options.NumPagesToShow);

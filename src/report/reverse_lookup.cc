@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "intake/field_text.h"
-#include "intake/ip_mask.h"
+#include "bytes/field_text.h"
+#include "bytes/ip_address.h"
 #include "platform/resolver.h"
-#include "run/options.h"
+#include "options.h"
 #include "stats/records.h"
 #include "texts.h"
 

@@ -1,6 +1,6 @@
 #include "run/file_selection.h"
 
-#include "intake/field_text.h"
+#include "bytes/field_text.h"
 #include "intake/log_file.h"
 #include "platform/directory_search.h"
 #include "run/run.h"

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "intake/field_text.h"
+#include "bytes/field_text.h"
 
 Progress::Progress(std::FILE* out, bool enabled, Clock clock)
     : out_(out), enabled_(enabled), clock_(std::move(clock)) {}

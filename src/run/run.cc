@@ -1,12 +1,10 @@
 #include "run/run.h"
 
-#include <algorithm>
 #include <cstring>
 
-#include "intake/decimal.h"
-#include "intake/field_text.h"
 #include "report/report.h"
 #include "report/reverse_lookup.h"
+#include "run/command_line.h"
 #include "run/file_selection.h"
 #include "stats/ranking.h"
 #include "texts.h"
@@ -29,33 +27,6 @@ int UsageExit(Run* run, const char* offending) {
   return kExitFailure;
 }
 
-// Opens the -o file in place of the report's stream. False, with its
-// message, when it cannot be opened or is a log read before.
-bool OpenOutput(Run* run, const char* path) {
-  FileIdentity identity;
-  std::FILE* out = OpenOutputFile(path, &identity);
-  if (out == nullptr) {
-    run->progress.Erase();
-    std::fprintf(run->err, texts::kFailedToOpenOutput,
-                 FieldText(path, IsTerminal(run->err)).text);
-    return false;
-  }
-  // An earlier -o file keeps its content: no report goes there now.
-  if (run->output_opened) std::fclose(run->out);
-  run->out = out;
-  run->output_opened = true;
-  run->output = identity;
-  const auto log = std::find_if(run->logs_read.begin(), run->logs_read.end(),
-                                [&](const ReadLog& read) { return read.identity == identity; });
-  if (log != run->logs_read.end()) {
-    run->progress.Erase();
-    std::fprintf(run->err, texts::kLogIsOutput, run->options.ProgramName,
-                 FieldText(log->path, IsTerminal(run->err)).text);
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int RunMain(Run* run, int argc, char** argv) {
@@ -72,45 +43,13 @@ int RunMain(Run* run, int argc, char** argv) {
       run->stats.totals.FilesProcessed += read;
       continue;
     }
-    const char* value = arg + 2;
-    switch (arg[1]) {
-      case 'N':
-        options.Norwegian = true;
+    switch (ReadOption(run, arg)) {
+      case OptionRead::kDone:
         break;
-      case 'c':
-        options.CustomerName = value;
-        break;
-      case 'd': {
-        const std::int32_t level = ReadDecimal(value);
-        options.DebugLevel = level < 1 ? 1 : level;
-        break;
-      }
-      case 'e':
-        options.ExcludeIP = value;
-        break;
-      case 'n':
-        options.NumPagesToShow = ReadDecimal(value);
-        break;
-      case 'o':
-        if (!OpenOutput(run, value)) return kExitFailure;
-        break;
-      case 'p':
-        options.ExcludePattern = value;
-        break;
-      case 'r':
-        options.RootPath = value;
-        break;
-      case 's':
-        options.ServerIP = value;
-        break;
-      case 'u':
-        options.NumUsersToShow = ReadDecimal(value);
-        break;
-      case 'v':
-        options.Verbose = true;
-        break;
-      default:
+      case OptionRead::kUnknown:
         return UsageExit(run, arg);
+      case OptionRead::kFailed:
+        return kExitFailure;
     }
   }
 

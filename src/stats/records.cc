@@ -3,7 +3,8 @@
 #include <cstring>
 #include <new>
 
-#include "intake/field_text.h"
+#include "bytes/field_text.h"
+#include "bytes/hash.h"
 #include "texts.h"
 
 namespace {
@@ -81,7 +82,7 @@ void RecordHit(Statistics* stats, bool verbose, std::FILE* diag,
                std::string_view address, std::string_view path,
                std::int32_t bytes, std::string_view date,
                std::string_view time) {
-  const TimeStamp t = stats->time_cache.Convert(date, time);
+  const TimeStamp t = HitTimeCache(DateForm::kComma, 0).ParseHitTime(date, time);
   if (t == kRejectedDate) {
     if (verbose) std::fprintf(diag, texts::kBadDate, FieldText(date, IsTerminal(diag)).text);
     return;

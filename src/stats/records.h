@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "bytes/text_hash.h"
+#include "bytes/hash.h"
 #include "stats/hit_time.h"
 #include "stats/index_table.h"
 #include "stats/storage.h"
@@ -66,10 +66,6 @@ struct RunTotals {
 inline constexpr TimeStamp SessionSpan = 900;
 
 struct Statistics {
-  /// `hash_seed` keys both indexes; a test may fix it.
-  explicit Statistics(long seconds_west, std::uint64_t seed = NewHashSeed())
-      : hash_seed(seed), time_cache(seconds_west) {}
-
   ChunkedArray<UserRecord> users;
   ChunkedArray<PageRecord> pages;
   ChunkedArray<HitRecord> hits;
@@ -82,10 +78,9 @@ struct Statistics {
   RunTotals totals;
 
   // Lookup aids; the lists above are what counts.
-  std::uint64_t hash_seed;  // drawn for each run
+  std::uint64_t hash_seed = NewHashSeed();  // keys both; a test may fix it first
   IndexTable user_index;  // bytes exactly
   IndexTable page_index;  // ASCII case ignored
-  HitTimeCache time_cache;
 };
 
 /// A line to be counted, its time known and its lookup hashes computed

@@ -89,8 +89,10 @@ TEST(GzipSourceTest, SamePiecesAsPlainText) {
   auto pieces = [](ByteSource* source) {
     LineReader reader(source);
     std::vector<std::string> out;
-    LinePiece piece;
-    while (reader.Next(&piece)) out.emplace_back(piece.text);
+    LineChunk chunk;
+    while (reader.NextChunk(&chunk)) {
+      for (const LinePiece& piece : chunk.pieces) out.emplace_back(piece.text);
+    }
     return out;
   };
   TextSource plain(text);
@@ -116,10 +118,12 @@ TEST(GzipSourceTest, CutArchiveGivesNoHalfLine) {
     GzipSource gzip(&compressed);
     LineReader reader(&gzip);
     std::string back;
-    LinePiece piece;
-    while (reader.Next(&piece)) {
-      EXPECT_TRUE(piece.text.ends_with('\n')) << "cut at " << cut;
-      back += piece.text;
+    LineChunk chunk;
+    while (reader.NextChunk(&chunk)) {
+      for (const LinePiece& piece : chunk.pieces) {
+        EXPECT_TRUE(piece.text.ends_with('\n')) << "cut at " << cut;
+        back += piece.text;
+      }
     }
     EXPECT_TRUE(reader.failed()) << "cut at " << cut;
     EXPECT_EQ(lines.substr(0, back.size()), back) << "cut at " << cut;

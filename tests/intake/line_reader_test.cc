@@ -37,15 +37,17 @@ std::vector<std::string> Pieces(std::string_view text, bool fail, std::size_t ch
   FaultySource source(text, fail);
   LineReader reader(&source, chunk_size, StartsWithHash);
   std::vector<std::string> out;
-  LinePiece piece;
-  while (reader.Next(&piece)) {
-    const char kind = piece.kind == PieceKind::kLine           ? 'L'
-                      : piece.kind == PieceKind::kContinuation ? 'C'
-                                                               : 'T';
-    const std::string_view t = piece.text;
-    out.push_back(std::string(1, kind) + ":" +
-                  (t.size() <= 16 ? std::string(t)
-                                  : std::to_string(t.size()) + "B" + t.back()));
+  LineChunk chunk;
+  while (reader.NextChunk(&chunk)) {
+    for (const LinePiece& piece : chunk.pieces) {
+      const char kind = piece.kind == PieceKind::kLine           ? 'L'
+                        : piece.kind == PieceKind::kContinuation ? 'C'
+                                                                 : 'T';
+      const std::string_view t = piece.text;
+      out.push_back(std::string(1, kind) + ":" +
+                    (t.size() <= 16 ? std::string(t)
+                                    : std::to_string(t.size()) + "B" + t.back()));
+    }
   }
   if (failed != nullptr) *failed = reader.failed();
   return out;

@@ -13,7 +13,7 @@
 
 #include "intake/line_reader.h"
 #include "intake/log_line.h"
-#include "run/options.h"
+#include "options.h"
 #include "stats/records.h"
 #include "test_util.h"
 
@@ -45,7 +45,7 @@ constexpr char kContinues[] =
     "  Skipping line. It continues a line longer than 2047 bytes\n";
 
 TEST(LogFileTest, AcceptedLineIsCounted) {
-  Statistics stats(0);
+  Statistics stats;
   EXPECT_EQ("", Read(Options(), &stats, IisLine(IisFields())));
   EXPECT_EQ((ListRows{{"192.168.0.10", 1}}), UserRows(stats));
   EXPECT_EQ((ListRows{{"/index.htm", 1}}), PageRows(stats));
@@ -66,7 +66,7 @@ TEST(LogFileTest, ByteField) {
       {"-99999999999", kMin},
   };
   for (const Case& c : cases) {
-    Statistics stats(0);
+    Statistics stats;
     Read(Options(), &stats, IisLineWith(kServerBytes, c.field));
     EXPECT_EQ(1, stats.totals.TotalHits) << c.field;
     EXPECT_EQ(c.bytes, stats.totals.TotalBytes) << c.field;
@@ -102,7 +102,7 @@ TEST(LogFileTest, DiagnosticsByLevel) {
     SCOPED_TRACE(testing::Message() << "level " << c.level);
     Options options = DebugOptions(c.level);
     options.Verbose = c.verbose;
-    Statistics stats(0);
+    Statistics stats;
     EXPECT_EQ(c.expected, Read(options, &stats, text));
     EXPECT_EQ(1, stats.totals.TotalHits);
   }
@@ -110,11 +110,11 @@ TEST(LogFileTest, DiagnosticsByLevel) {
 
 TEST(LogFileTest, BadDateMessageOnlyWhenVerbose) {
   const std::string text = IisLineWith(kDate, "2001-03-20");
-  Statistics quiet(0);
+  Statistics quiet;
   EXPECT_EQ("", Read(DebugOptions(1), &quiet, text));
   Options verbose;
   verbose.Verbose = true;
-  Statistics stats(0);
+  Statistics stats;
   EXPECT_EQ("Bad date (2001-03-20). Skipping line...\n",
             Read(verbose, &stats, text));
   EXPECT_EQ(0, stats.totals.TotalHits);
@@ -149,7 +149,7 @@ TEST(LogFileTest, BadDateMessagesInLineOrder) {
     ReadTuning tuning;
     tuning.threads = c.threads;
     tuning.chunk_size = 4096;
-    Statistics stats(0);
+    Statistics stats;
     CapturedStream diag;
     ReadLogText(options, &stats, diag.file(), text, tuning);
     EXPECT_EQ(c.expected, diag.Text());
@@ -188,7 +188,7 @@ TEST(LogFileTest, LongLinesComeInPiecesOf2047Bytes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "text of " << c.text.size() << " bytes");
-    Statistics stats(0);
+    Statistics stats;
     EXPECT_EQ(c.echo, Read(DebugOptions(6), &stats, c.text));
     EXPECT_EQ(c.hits, stats.totals.TotalHits);
   }
@@ -210,7 +210,7 @@ TEST(LogFileTest, ContinuationPiecesAreNeverCounted) {
                         "GET, /forged.htm, x");
   }
   line += "\n";
-  Statistics stats(0);
+  Statistics stats;
   EXPECT_EQ(std::string(kContinues) + kContinues + kContinues + kIncomplete1,
             Read(DebugOptions(1), &stats, line));
   EXPECT_EQ((ListRows{{"/index.htm", 1}}), PageRows(stats));
@@ -254,14 +254,14 @@ TEST(LogFileTest, W3cLinesAreReadWhole) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Statistics stats(0);
+    Statistics stats;
     EXPECT_EQ(c.messages, Read(DebugOptions(1), &stats, kW3cHeader + c.line + after));
     EXPECT_EQ(c.pages, PageRows(stats));
   }
 
   // The echo shows a long line whole.
   const std::string long_line = padded(std::string(3000, 'v'));
-  Statistics stats(0);
+  Statistics stats;
   EXPECT_NE(std::string::npos,
             Read(DebugOptions(6), &stats, kW3cHeader + long_line).find(Echo(long_line)));
 }
@@ -289,7 +289,7 @@ TEST(LogFileTest, ReadErrorDropsTheHalfLine) {
   const std::string text = IisLine(IisFields()) + half;
   for (const bool fail : {false, true}) {
     SCOPED_TRACE(fail ? "read error" : "clean end");
-    Statistics stats(0);
+    Statistics stats;
     CapturedStream diag;
     FailingSource failing(text);
     TextSource clean(text);
@@ -325,7 +325,7 @@ TEST(LogFileTest, LineEnds) {
       {accepted + "\0junk\n"s, Echo(accepted)},
   };
   for (const Case& c : cases) {
-    Statistics stats(0);
+    Statistics stats;
     EXPECT_EQ(c.echo, Read(DebugOptions(6), &stats, c.text))
         << "text \"" << c.text << "\"";
   }
@@ -336,7 +336,7 @@ TEST(LogFileTest, CarriageReturnLeavesTheLastField) {
   const std::string line =
       "10.0.0.1, -, 03/20/01, 7:55:20, W3SVC1, S, 1.2.3.4, 1, 2, 3, 200, 0, "
       "GET, /a.htm";
-  Statistics stats(0);
+  Statistics stats;
   Read(Options(), &stats, line + "\r\n" + line + "\n" + line);
   EXPECT_EQ((ListRows{{"/a.htm", 1}, {"/a.htm\n", 2}}), PageRows(stats));
 }
@@ -372,7 +372,7 @@ void ExpectLargeLogCounted(const Statistics& stats, std::int64_t byte_sum) {
 TEST(LogFileTest, LargeText) {
   std::int64_t byte_sum;
   const std::string text = LargeLog(&byte_sum);
-  Statistics stats(0);
+  Statistics stats;
   EXPECT_EQ("", Read(DebugOptions(1), &stats, text));
   ExpectLargeLogCounted(stats, byte_sum);
 }
@@ -398,7 +398,7 @@ class TempFile {
 TEST(LogFileTest, ReadLogFileReadsLikeText) {
   std::int64_t byte_sum;
   TempFile file(LargeLog(&byte_sum));
-  Statistics stats(0);
+  Statistics stats;
   CapturedStream diag;
   EXPECT_EQ(1, ReadLogFile(DebugOptions(1), &stats, diag.file(), file.path()));
   EXPECT_EQ("", diag.Text());
@@ -432,7 +432,7 @@ TEST(LogFileTest, ReadLogFileMessages) {
     Options options = DebugOptions(c.level);
     options.Verbose = c.verbose;
     options.ProgramName = "prog";
-    Statistics stats(0);
+    Statistics stats;
     CapturedStream diag;
     EXPECT_EQ(c.result, ReadLogFile(options, &stats, diag.file(), c.path));
     EXPECT_EQ(c.message, diag.Text());

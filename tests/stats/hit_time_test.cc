@@ -71,10 +71,22 @@ const DateCase kDateCases[] = {
     {"0.1.01", "7:55:20", kRejected},
     {"03 /20/01", "7:55:20", kRejected},  // stops before the day
     {"/20/01", "7:55:20", kRejected},
-    // Failed conversions: four-digit years, years 39 to 79, past 2038.
-    {"20.3.2001", "7:55:20", kFailed},
-    {"03/20/2001", "7:55:20", kFailed},
-    {"01/01/1970", "7:55:20", kFailed},
+    // A year of 1900 or more is written in full, in both orders.
+    {"20.3.2001", "7:55:20", kStamp, 2001, 3, 20, 7, 55, 20},
+    {"03/20/2001", "7:55:20", kStamp, 2001, 3, 20, 7, 55, 20},
+    {"10/1/2021", "7:19:08", kStamp, 2021, 10, 1, 7, 19, 8},
+    {"03/20/1999", "7:55:20", kStamp, 1999, 3, 20, 7, 55, 20},
+    {"01/01/1970", "7:55:20", kStamp, 1970, 1, 1, 7, 55, 20},
+    {"01/18/2038", "12:00:00", kStamp, 2038, 1, 18, 12, 0, 0},
+    // Below 1900 the two-digit rule still counts from 1900: 100 is 2000.
+    {"03/20/100", "7:55:20", kStamp, 2000, 3, 20, 7, 55, 20},
+    // Failed conversions: years outside 1970 to early 2038 once read,
+    // two-digit years 39 to 79.
+    {"01/19/2038", "12:00:00", kFailed},
+    {"12/31/1969", "12:00:00", kFailed},
+    {"01/01/1900", "12:00:00", kFailed},
+    {"01/01/1899", "12:00:00", kFailed},  // 3799
+    {"01/01/2100", "12:00:00", kFailed},
     {"12/31/79", "7:55:20", kFailed},
     {"01/01/40", "0:00:00", kFailed},
     {"12/31/39", "7:55:20", kFailed},
@@ -109,7 +121,7 @@ TimeStamp Expected(const DateCase& c, long seconds_west) {
 TEST(HitTimeTest, DateList) {
   for (long west : {kUtcPlus1, kUtc}) {
     for (const DateCase& c : kDateCases) {
-      EXPECT_EQ(Expected(c, west), ParseHitTime(c.date, c.time, west))
+      EXPECT_EQ(Expected(c, west), HitTimeCache(DateForm::kComma, west).ParseHitTime(c.date, c.time))
           << "date \"" << c.date << "\", time \"" << c.time << "\", west "
           << west;
     }
@@ -144,7 +156,7 @@ TEST(HitTimeTest, RangeLimitsDependOnTheZone) {
       {3600, "12/31/-31", "23:30:00", 1800},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.result, ParseHitTime(c.date, c.time, c.west))
+    EXPECT_EQ(c.result, HitTimeCache(DateForm::kComma, c.west).ParseHitTime(c.date, c.time))
         << "date \"" << c.date << "\", time \"" << c.time << "\", west "
         << c.west;
   }
@@ -186,15 +198,15 @@ std::string RandomTime(std::mt19937& rng) {
 TEST(HitTimeTest, CacheGivesTheSameResults) {
   std::mt19937 rng(20010320);
   std::bernoulli_distribution same_date(0.7);
-  HitTimeCache utc(kUtc);
-  HitTimeCache cet(kUtcPlus1);
+  HitTimeCache utc(DateForm::kComma, kUtc);
+  HitTimeCache cet(DateForm::kComma, kUtcPlus1);
   std::string date = RandomDate(rng);
   for (int i = 0; i < 20000; ++i) {
     if (!same_date(rng)) date = RandomDate(rng);
     const std::string time = RandomTime(rng);
-    ASSERT_EQ(ParseHitTime(date, time, kUtc), utc.Convert(date, time))
+    ASSERT_EQ(HitTimeCache(DateForm::kComma, kUtc).ParseHitTime(date, time), utc.ParseHitTime(date, time))
         << "step " << i << ", date \"" << date << "\", time \"" << time << "\"";
-    ASSERT_EQ(ParseHitTime(date, time, kUtcPlus1), cet.Convert(date, time))
+    ASSERT_EQ(HitTimeCache(DateForm::kComma, kUtcPlus1).ParseHitTime(date, time), cet.ParseHitTime(date, time))
         << "step " << i << ", date \"" << date << "\", time \"" << time << "\"";
   }
 }

@@ -70,7 +70,7 @@ TEST(RecordsTest, SessionSpan) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.times.size() << " hits from "
                                     << c.times.back());
-    Statistics stats(0);
+    Statistics stats;
     for (std::string_view time : c.times) {
       Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", time);
     }
@@ -82,7 +82,7 @@ TEST(RecordsTest, SessionSpan) {
 }
 
 TEST(RecordsTest, PagesIgnoreAsciiCaseAndKeepTheFirstSpelling) {
-  Statistics stats(0);
+  Statistics stats;
   for (std::string_view path :
        {"/Index.htm", "/index.htm", "/INDEX.HTM", "/\xC5", "/\xE5", "/a[",
         "/a{", "/index.htm "}) {
@@ -98,7 +98,7 @@ TEST(RecordsTest, PagesIgnoreAsciiCaseAndKeepTheFirstSpelling) {
 }
 
 TEST(RecordsTest, UsersByExactText) {
-  Statistics stats(0);
+  Statistics stats;
   for (std::string_view address :
        {"10.0.0.1", "010.0.0.1", "Host", "host", "10.0.0.1", "10.0.0.1 "}) {
     Hit(&stats, address, "/a.htm", "03/20/01", "10:00:00");
@@ -142,7 +142,7 @@ TEST(RecordsTest, BadDateChangesNothing) {
       {true, "2001-03-20", "Bad date (2001-03-20). Skipping line...\n"},
   };
   for (const Case& c : cases) {
-    Statistics stats(0);
+    Statistics stats;
     Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", "10:00:00");
     const std::string before = Snapshot(stats);
     CapturedStream diag;
@@ -152,7 +152,7 @@ TEST(RecordsTest, BadDateChangesNothing) {
     EXPECT_EQ(before, Snapshot(stats)) << c.date;
   }
   // A bad date as the very first line leaves the period at 0.
-  Statistics stats(0);
+  Statistics stats;
   Hit(&stats, "10.0.0.1", "/a.htm", "00/01/01", "10:00:00");
   Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", "10:00:00");
   EXPECT_EQ(At(10, 0, 0), stats.totals.PeriodStart);
@@ -168,14 +168,15 @@ TEST(RecordsTest, PeriodInProcessingOrder) {
       {{{"03/20/01", "12:00:00"}, {"03/20/01", "10:00:00"},
         {"03/20/01", "11:00:00"}},
        At(12, 0, 0), At(11, 0, 0)},
-      // A four-digit year is counted at -1, and -1 can bound the period.
-      {{{"03/20/2001", "12:00:00"}, {"03/20/01", "10:00:00"}},
+      // A year the time stamp cannot hold is counted at -1, and -1 can
+      // bound the period.
+      {{{"03/20/79", "12:00:00"}, {"03/20/01", "10:00:00"}},
        -1, At(10, 0, 0)},
-      {{{"03/20/01", "10:00:00"}, {"03/20/2001", "12:00:00"}},
+      {{{"03/20/01", "10:00:00"}, {"03/20/79", "12:00:00"}},
        At(10, 0, 0), -1},
   };
   for (const Case& c : cases) {
-    Statistics stats(0);
+    Statistics stats;
     for (const auto& [date, time] : c.hits) {
       Hit(&stats, "10.0.0.1", "/a.htm", date, time, 10);
     }
@@ -187,7 +188,7 @@ TEST(RecordsTest, PeriodInProcessingOrder) {
 }
 
 TEST(RecordsTest, ReleaseRecordsEmptiesBothLists) {
-  Statistics stats(0);
+  Statistics stats;
   ReleaseRecords(&stats);
   EXPECT_EQ(kNoRecord, stats.UserList);
   EXPECT_EQ(kNoRecord, stats.PageList);
@@ -200,7 +201,7 @@ TEST(RecordsTest, ReleaseRecordsEmptiesBothLists) {
 
 TEST(RecordsTest, ManyUsersAndPagesAreFoundAgain) {
   // Enough records to make any lookup table grow more than once.
-  Statistics stats(0);
+  Statistics stats;
   for (int round = 0; round < 2; ++round) {
     for (int i = 0; i < 5000; ++i) {
       std::string n = std::to_string(i);
@@ -393,7 +394,7 @@ TEST(RecordsTest, RandomStreamMatchesThePlainModel) {
                                 : common + per_mille(rng) * rare / 1000;
   };
 
-  Statistics stats(0);
+  Statistics stats;
   Model model;
   std::int64_t clock = UtcSeconds(2001, 3, 20, 8, 0, 0);
   for (int i = 0; i < 20000; ++i) {
@@ -422,8 +423,8 @@ TEST(RecordsTest, RandomStreamMatchesThePlainModel) {
     if (event >= 990) {  // a rejected date
       date = "13/20/01";
       t = 0;
-    } else if (event >= 980) {  // a four-digit year: counted at -1
-      date = "03/20/2001";
+    } else if (event >= 980) {  // a year the stamp cannot hold: counted at -1
+      date = "03/20/79";
       t = -1;
     }
     RecordHit(&stats, false, stderr, address, path, bytes, date, time);
@@ -502,13 +503,15 @@ TEST(RecordsTest, CollidingTextsCostWhatOrdinaryOnesCost) {
   static constexpr int kTexts = 160000;
   static constexpr std::uint64_t kSeed = 0x5EED;
   auto user_probes = [](const std::function<std::string(int)>& address) {
-    Statistics stats(0, kSeed);
+    Statistics stats;
+    stats.hash_seed = kSeed;
     for (int i = 0; i < kTexts; ++i) Hit(&stats, address(i), "/a.htm", "03/20/01", "10:00:00");
     EXPECT_EQ(kTexts, stats.totals.UserCount);
     return stats.user_index.probes();
   };
   auto page_probes = [](const std::function<std::string(int)>& path) {
-    Statistics stats(0, kSeed);
+    Statistics stats;
+    stats.hash_seed = kSeed;
     for (int i = 0; i < kTexts; ++i) CountPage(&stats, path(i));
     EXPECT_EQ(std::size_t{kTexts}, stats.pages.size());
     return stats.page_index.probes();

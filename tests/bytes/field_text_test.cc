@@ -1,4 +1,4 @@
-#include "intake/field_text.h"
+#include "bytes/field_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "bytes/text_hash.h"
+#include "bytes/hash.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,85 @@
+#include "intake/chunk_parser.h"
+
+#include "bytes/decimal.h"
+#include "bytes/field_text.h"
+#include "options.h"
+#include "texts.h"
+
+namespace {
+
+const char* UncountedField(const FileFormat& format, const LineFilters& filters) {
+  return format.w3c ? UncountedW3cField(format.layout, filters.has_server_ip) : nullptr;
+}
+
+}  // namespace
+
+ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, const char* path,
+                         bool escape)
+    : options_(options),
+      filters_(filters),
+      path_(path),
+      escape_(escape),
+      comma_times_(DateForm::kComma, options.seconds_west),
+      w3c_times_(DateForm::kW3c, options.seconds_west) {}
+
+void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed) {
+  parsed->hits.Clear();
+  parsed->messages.Clear();
+  TextBuffer& messages = parsed->messages;
+  uncounted_ = UncountedField(*format, filters_);
+  for (const LinePiece& line : chunk.pieces) {
+    const std::string_view piece = line.text;
+    // The text of a line ends at its first NUL byte, if it has one: the
+    // echo prints it as a C string, and the tokenizers stop there.
+    if (options_.DebugLevel > 5 && line.kind != PieceKind::kTooLong) {
+      messages.Printf(texts::kLogLine, FieldText(piece, escape_, true).text);
+    }
+
+    if (format->Note(line)) {  // a directive: never a log line
+      NoteDirective(piece, *format, &messages);
+      continue;
+    }
+    if (line.kind == PieceKind::kTooLong) {
+      if (options_.DebugLevel != 0) messages.Append(texts::kRejectTooLong);
+      continue;
+    }
+    if (format->w3c) {
+      TokenizeW3cLine(piece, format->layout, &fields_);
+    } else {
+      TokenizeLine(piece, &fields_);
+    }
+    LineVerdict verdict = FilterLine(fields_, filters_);
+    // The rest of a long line could carry a whole forged line.
+    if (verdict == LineVerdict::kAccepted && line.kind == PieceKind::kContinuation) {
+      verdict = LineVerdict::kContinuation;
+    }
+    if (verdict != LineVerdict::kAccepted) {
+      // Under a header that lets no line count, one message told of all.
+      if (options_.DebugLevel != 0 && uncounted_ == nullptr) {
+        WriteRejection(&messages, verdict, fields_, options_, escape_);
+      }
+      continue;
+    }
+
+    const std::string_view date = fields_.slot[kDate];
+    const std::string_view time = fields_.slot[kTime];
+    HitTimeCache& times = format->w3c ? w3c_times_ : comma_times_;
+    const TimeStamp t = times.ParseHitTime(date, time);
+    if (t == kRejectedDate) {
+      if (options_.Verbose) messages.Printf(texts::kBadDate, FieldText(date, escape_).text);
+      continue;
+    }
+    parsed->hits.Add(fields_.slot[kClientIp], fields_.slot[kTarget],
+                     ReadDecimal(fields_.slot[kServerBytes]), t);
+  }
+}
+
+void ChunkParser::NoteDirective(std::string_view piece, const FileFormat& format,
+                                TextBuffer* messages) {
+  uncounted_ = UncountedField(format, filters_);
+  if (uncounted_ != nullptr && (options_.DebugLevel != 0 || options_.Verbose) &&
+      IsW3cFieldsDirective(piece)) {
+    messages->Printf(texts::kFieldsCountNothing, options_.ProgramName,
+                     FieldText(path_, escape_).text, uncounted_);
+  }
+}

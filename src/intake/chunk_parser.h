@@ -1,0 +1,51 @@
+// Turns the pieces of one chunk into hits to count: the echo, the W3C
+// directives, tokenizing, the filter chain and the time stamp. Writes no
+// stream: the chunk's messages (under -d and -v) are gathered in line order
+// beside its hits, and written when the chunk is counted. Any thread may
+// parse; each needs a parser of its own.
+#pragma once
+
+#include "bytes/text_buffer.h"
+#include "intake/file_format.h"
+#include "intake/line_reader.h"
+#include "intake/log_line.h"
+#include "stats/hit_batch.h"
+#include "stats/hit_time.h"
+
+struct Options;
+
+/// What a chunk gives: its hits, and its messages in line order.
+struct ParsedChunk {
+  /// `hash_seed`: the statistics' that will count the hits.
+  explicit ParsedChunk(std::uint64_t hash_seed) : hits(hash_seed) {}
+  HitBatch hits;
+  TextBuffer messages;
+};
+
+class ChunkParser {
+ public:
+  /// `path` names the file in messages; `escape`: they go to a terminal,
+  /// so the control bytes of log texts in them are escaped.
+  ChunkParser(const Options& options, const LineFilters& filters, const char* path,
+              bool escape);
+
+  /// Parses `chunk`, whose first piece is read in `format`; leaves `format`
+  /// as the chunk's last piece leaves it.
+  void Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed);
+
+ private:
+  // Takes note of a directive: whether lines after it can count, and a
+  // "#Fields:" line under which none can told of once.
+  void NoteDirective(std::string_view piece, const FileFormat& format, TextBuffer* messages);
+
+  const Options& options_;
+  const LineFilters& filters_;
+  const char* path_;
+  bool escape_;
+  HitTimeCache comma_times_;
+  HitTimeCache w3c_times_;
+  LogFields fields_;
+  // The field whose absence from the W3C header in force means no line can
+  // count, or nullptr.
+  const char* uncounted_ = nullptr;
+};
