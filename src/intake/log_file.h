@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <string_view>
 
+struct LineCounts;
 struct Options;
+struct ReadSummary;
 struct Statistics;
 
 /// Told how the reading of files advances, for a progress display.
@@ -15,14 +17,19 @@ class ReadObserver {
   virtual ~ReadObserver() = default;
   /// A file was opened; `size` is its size in bytes, or -1 when unknown.
   virtual void FileStarted(const char* path, std::int64_t size) = 0;
-  /// `bytes` more bytes of the file were read.
+  /// `bytes` more bytes of the file, as stored, were read.
   virtual void BytesRead(std::size_t bytes) = 0;
+  /// `bytes` more bytes of log text were read: the same bytes for a plain
+  /// file, the decompressed ones for a compressed file.
+  virtual void TextRead(std::size_t bytes) = 0;
 };
 
 /// Reads every line of the file at `path`. Returns 1 when the file was
-/// opened (whatever it held), 0 when it could not be opened.
+/// opened (whatever it held), 0 when it could not be opened. Notes the
+/// file, its lines and any trouble with it in `summary`, when given.
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
-                const char* path, ReadObserver* observer = nullptr);
+                const char* path, ReadObserver* observer = nullptr,
+                ReadSummary* summary = nullptr);
 
 /// How a file is read: the threads that parse its lines (one whenever -d
 /// is given) and the bytes read at a time. The result never depends on
@@ -34,6 +41,8 @@ struct ReadTuning {
 };
 
 /// Reads `text` as the whole content of one log file: the same lines, in
-/// the same pieces, as a file holding these bytes.
+/// the same pieces, as a file holding these bytes. Adds its line counts to
+/// `lines`, when given.
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
-                 std::string_view text, const ReadTuning& tuning = ReadTuning());
+                 std::string_view text, const ReadTuning& tuning = ReadTuning(),
+                 LineCounts* lines = nullptr);

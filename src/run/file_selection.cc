@@ -13,6 +13,7 @@ int SelectLogFiles(Run* run, const char* pattern) {
   const std::vector<FoundFile> matches = run->directories->Find(pattern);
   if (matches.empty()) {
     if (tell) std::fprintf(run->err, texts::kNoFilesMatch, options.ProgramName, pattern);
+    run->summary.empty_patterns.emplace_back(pattern);
     return 0;
   }
 
@@ -20,13 +21,15 @@ int SelectLogFiles(Run* run, const char* pattern) {
   for (const FoundFile& match : matches) {
     // Directories, devices, pipes and dangling links are no log files.
     if (!match.regular) {
+      run->summary.problem_files.push_back({match.path, FileProblem::kNotRegular});
       if (tell) {
         std::fprintf(run->err, texts::kSuspectAttributes, options.ProgramName,
                      match.path.c_str());
       }
       continue;
     }
-    read += ReadLogFile(options, &run->stats, run->err, match.path.c_str(), &run->progress);
+    read += ReadLogFile(options, &run->stats, run->err, match.path.c_str(), &run->progress,
+                        &run->summary);
   }
   return read;
 }

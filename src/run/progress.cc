@@ -2,8 +2,8 @@
 
 #include <chrono>
 
-Progress::Progress(std::FILE* out, bool enabled, Clock clock)
-    : out_(out), enabled_(enabled), clock_(std::move(clock)) {}
+Progress::Progress(std::FILE* out, bool enabled, Clock clock, Columns columns)
+    : out_(out), enabled_(enabled), clock_(std::move(clock)), columns_(std::move(columns)) {}
 
 void Progress::SetQuiet(bool quiet) {
   quiet_ = quiet;
@@ -21,12 +21,16 @@ void Progress::FileStarted(const char* path, std::int64_t size) {
 void Progress::BytesRead(std::size_t bytes) {
   if (!enabled_) return;
   file_read_ += static_cast<std::int64_t>(bytes);
+}
+
+void Progress::TextRead(std::size_t bytes) {
+  if (!enabled_) return;
   total_read_ += static_cast<std::int64_t>(bytes);
   if (quiet_) return;
   const double now = clock_();
   if (now - start_ <= kFirstAfter || (shown_ && now - last_draw_ < kRedrawEvery)) return;
   // Back to the start of the line, the new text, and the rest cleared.
-  std::fprintf(out_, "\r%s\x1B[K", Line(now).c_str());
+  std::fprintf(out_, "\r%s\x1B[K", Line(now, columns_()).c_str());
   std::fflush(out_);
   shown_ = true;
   last_draw_ = now;
@@ -39,7 +43,7 @@ void Progress::Erase() {
   shown_ = false;
 }
 
-std::string Progress::Line(double now) const {
+std::string Progress::Line(double now, int columns) const {
   const double mb = static_cast<double>(total_read_) / 1e6;
   const double seconds = now - start_;
   char text[160];
@@ -50,10 +54,21 @@ std::string Progress::Line(double now) const {
     std::snprintf(text + n, sizeof(text) - n, ", %d%% of this file",
                   static_cast<int>(percent > 100 ? 100 : percent));
   }
-  // A long name keeps its end, so that the line fits a narrow terminal.
-  std::string name = file_;
-  if (name.size() > 40) name = "..." + name.substr(name.size() - 37);
-  return name + ": " + text;
+  const std::string numbers = text;
+
+  // The last column stays free: a line that fills it would wrap on some
+  // terminals, and the next redraw would leave it behind.
+  const std::size_t width = columns > 1 ? static_cast<std::size_t>(columns - 1) : 79;
+  if (numbers.size() + 2 >= width) return numbers.substr(0, width);
+  const std::size_t room = width - numbers.size() - 2;  // for the name
+  if (file_.size() <= room) return file_ + ": " + numbers;
+  if (room < 4) return numbers;
+
+  // The name's end, which tells one file from the next, behind "...". A
+  // character of several bytes is never cut.
+  std::size_t from = file_.size() - (room - 3);
+  while (from < file_.size() && (static_cast<unsigned char>(file_[from]) & 0xC0) == 0x80) ++from;
+  return "..." + file_.substr(from) + ": " + numbers;
 }
 
 double SteadySeconds() {

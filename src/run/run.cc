@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "intake/decimal.h"
+#include "platform/terminal.h"
 #include "report/report.h"
 #include "report/reverse_lookup.h"
 #include "run/file_selection.h"
@@ -27,6 +28,22 @@ int UsageExit(Run* run, const char* offending) {
   return kExitFailure;
 }
 
+// --help: the usage text and a line on every option, on standard output.
+int HelpExit(Run* run) {
+  run->progress.Erase();
+  std::fprintf(run->out, texts::kBanner, texts::kProductName, texts::kVersion);
+  std::fprintf(run->out, texts::kUsageLine, run->options.ProgramName);
+  std::fputs(texts::kUsageOptions, run->out);
+  std::fputs(texts::kHelpOptions, run->out);
+  return kExitSuccess;
+}
+
+// What was read and what was probably meant, for a person at a terminal.
+void TellTerminal(Run* run) {
+  if (!run->tell_terminal || run->options.DebugLevel != 0) return;
+  WriteRunSummary(run->err, run->options.ProgramName, run->summary, run->notes);
+}
+
 }  // namespace
 
 int RunMain(Run* run, int argc, char** argv) {
@@ -38,9 +55,17 @@ int RunMain(Run* run, int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (arg[0] != '-') {
+      const std::size_t unmatched = run->summary.empty_patterns.size();
       run->stats.totals.FilesProcessed += SelectLogFiles(run, arg);
+      NotePattern(&run->notes, arg, run->summary.empty_patterns.size() > unmatched);
       continue;
     }
+    if (std::strcmp(arg, "--help") == 0) return HelpExit(run);
+    if (std::strcmp(arg, "--version") == 0) {
+      std::fputs(texts::kVersionLine, run->out);
+      return kExitSuccess;
+    }
+    NoteOption(&run->notes, arg);
     const char* value = arg + 2;
     switch (arg[1]) {
       case 'N':
@@ -91,7 +116,11 @@ int RunMain(Run* run, int argc, char** argv) {
     options.CustomerName = options.Norwegian ? texts::kDefaultCustomerNorwegian
                                              : texts::kDefaultCustomerEnglish;
   }
-  if (run->stats.totals.FilesProcessed == 0) return UsageExit(run, nullptr);
+  if (run->stats.totals.FilesProcessed == 0) {
+    const int status = UsageExit(run, nullptr);
+    TellTerminal(run);
+    return status;
+  }
 
   run->progress.Erase();
 
@@ -101,10 +130,15 @@ int RunMain(Run* run, int argc, char** argv) {
   // Names for the users the report will show, and only for them.
   ResolveTopUsers(options, &run->stats, run->resolver, run->err);
 
-  WriteReport(options, run->stats, run->out);
+  // Norwegian as a UTF-8 terminal shows it; files and pipes get the
+  // report's own bytes.
+  const bool utf8 = run->utf8_locale && IsTerminal(run->out);
+  WriteReport(options, run->stats, run->out,
+              utf8 ? ReportCharset::kUtf8 : ReportCharset::kWindows1252);
 
   // A report that did not reach its file is a failure, not a success.
   const bool write_failed = std::ferror(run->out) != 0 || std::fflush(run->out) != 0;
+  TellTerminal(run);
 
   ReleaseRecords(&run->stats);
 

@@ -4,8 +4,10 @@
 
 #include <cstdio>
 
+#include "read_summary.h"
 #include "run/options.h"
 #include "run/progress.h"
+#include "run/run_summary.h"
 #include "stats/records.h"
 
 class DirectorySearch;
@@ -21,7 +23,17 @@ struct Run {
   Resolver* resolver;
   std::FILE* out = stdout;  // the report; -o reopens it
   std::FILE* err = stderr;  // diagnostics
-  Progress progress{stderr, false, SteadySeconds};  // off unless on a terminal
+  Progress progress{stderr, false, SteadySeconds, [] { return 80; }};  // off unless on a terminal
+
+  /// What was read, and what the command line did, for the summary.
+  ReadSummary summary;
+  ArgumentNotes notes;
+  /// Standard error is a terminal: the summary and hints go there after the
+  /// report (not under -d, which says it all line by line).
+  bool tell_terminal = false;
+  /// The user's locale reads UTF-8: a report shown on a terminal writes its
+  /// fixed texts in UTF-8.
+  bool utf8_locale = false;
 };
 
 /// Exit statuses. A status of -1 reaches the shell as 255.

@@ -65,7 +65,7 @@ TEST(RunTest, UsageWithoutFiles) {
 }
 
 TEST(RunTest, UsageNamesUnknownOption) {
-  for (const char* arg : {"-x", "-", "-V", "--help"}) {
+  for (const char* arg : {"-x", "-", "-V", "-h", "--", "-help", "--helps"}) {
     RunFixture f;
     f.AddLog("a.log", IisLine(IisFields()));
     EXPECT_EQ(255, f.Main({"a.log", arg})) << arg;
