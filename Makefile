@@ -1,14 +1,18 @@
 # A thin layer over CMake. `make demo` builds an optimised binary and prints
-# the report of the bundled sample log; `make test` builds and runs every test.
+# the report of the bundled sample log (it needs no GoogleTest); `make test`
+# builds and runs every test.
 
 JOBS ?= $(shell nproc)
 
-.PHONY: demo test sanitize deps release clean
+.PHONY: demo test sanitize deps program-deps release clean
 
 deps:
 	@sh .ci/deps
 
-release: deps
+program-deps:
+	@sh .ci/deps program
+
+release: program-deps
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 	cmake --build build/release -j $(JOBS)
 
