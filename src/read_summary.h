@@ -5,8 +5,10 @@
 // tells a person about the run reads it.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -51,9 +53,7 @@ struct LineCounts {
 
   /// Lines left out: every rejection and every bad date.
   std::int64_t LeftOut() const {
-    std::int64_t sum = bad_dates;
-    for (std::int64_t n : rejected) sum += n;
-    return sum;
+    return std::accumulate(rejected.begin(), rejected.end(), bad_dates);
   }
 };
 
@@ -75,17 +75,15 @@ struct ReadSummary {
   LineCounts lines;
 
   std::int64_t FilesRead() const {
-    std::int64_t sum = 0;
-    for (const auto& by_packing : files_read) {
-      for (std::int64_t n : by_packing) sum += n;
-    }
-    return sum;
+    return std::accumulate(files_read.begin(), files_read.end(), std::int64_t{0},
+                           [](std::int64_t sum, const auto& by_packing) {
+                             return std::accumulate(by_packing.begin(), by_packing.end(), sum);
+                           });
   }
 
   std::int64_t FilesWith(FileProblem problem) const {
-    std::int64_t n = 0;
-    for (const ProblemFile& file : problem_files) n += file.problem == problem;
-    return n;
+    return std::count_if(problem_files.begin(), problem_files.end(),
+                         [problem](const ProblemFile& file) { return file.problem == problem; });
   }
 };
 

@@ -48,11 +48,12 @@ int TerminalColumns(std::FILE* stream) {
 
 bool LocaleIsUtf8() {
   // The run keeps the "C" locale: the user's is taken only to read its
-  // character set, and put back at once.
+  // character set, and put back at once. This runs before any thread starts.
+  // NOLINTNEXTLINE(concurrency-mt-unsafe): one thread yet
   const char* current = std::setlocale(LC_CTYPE, nullptr);
   const std::string saved = current != nullptr ? current : "C";
   bool utf8 = false;
-  if (std::setlocale(LC_CTYPE, "") != nullptr) {
+  if (std::setlocale(LC_CTYPE, "") != nullptr) {  // NOLINT(concurrency-mt-unsafe): one thread yet
     utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
   } else {
     // The locale is not installed here, but its name still tells what the
@@ -62,6 +63,6 @@ bool LocaleIsUtf8() {
     if (name == nullptr || *name == '\0') name = std::getenv("LANG");
     utf8 = NamesUtf8(name);
   }
-  std::setlocale(LC_CTYPE, saved.c_str());
+  std::setlocale(LC_CTYPE, saved.c_str());  // NOLINT(concurrency-mt-unsafe): one thread yet
   return utf8;
 }

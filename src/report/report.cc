@@ -1,5 +1,6 @@
 #include "report/report.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -52,9 +53,10 @@ int WriteTitle(std::FILE* out, const char* format, const char* customer, const c
   title.pop_back();
   std::fputs(title.c_str(), out);
   // Every byte that does not continue a UTF-8 sequence begins a character.
-  int characters = 0;
-  for (char c : title) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return characters - 1;
+  const auto characters = std::count_if(title.begin(), title.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  });
+  return static_cast<int>(characters) - 1;
 }
 
 }  // namespace

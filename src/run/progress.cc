@@ -54,7 +54,7 @@ std::string Progress::Line(double now, int columns) const {
     std::snprintf(text + n, sizeof(text) - n, ", %d%% of this file",
                   static_cast<int>(percent > 100 ? 100 : percent));
   }
-  const std::string numbers = text;
+  std::string numbers = text;
 
   // The last column stays free: a line that fills it would wrap on some
   // terminals, and the next redraw would leave it behind.
