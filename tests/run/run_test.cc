@@ -77,55 +77,6 @@ TEST(RunTest, UsageNamesUnknownOption) {
   }
 }
 
-TEST(RunTest, HelpAndVersion) {
-  RunFixture help;
-  help.AddLog("a.log", IisLine(IisFields()));
-  EXPECT_EQ(0, help.Main({"a.log", "--help", "-x"}));  // at once, like an unknown option
-  const std::string text = help.out.Text();
-  EXPECT_EQ(kUsage, text.substr(0, sizeof(kUsage) - 1));
-  for (const char* line : {"\n  -d[Level] ", "\n  -v ", "\n  --version "}) {
-    EXPECT_NE(std::string::npos, text.find(line)) << line;
-  }
-  EXPECT_NE(std::string::npos, text.find("glued to its option letter"));
-  EXPECT_EQ("", help.err.Text());
-
-  RunFixture version;
-  EXPECT_EQ(0, version.Main({"--version"}));
-  EXPECT_EQ("vantrix 1.2\n", version.out.Text());
-  EXPECT_EQ("", version.err.Text());
-}
-
-// The summary goes to a terminal only, and never under -d; the report is
-// the same either way.
-TEST(RunTest, SummaryOnlyOnATerminal) {
-  struct Case {
-    bool terminal;
-    std::vector<std::string> args;
-    std::string err;
-  };
-  const std::string summary =
-      "\n"
-      "vantrix: 1 file read: 1 comma-separated\n"
-      "vantrix: 1 line read, 1 counted, 0 left out\n"
-      "vantrix: '25' matched no file: values are glued to their option, as in -n25\n";
-  const Case cases[] = {
-      {false, {"-n", "25", "a.log"}, ""},
-      {true, {"-n", "25", "a.log"}, summary},
-      {true, {"-n", "25", "-d", "a.log"}, ""},
-      {true, {"-n", "25", "a.log", "-d"}, ""},
-  };
-  std::string report;
-  for (const Case& c : cases) {
-    RunFixture f;
-    f.AddLog("a.log", IisLine(IisFields()));
-    f.run.tell_terminal = c.terminal;
-    EXPECT_EQ(0, f.Main(c.args));
-    EXPECT_EQ(c.err, f.err.Text());
-    if (report.empty()) report = f.out.Text();
-    EXPECT_EQ(report, f.out.Text());
-  }
-}
-
 TEST(RunTest, PatternMatchingNothingIsNoFileRead) {
   RunFixture f;
   EXPECT_EQ(255, f.Main({"-v", "missing*.log"}));
