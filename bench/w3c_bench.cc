@@ -14,7 +14,7 @@
 #include "intake/log_line.h"
 #include "intake/w3c_format.h"
 #include "log_generator.h"
-#include "run/options.h"
+#include "options.h"
 #include "stats/hit_time.h"
 
 namespace {
@@ -163,9 +163,10 @@ BENCHMARK(BM_W3cTokenizeFilter_Stream);
 
 void BM_ParseW3cTime(benchmark::State& state) {
   const Streams& streams = RealisticStreams();
+  HitTimeCache cache(DateForm::kW3c, 0);
   for (auto _ : state) {
     for (const Streams::Stamp& stamp : streams.stamps) {
-      benchmark::DoNotOptimize(ParseW3cTime(stamp.date, stamp.time));
+      benchmark::DoNotOptimize(cache.ParseHitTime(stamp.date, stamp.time));
     }
   }
   state.SetItemsProcessed(state.iterations() *

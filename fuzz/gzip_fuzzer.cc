@@ -45,10 +45,12 @@ std::string ReadAll(std::string_view archive, std::size_t chunk_size, bool* dama
   GzipSource gzip(&compressed);
   LineReader reader(&gzip, chunk_size);
   std::string text;
-  std::string_view piece;
-  while (reader.Next(&piece)) {
-    FUZZ_CHECK(!piece.empty() && piece.size() <= kMaxLinePiece);
-    text.append(piece);
+  LineChunk chunk;
+  while (reader.NextChunk(&chunk)) {
+    for (std::string_view piece : chunk.pieces) {
+      FUZZ_CHECK(!piece.empty() && piece.size() <= kMaxLinePiece);
+      text.append(piece);
+    }
   }
   *damaged = gzip.damaged();
   return text;

@@ -1,13 +1,12 @@
-// Hit time stamps: ParseHitTime and HitTimeCache on a run of fuzzed date and
-// time texts, and ParseW3cTime on the same texts.
+// Hit time stamps: a comma-format and a W3C HitTimeCache on a run of fuzzed
+// date and time texts.
 //
 // Input: one byte choosing the zone's standard offset, then date, NUL, time,
 // NUL, date, NUL, time, ... (one cache serves the whole run, as it serves a
 // whole log).
 //
 // Properties:
-// - the caches give what ParseHitTime and ParseW3cTime give, whatever came
-//   before;
+// - a cache that has read earlier texts gives what a fresh one gives;
 // - every result is 0, -1 or positive;
 // - where no number is long enough to overflow, the result is what the
 //   C library gives: the texts read by sscanf with "%d.%d.%d", "%d/%d/%d"
@@ -65,7 +64,7 @@ TimeStamp Reference(const std::string& date, const std::string& time, long west)
   return static_cast<TimeStamp>(instant);
 }
 
-// ParseW3cTime by the C library.
+// A W3C time stamp by the C library.
 TimeStamp W3cReference(const std::string& date, const std::string& time) {
   long long parts[3];
   std::size_t pos = 0;
@@ -100,15 +99,15 @@ TimeStamp W3cReference(const std::string& date, const std::string& time) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
   const long west = kZones[input.Byte() % (sizeof(kZones) / sizeof(kZones[0]))];
-  HitTimeCache cache(west);
-  W3cTimeCache w3c_cache;
+  HitTimeCache cache(DateForm::kComma, west);
+  HitTimeCache w3c_cache(DateForm::kW3c, west);
   for (int pair = 0; pair < 64 && !input.empty(); ++pair) {
     const std::string_view date = input.Text();
     const std::string_view time = input.Text();
 
-    const TimeStamp parsed = ParseHitTime(date, time, west);
+    const TimeStamp parsed = HitTimeCache(DateForm::kComma, west).ParseHitTime(date, time);
     FUZZ_CHECK(parsed == 0 || parsed == -1 || parsed > 0);
-    FUZZ_CHECK(cache.Convert(date, time) == parsed);
+    FUZZ_CHECK(cache.ParseHitTime(date, time) == parsed);
 
     const HitDate day = ParseHitDate(date);
     FUZZ_CHECK(day.valid || day.rejected_or_failed == 0 || day.rejected_or_failed == -1);
@@ -118,9 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(parsed == Reference(std::string(date), std::string(time), west));
     }
 
-    const TimeStamp utc = ParseW3cTime(date, time);
+    const TimeStamp utc = HitTimeCache(DateForm::kW3c, west).ParseHitTime(date, time);
     FUZZ_CHECK(utc == 0 || utc == -1 || utc > 0);
-    FUZZ_CHECK(w3c_cache.Convert(date, time) == utc);
+    FUZZ_CHECK(w3c_cache.ParseHitTime(date, time) == utc);
     // Six digits at most: the reader's numbers stop growing past a million,
     // and the C library's years end not much later.
     if (DigitRunsAtMost(date, 6) && DigitRunsAtMost(time, 9)) {

@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const IpAddress& address : addresses) {
       const bool inside = Inside(mask, address);
-      FUZZ_CHECK(MatchIpMasks(AddressText(address), item) == (inside ? 1 : 0));
+      FUZZ_CHECK(MatchIpMasks(AddressText(address), ParseIpMaskList(item)) == (inside ? 1 : 0));
     }
     usable.push_back(mask);
     return true;
@@ -121,11 +121,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const IpAddress& address : addresses) {
     bool expected = false;
     for (const IpMask& mask : usable) expected = expected || Inside(mask, address);
-    FUZZ_CHECK(MatchIpAddress(address, parsed) == expected);
-    FUZZ_CHECK(MatchIpMasks(AddressText(address), list) == (expected ? 1 : 0));
+    FUZZ_CHECK(MatchIpMasks(AddressText(address), parsed) == (expected ? 1 : 0));
   }
   bool text_expected = false;
   for (const IpMask& mask : usable) text_expected = text_expected || Inside(mask, addresses[0]);
-  FUZZ_CHECK(MatchIpMasks(address_text, list) == (text_expected ? 1 : 0));
+  FUZZ_CHECK(MatchIpMasks(address_text, parsed) == (text_expected ? 1 : 0));
   return 0;
 }

@@ -37,7 +37,7 @@
 #include "platform/resolver.h"
 #include "report/report.h"
 #include "report/reverse_lookup.h"
-#include "run/options.h"
+#include "options.h"
 #include "stats/ranking.h"
 #include "stats/records.h"
 #include "texts.h"
@@ -296,7 +296,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ReadTuning serial;
   serial.threads = 1;
   serial.chunk_size = 1 << 16;
-  Statistics stats(west);
+  options.seconds_west = west;
+  Statistics stats;
   const std::string diagnostics = Read(options, log, serial, &stats);
   CheckRecords(stats);
 
@@ -304,7 +305,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReadTuning parallel;
     parallel.threads = 2;
     parallel.chunk_size = 256 * std::size_t{second_read};
-    Statistics again(west);
+    Statistics again;
     FUZZ_CHECK(Read(options, log, parallel, &again) == diagnostics);
     FUZZ_CHECK(Snapshot(again) == Snapshot(stats));
     ReleaseRecords(&again);

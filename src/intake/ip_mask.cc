@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "intake/comma_list.h"
-#include "intake/decimal.h"
+#include "bytes/comma_list.h"
+#include "bytes/decimal.h"
 
 std::string IpMask::ToString() const {
   std::string text;
@@ -13,27 +13,6 @@ std::string IpMask::ToString() const {
     text += std::to_string(range.Low) + '-' + std::to_string(range.High);
   }
   return text;
-}
-
-int ScanIpAddress(std::string_view text, IpAddress* address) {
-  // As "%d.%d.%d.%d": each point must follow its number directly, and the
-  // reading stops at the first thing that does not fit.
-  *address = {0, 0, 0, 0};
-  std::size_t pos = 0;
-  for (int i = 0; i < 4; ++i) {
-    if (i > 0) {
-      if (pos >= text.size() || text[pos] != '.') return i;
-      ++pos;
-    }
-    if (!ScanDecimal(text, &pos, &(*address)[i])) return i;
-  }
-  return 4;
-}
-
-IpAddress ReadIpAddress(std::string_view text) {
-  IpAddress address;
-  ScanIpAddress(text, &address);
-  return address;
 }
 
 namespace {
@@ -110,17 +89,14 @@ IpMaskList ParseIpMaskList(std::string_view list) {
   return parsed;
 }
 
-bool MatchIpAddress(const IpAddress& address, const IpMaskList& list) {
+int MatchIpMasks(std::string_view address_text, const IpMaskList& list) {
+  const IpAddress address = ReadIpAddress(address_text);
   for (const IpMask& mask : list.masks) {
     bool inside = true;
     for (int i = 0; i < 4 && inside; ++i) {
       inside = mask.octets[i].Low <= address[i] && address[i] <= mask.octets[i].High;
     }
-    if (inside) return true;
+    if (inside) return 1;
   }
-  return false;
-}
-
-int MatchIpMasks(std::string_view address, std::string_view list) {
-  return MatchIpAddress(ReadIpAddress(address), ParseIpMaskList(list)) ? 1 : 0;
+  return 0;
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "bytes/ip_address.h"
+
 /// Four octet ranges in address order, the leftmost octet first. A range
 /// whose Low exceeds its High contains no value.
 struct IpMask {
@@ -20,15 +22,6 @@ struct IpMask {
   /// "10-10 0-0 0-0 0-255", for tests.
   std::string ToString() const;
 };
-
-/// An address read as "%d.%d.%d.%d": the octets not reached stay 0.
-using IpAddress = std::array<std::int32_t, 4>;
-
-/// Reads an address text the way the mask filters see it.
-IpAddress ReadIpAddress(std::string_view text);
-
-/// The same reading, telling how many of the four numbers were read.
-int ScanIpAddress(std::string_view text, IpAddress* address);
 
 /// Parses one mask item. Returns 1 and fills `mask` when the text is
 /// accepted; returns 0 and leaves `mask` untouched when it is refused.
@@ -44,8 +37,6 @@ struct IpMaskList {
 /// order up to the first refused one.
 IpMaskList ParseIpMaskList(std::string_view list);
 
-/// True when `address` lies in at least one mask of `list`.
-bool MatchIpAddress(const IpAddress& address, const IpMaskList& list);
-
-/// 1 when the address text lies within a mask of the comma list, else 0.
-int MatchIpMasks(std::string_view address, std::string_view list);
+/// 1 when the address text, read as the masks see it, lies within at least
+/// one mask of `list`, else 0.
+int MatchIpMasks(std::string_view address, const IpMaskList& list);

@@ -85,11 +85,3 @@ bool LineReader::NextChunk(LineChunk* chunk) {
   return !chunk->pieces.empty();
 }
 
-bool LineReader::Next(std::string_view* piece) {
-  while (next_piece_ == current_.pieces.size()) {
-    if (!NextChunk(&current_)) return false;
-    next_piece_ = 0;
-  }
-  *piece = current_.pieces[next_piece_++];
-  return true;
-}

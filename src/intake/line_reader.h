@@ -60,16 +60,10 @@ class LineReader {
   /// the pieces of its previous fill must no longer be needed.
   bool NextChunk(LineChunk* chunk);
 
-  /// The next piece alone; valid until the call after the next chunk's.
-  bool Next(std::string_view* piece);
-
  private:
   ByteSource* source_;
   std::size_t chunk_size_;
   char carry_[kMaxLinePiece + 1] = {};  // the start of a line cut by a chunk's end
   std::size_t carry_size_ = 0;
   bool at_end_ = false;  // the source has nothing more
-
-  LineChunk current_;  // for Next()
-  std::size_t next_piece_ = 0;
 };

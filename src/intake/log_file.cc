@@ -1,29 +1,21 @@
 #include "intake/log_file.h"
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
-#include <condition_variable>
-#include <cstring>
-#include <exception>
 #include <memory>
-#include <mutex>
-#include <system_error>
 #include <thread>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "intake/decimal.h"
-#include "intake/field_text.h"
+#include "intake/chunk_parser.h"
 #include "intake/gzip_source.h"
 #include "intake/line_reader.h"
-#include "intake/log_line.h"
-#include "intake/w3c_format.h"
+#include "intake/ordered_pipeline.h"
+#include "options.h"
 #include "read_summary.h"
-#include "run/options.h"
-#include "stats/records.h"
+#include "stats/hit_batch.h"
 #include "texts.h"
 
 namespace {
@@ -66,230 +58,59 @@ class ObservedTextSource : public ByteSource {
   ReadObserver* observer_;
 };
 
-// The line counts are kept per filter verdict.
-static_assert(static_cast<int>(LineVerdict::kMissingParameter) + 1 == kLineVerdictCount);
-
-// The format of one file as its lines so far tell it: the comma format, or
-// the W3C extended format with the layout of its last "#Fields:" line.
-struct FileFormat {
-  bool first_line_seen = false;
-  bool w3c = false;
-  W3cLayout layout;
-
-  // Takes note of a piece; true when it is a directive, not a data line.
-  bool Note(std::string_view piece) {
-    if (!first_line_seen) {
-      first_line_seen = true;
-      w3c = IsW3cFirstLine(piece);
-    }
-    if (!w3c || !IsW3cDirective(piece)) return false;
-    ParseW3cFields(piece, &layout);
-    return true;
-  }
-};
-
-// Turns the pieces of a chunk into hits to count: tokenizing, the filter
-// chain and the time stamp, with the chunk's line counts. Runs on any
-// thread; writes to `diag` only under -d, which keeps the run on one thread.
-class ChunkParser {
+// One thread's share of a read: it takes the next chunk from the reader,
+// parses it on its own, and counts it in its turn.
+class ChunkWorker {
  public:
-  ChunkParser(const Options& options, const LineFilters& filters, long seconds_west,
-              std::FILE* diag)
-      : options_(options), filters_(filters), time_cache_(seconds_west), diag_(diag) {}
-
-  void Parse(const LineChunk& chunk, FileFormat* format, std::vector<HitInput>* hits,
-             std::vector<std::string_view>* dates, LineCounts* counts) {
-    hits->clear();
-    dates->clear();
-    LineCounts lines;
-    lines.read = static_cast<std::int64_t>(chunk.pieces.size());
-    for (std::string_view piece : chunk.pieces) {
-      // The text of a line ends at its first NUL byte, if it has one: the
-      // echo prints it as a C string, and the tokenizers stop there.
-      if (options_.DebugLevel > 5) std::fprintf(diag_, texts::kLogLine, FieldText(piece).text);
-
-      if (format->Note(piece)) {  // a directive: never a log line
-        ++lines.directives;
-        continue;
-      }
-      if (format->w3c) {
-        TokenizeW3cLine(piece, format->layout, &fields_);
-      } else {
-        TokenizeLine(piece, &fields_);
-      }
-      const LineVerdict verdict = FilterLine(fields_, filters_);
-      if (verdict != LineVerdict::kAccepted) {
-        ++lines.rejected[static_cast<int>(verdict)];
-        if (options_.DebugLevel != 0) WriteRejection(diag_, verdict, fields_, options_);
-        continue;
-      }
-
-      const std::string_view address = fields_.slot[kClientIp];
-      const std::string_view path = fields_.slot[kTarget];
-      const std::string_view date = fields_.slot[kDate];
-      const std::string_view time = fields_.slot[kTime];
-      const TimeStamp t =
-          format->w3c ? w3c_time_cache_.Convert(date, time) : time_cache_.Convert(date, time);
-      ++(t == kRejectedDate ? lines.bad_dates : lines.counted);
-      if (t == kRejectedDate && options_.DebugLevel != 0) {
-        // Under -d each message of a line follows its echo at once, so the
-        // bad date's is written here, not when the chunk's hits are
-        // counted (-d keeps the read on one thread).
-        if (options_.Verbose) std::fprintf(diag_, texts::kBadDate, FieldText(date).text);
-        continue;
-      }
-      hits->push_back({address, t == kRejectedDate ? 0 : HashBytes(address), path,
-                       t == kRejectedDate ? 0 : HashFoldedBytes(path),
-                       ReadDecimal(fields_.slot[kServerBytes]), t});
-      dates->push_back(date);
-    }
-    *counts = lines;
-  }
-
- private:
-  const Options& options_;
-  const LineFilters& filters_;
-  HitTimeCache time_cache_;
-  W3cTimeCache w3c_time_cache_;
-  std::FILE* diag_;
-  LogFields fields_;
-};
-
-// Counts the parsed hits of one chunk, in order, and adds its line counts to
-// `total`. A bad date drops its line, with its message under -v.
-void CountHits(const Options& options, Statistics* stats, std::FILE* diag,
-               const std::vector<HitInput>& hits, const std::vector<std::string_view>& dates,
-               const LineCounts& counts, LineCounts* total) {
-  total->Add(counts);
-  // The lookups wait on memory more than on anything else: ask for the
-  // index slots of a hit a few places ahead while counting this one.
-  constexpr std::size_t kAhead = 8;
-  for (std::size_t i = 0; i < hits.size(); ++i) {
-    if (i + kAhead < hits.size()) {
-      stats->user_index.Prefetch(hits[i + kAhead].address_hash);
-      stats->page_index.Prefetch(hits[i + kAhead].path_hash);
-    }
-    if (hits[i].time == kRejectedDate) {
-      if (options.Verbose) std::fprintf(diag, texts::kBadDate, FieldText(dates[i]).text);
-      continue;
-    }
-    CountHit(stats, hits[i]);
-  }
-}
-
-// One thread: read, parse and count each chunk in turn.
-void ReadSerially(const Options& options, Statistics* stats, std::FILE* diag,
-                  LineReader* reader, long seconds_west, LineCounts* lines) {
-  const LineFilters filters = CompileFilters(options);
-  ChunkParser parser(options, filters, seconds_west, diag);
-  FileFormat format;
-  LineChunk chunk;
-  std::vector<HitInput> hits;
-  std::vector<std::string_view> dates;
-  LineCounts counts;
-  while (reader->NextChunk(&chunk)) {
-    parser.Parse(chunk, &format, &hits, &dates, &counts);
-    CountHits(options, stats, diag, hits, dates, counts, lines);
-  }
-}
-
-// Two threads: each takes the next chunk from the reader, parses it on its
-// own, and counts it when every earlier chunk has been counted. The counts
-// see the lines in file order, so the result is the one-thread result.
-class ParallelRead {
- public:
-  ParallelRead(const Options& options, Statistics* stats, std::FILE* diag, LineReader* reader,
-               long seconds_west, LineCounts* lines)
-      : options_(options),
+  ChunkWorker(const Options& options, const LineFilters& filters, Statistics* stats,
+              std::FILE* diag, LineReader* reader, FileFormat* format, LineCounts* lines)
+      : parser_(options, filters),
         stats_(stats),
         diag_(diag),
         reader_(reader),
-        seconds_west_(seconds_west),
-        lines_(lines),
-        filters_(CompileFilters(options)) {}
+        format_(format),
+        lines_(lines) {}
 
-  void Run() {
-    std::thread helper;
-    try {
-      helper = std::thread([this] { Work(); });
-    } catch (const std::system_error&) {
-      // No thread to be had (a tight memory limit, say): this one reads
-      // every chunk alone, in the same order.
-    }
-    Work();
-    if (helper.joinable()) helper.join();
-    if (error_) std::rethrow_exception(error_);
+  // The reader hands out chunks in order, and the shared format state knows
+  // the format at each chunk's start from the chunks before it.
+  bool Take() {
+    if (!reader_->NextChunk(&chunk_)) return false;
+    start_format_ = *format_;
+    for (std::string_view piece : chunk_.pieces) format_->Note(piece);
+    return true;
+  }
+
+  void Work() { parser_.Parse(chunk_, &start_format_, &parsed_); }
+
+  void Commit() {
+    parsed_.messages.Flush(diag_);
+    CountHits(stats_, parsed_.hits);
+    lines_->Add(parsed_.lines);
   }
 
  private:
-  void Work() {
-    try {
-      ChunkParser parser(options_, filters_, seconds_west_, diag_);
-      LineChunk chunk;
-      std::vector<HitInput> hits;
-      std::vector<std::string_view> dates;
-      LineCounts counts;
-      for (;;) {
-        FileFormat format;
-        std::uint64_t turn;
-        {
-          // The reader hands out chunks in order, and knows the format at
-          // each chunk's start from the chunks before it.
-          std::lock_guard<std::mutex> lock(read_mutex_);
-          if (failed_ || !reader_->NextChunk(&chunk)) return;
-          turn = next_turn_++;
-          format = format_;
-          for (std::string_view piece : chunk.pieces) format_.Note(piece);
-        }
-        parser.Parse(chunk, &format, &hits, &dates, &counts);
-
-        std::unique_lock<std::mutex> lock(count_mutex_);
-        counted_.wait(lock, [&] { return failed_ || counting_turn_ == turn; });
-        if (failed_) return;
-        CountHits(options_, stats_, diag_, hits, dates, counts, lines_);
-        ++counting_turn_;
-        counted_.notify_all();
-      }
-    } catch (...) {
-      std::lock_guard<std::mutex> lock(count_mutex_);
-      if (!error_) error_ = std::current_exception();
-      failed_ = true;
-      counted_.notify_all();
-    }
-  }
-
-  const Options& options_;
+  ChunkParser parser_;
   Statistics* stats_;
   std::FILE* diag_;
   LineReader* reader_;
-  long seconds_west_;
-  LineCounts* lines_;  // guarded by count_mutex_
-  const LineFilters filters_;
-
-  std::mutex read_mutex_;
-  std::uint64_t next_turn_ = 0;
-  FileFormat format_;
-
-  std::mutex count_mutex_;
-  std::condition_variable counted_;
-  std::uint64_t counting_turn_ = 0;
-  std::exception_ptr error_;  // guarded by count_mutex_
-  std::atomic<bool> failed_{false};
+  FileFormat* format_;  // as the chunks taken so far leave it
+  LineCounts* lines_;   // of the chunks counted so far
+  LineChunk chunk_;
+  FileFormat start_format_;
+  ParsedChunk parsed_;
 };
 
 // Reads every line of `source` through the filter chain into the
-// statistics, in parallel where it pays and keeps the output the same.
+// statistics, on as many threads as the tuning says; the outcome is the
+// one-thread outcome.
 void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, ByteSource* source,
                const ReadTuning& tuning, LineCounts* lines) {
   LineReader reader(source, tuning.chunk_size);
-  const long seconds_west = stats->time_cache.seconds_west();
-  // Under -d the messages of each line must come out in line order, which
-  // only one thread gives.
-  if (tuning.threads > 1 && options.DebugLevel == 0) {
-    ParallelRead(options, stats, diag, &reader, seconds_west, lines).Run();
-  } else {
-    ReadSerially(options, stats, diag, &reader, seconds_west, lines);
-  }
+  const LineFilters filters = CompileFilters(options);
+  FileFormat format;
+  OrderedPipeline().Run(tuning.threads, [&] {
+    return std::make_unique<ChunkWorker>(options, filters, stats, diag, &reader, &format, lines);
+  });
 }
 
 }  // namespace
@@ -349,6 +170,20 @@ void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
   ReadLines(options, stats, diag, &source, tuning, lines != nullptr ? lines : &counts);
 }
 
+namespace {
+
+// One parsing thread a core, up to a bound past which the reading of the
+// file and the counting cannot keep more threads busy.
+constexpr unsigned kMaxThreads = 16;
+
+int ThreadsForThisMachine() {
+  // 0 when the number cannot be told.
+  const unsigned cores = std::thread::hardware_concurrency();
+  return static_cast<int>(std::clamp(cores, 1u, kMaxThreads));
+}
+
+}  // namespace
+
 ReadTuning::ReadTuning()
-    : threads(std::thread::hardware_concurrency() >= 2 ? 2 : 1),
+    : threads(ThreadsForThisMachine()),
       chunk_size(LineReader::kDefaultChunkSize) {}

@@ -31,9 +31,8 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const char* path, ReadObserver* observer = nullptr,
                 ReadSummary* summary = nullptr);
 
-/// How a file is read: the threads that parse its lines (one whenever -d
-/// is given) and the bytes read at a time. The result never depends on
-/// either.
+/// How a file is read: the threads that parse its lines and the bytes read
+/// at a time. The result never depends on either.
 struct ReadTuning {
   ReadTuning();
   int threads;

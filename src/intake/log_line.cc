@@ -3,13 +3,12 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
-#include "intake/decimal.h"
-#include "intake/field_text.h"
-#include "run/options.h"
+#include "bytes/byte_mask.h"
+#include "bytes/decimal.h"
+#include "bytes/field_text.h"
+#include "bytes/text_buffer.h"
+#include "options.h"
 #include "texts.h"
 
 std::string LogFields::ToString() const {
@@ -52,12 +51,6 @@ inline void ClearRest(LogFields* fields) {
   for (int i = fields->count; i < kFieldCount; ++i) fields->slot[i] = std::string_view();
 }
 
-#if defined(__SSE2__)
-// Bit i is set when byte i of `bytes` equals `c`.
-inline unsigned MatchMask(__m128i bytes, char c) {
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
-}
-#endif
 
 }  // namespace
 
@@ -84,7 +77,7 @@ void TokenizeLinePortable(std::string_view line, LogFields* fields) {
   ClearRest(fields);
 }
 
-#if defined(__SSE2__)
+#if VANTRIX_VECTOR
 // The same cut, with the commas and the first NUL found many bytes at a
 // time: the tokenizer is the busiest code of a run. The slots are built in
 // locals, which the compiler keeps in registers.
@@ -110,8 +103,8 @@ void TokenizeLine(std::string_view line, LogFields* fields) {
     if (size - offset >= 32) {
       const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset));
       const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset + 16));
-      commas = MatchMask(low, ',') | (std::uint64_t{MatchMask(high, ',')} << 16);
-      nuls = MatchMask(low, '\0') | (std::uint64_t{MatchMask(high, '\0')} << 16);
+      commas = MatchByte(low, ',') | (std::uint64_t{MatchByte(high, ',')} << 16);
+      nuls = MatchByte(low, '\0') | (std::uint64_t{MatchByte(high, '\0')} << 16);
       step = 32;
     } else {
       __m128i bytes;
@@ -124,8 +117,8 @@ void TokenizeLine(std::string_view line, LogFields* fields) {
         bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
         valid = (std::uint64_t{1} << (size - offset)) - 1;
       }
-      commas = MatchMask(bytes, ',') & valid;
-      nuls = MatchMask(bytes, '\0') & valid;
+      commas = MatchByte(bytes, ',') & valid;
+      nuls = MatchByte(bytes, '\0') & valid;
       step = 16;
     }
     if (nuls != 0) {
@@ -185,7 +178,7 @@ LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters) {
   // The server the request reached.
   if (!fields.Present(kServerIp) ||
       (filters.has_server_ip &&
-       !MatchIpAddress(ReadIpAddress(fields.slot[kServerIp]), filters.server_ip)))
+       !MatchIpMasks(fields.slot[kServerIp], filters.server_ip)))
     return LineVerdict::kWrongServerIp;
 
   // The part of the site reported on.
@@ -195,11 +188,11 @@ LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters) {
   // Clients left out of the statistics.
   if (!fields.Present(kClientIp) ||
       (filters.has_exclude_ip &&
-       MatchIpAddress(ReadIpAddress(fields.slot[kClientIp]), filters.exclude_ip)))
+       MatchIpMasks(fields.slot[kClientIp], filters.exclude_ip)))
     return LineVerdict::kExcludedClientIp;
 
   // Files that are not pages.
-  if (MatchNamePatternList(fields.slot[kTarget], filters.exclude_pattern))
+  if (MatchNamePatterns(fields.slot[kTarget], filters.exclude_pattern))
     return LineVerdict::kExcludedPattern;
 
   // What the statistics need.
@@ -209,38 +202,38 @@ LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters) {
   return LineVerdict::kAccepted;
 }
 
-void WriteRejection(std::FILE* out, LineVerdict verdict, const LogFields& fields,
+void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& fields,
                     const Options& options) {
   switch (verdict) {
     case LineVerdict::kAccepted:
       break;
     case LineVerdict::kIncomplete:
-      std::fprintf(out, texts::kRejectIncomplete, fields.count);
+      out->Printf(texts::kRejectIncomplete, fields.count);
       break;
     case LineVerdict::kWrongService:
-      std::fputs(texts::kRejectService, out);
+      out->Append(texts::kRejectService);
       break;
     case LineVerdict::kWrongMethod:
-      std::fputs(texts::kRejectMethod, out);
+      out->Append(texts::kRejectMethod);
       break;
     case LineVerdict::kWrongServerIp:
-      std::fputs(texts::kRejectServerIp, out);
+      out->Append(texts::kRejectServerIp);
       break;
     case LineVerdict::kWrongRootPath:
-      std::fprintf(out, texts::kRejectRootPath, options.RootPath);
+      out->Printf(texts::kRejectRootPath, options.RootPath);
       break;
     case LineVerdict::kExcludedClientIp:
       if (fields.Present(kClientIp)) {
-        std::fprintf(out, texts::kRejectClientIp, FieldText(fields.slot[kClientIp]).text);
+        out->Printf(texts::kRejectClientIp, FieldText(fields.slot[kClientIp]).text);
       } else {
-        std::fprintf(out, texts::kRejectClientIp, texts::kUndefinedIp);
+        out->Printf(texts::kRejectClientIp, texts::kUndefinedIp);
       }
       break;
     case LineVerdict::kExcludedPattern:
-      std::fprintf(out, texts::kRejectPattern, FieldText(fields.slot[kTarget]).text);
+      out->Printf(texts::kRejectPattern, FieldText(fields.slot[kTarget]).text);
       break;
     case LineVerdict::kMissingParameter:
-      std::fputs(texts::kRejectMissing, out);
+      out->Append(texts::kRejectMissing);
       break;
   }
 }

@@ -13,6 +13,7 @@
 #include "intake/name_pattern.h"
 
 struct Options;
+class TextBuffer;
 
 inline constexpr int kFieldCount = 14;
 
@@ -75,6 +76,6 @@ enum class LineVerdict {
 /// Runs the eight filters in order; the first that refuses decides.
 LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters);
 
-/// Writes the rejection message of `verdict` for this line to `out`.
-void WriteRejection(std::FILE* out, LineVerdict verdict, const LogFields& fields,
+/// Adds the rejection message of `verdict` for this line to `out`.
+void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& fields,
                     const Options& options);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "intake/comma_list.h"
+#include "bytes/comma_list.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ bool MatchLeadingStar(std::string_view name, std::string_view pattern, std::size
 
 }  // namespace
 
-bool MatchNamePatternList(std::string_view name, const NamePatternList& list) {
+int MatchNamePatterns(std::string_view name, const NamePatternList& list) {
   // Patterns such as "*.gif" and "*.jpg" seek the same character: the
   // search is made once for them.
   int searched = -1;
@@ -99,11 +99,7 @@ bool MatchNamePatternList(std::string_view name, const NamePatternList& list) {
     } else {
       match = MatchNamePattern(name, pattern) != 0;
     }
-    if (match) return true;
+    if (match) return 1;
   }
-  return false;
-}
-
-int MatchNamePatterns(std::string_view name, std::string_view list) {
-  return MatchNamePatternList(name, SplitNamePatterns(list)) ? 1 : 0;
+  return 0;
 }

@@ -20,8 +20,5 @@ struct NamePatternList {
 
 NamePatternList SplitNamePatterns(std::string_view list);
 
-/// True when `name` matches at least one pattern of the list.
-bool MatchNamePatternList(std::string_view name, const NamePatternList& list);
-
-/// 1 when `name` matches at least one item of the comma list, else 0.
-int MatchNamePatterns(std::string_view name, std::string_view list);
+/// 1 when `name` matches at least one pattern of the list, else 0.
+int MatchNamePatterns(std::string_view name, const NamePatternList& list);

@@ -2,14 +2,11 @@
 
 #include <cstdint>
 #include <cstring>
-#include <limits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
-#include "intake/decimal.h"
-#include "stats/records.h"
+#include "bytes/byte_mask.h"
+#include "bytes/decimal.h"
+#include "bytes/hash.h"
 
 namespace {
 
@@ -55,66 +52,6 @@ int SlotOfName(std::string_view name) {
   }
   return -1;
 }
-
-// Reads the digits at `pos` as a count that stops growing past a million,
-// so that any run of digits is a value without overflow. False when there
-// is no digit.
-bool ReadDigits(std::string_view text, std::size_t* pos, std::int64_t* value) {
-  std::size_t i = *pos;
-  std::int64_t n = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (n < 1000000) n = n * 10 + (text[i] - '0');
-  }
-  if (i == *pos) return false;
-  *pos = i;
-  *value = n;
-  return true;
-}
-
-bool IsLeapYear(std::int64_t year) {
-  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
-
-std::int64_t DaysInMonth(std::int64_t year, std::int64_t month) {
-  constexpr std::int64_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-// Days from 1970-01-01 to the given date of the proleptic Gregorian
-// calendar (month 1 to 12).
-std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
-  year -= month <= 2;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::int64_t year_of_era = year - era * 400;
-  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const std::int64_t day_of_era =
-      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
-}
-
-// "YYYY-MM-DD": three runs of digits joined by "-" and nothing else, a month
-// of 1 to 12 and a day that the month has. The days since 1970-01-01, or
-// false.
-bool ReadW3cDate(std::string_view date, std::int64_t* days) {
-  std::int64_t parts[3];
-  std::size_t pos = 0;
-  for (int i = 0; i < 3; ++i) {
-    if (i > 0) {
-      if (pos >= date.size() || date[pos] != '-') return false;
-      ++pos;
-    }
-    if (!ReadDigits(date, &pos, &parts[i])) return false;
-  }
-  if (pos != date.size()) return false;
-
-  const std::int64_t year = parts[0];
-  const std::int64_t month = parts[1];
-  const std::int64_t day = parts[2];
-  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
-  *days = DaysFromCivil(year, month, day);
-  return true;
-}
-
 
 // What a line of a log without the site or the bytes field reads as.
 constexpr std::string_view kWebService = "W3SVC";
@@ -199,12 +136,6 @@ void FinishLine(const W3cLayout& layout, int count, LogFields* fields) {
   }
 }
 
-#if defined(__SSE2__)
-// Bit i is set when byte i of `bytes` equals `c`.
-inline unsigned MatchByte(__m128i bytes, char c) {
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
-}
-#endif
 
 }  // namespace
 
@@ -235,7 +166,7 @@ void TokenizeW3cLinePortable(std::string_view line, const W3cLayout& layout,
   FinishLine(layout, count, fields);
 }
 
-#if defined(__SSE2__)
+#if VANTRIX_VECTOR
 namespace {
 
 // Separators among sixteen bytes: the blank alone in most, so the rarer
@@ -326,35 +257,3 @@ void TokenizeW3cLine(std::string_view line, const W3cLayout& layout, LogFields* 
   TokenizeW3cLinePortable(line, layout, fields);
 }
 #endif
-
-namespace {
-
-TimeStamp W3cInstant(bool date_read, std::int64_t days, std::string_view time) {
-  if (!date_read) return kRejectedDate;
-  const std::int64_t instant = days * 86400 + TimeOfDaySeconds(time);
-  if (instant < 0 || instant > std::numeric_limits<TimeStamp>::max()) {
-    return kFailedConversion;
-  }
-  return static_cast<TimeStamp>(instant);
-}
-
-}  // namespace
-
-TimeStamp ParseW3cTime(std::string_view date, std::string_view time) {
-  std::int64_t days = 0;
-  const bool read = ReadW3cDate(date, &days);
-  return W3cInstant(read, days, time);
-}
-
-TimeStamp W3cTimeCache::Convert(std::string_view date, std::string_view time) {
-  if (date.size() != last_size_ || std::memcmp(date.data(), last_text_, date.size()) != 0) {
-    last_read_ = ReadW3cDate(date, &last_days_);
-    if (date.size() <= sizeof(last_text_)) {
-      std::memcpy(last_text_, date.data(), date.size());
-      last_size_ = date.size();
-    } else {
-      last_size_ = SIZE_MAX;
-    }
-  }
-  return W3cInstant(last_read_, last_days_, time);
-}

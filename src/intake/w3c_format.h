@@ -1,7 +1,7 @@
 // The W3C extended log format: recognising a file by its first line, reading
 // the field layout of a "#Fields:" directive, splitting a data line into the
-// 14 slots of the comma format by that layout, and the UTC time stamp of a
-// hit. Owns nothing; the slots are views into the caller's line.
+// 14 slots of the comma format by that layout. Owns nothing; the slots are
+// views into the caller's line. Its dates are read by stats/hit_time.
 //
 // Reading rules:
 // - A file is in this format when its first line begins with "#Software:",
@@ -19,8 +19,6 @@
 //   read.
 // - A line that begins with "#" (after an optional byte order mark) is a
 //   directive, never a data line.
-// - Dates are "YYYY-MM-DD", all digits, month 1-12 and day within the month
-//   of the Gregorian calendar; times are read as in the comma format.
 #pragma once
 
 #include <array>
@@ -29,7 +27,6 @@
 #include <string_view>
 
 #include "intake/log_line.h"
-#include "stats/hit_time.h"
 
 /// True when a file whose first line is `line` is in the W3C extended format:
 /// it begins with "#Software:", "#Version:", "#Date:" or "#Fields:".
@@ -81,24 +78,3 @@ void TokenizeW3cLine(std::string_view line, const W3cLayout& layout,
 /// and to check the fast one against.
 void TokenizeW3cLinePortable(std::string_view line, const W3cLayout& layout,
                              LogFields* fields);
-
-/// The hit's time stamp from a W3C date "YYYY-MM-DD" and time "hh:mm:ss",
-/// both UTC: the UTC instant, -1 outside 1970-01-01 00:00:00 ..
-/// 2038-01-19 03:14:07 UTC, 0 for a date that cannot be read. The time is
-/// read as in the comma format: a missing part is 0, and parts out of range
-/// carry into the day. The first second, 1970-01-01 00:00:00, is 0 and so
-/// reads as a rejected date: the time stamp cannot tell the two apart.
-TimeStamp ParseW3cTime(std::string_view date, std::string_view time);
-
-/// ParseW3cTime with the last date text remembered, as lines of one day
-/// follow each other.
-class W3cTimeCache {
- public:
-  TimeStamp Convert(std::string_view date, std::string_view time);
-
- private:
-  char last_text_[32] = {};
-  std::size_t last_size_ = SIZE_MAX;  // nothing remembered yet
-  bool last_read_ = false;
-  std::int64_t last_days_ = 0;
-};

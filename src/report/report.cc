@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/local_time.h"
-#include "run/options.h"
+#include "options.h"
 #include "stats/records.h"
 #include "texts.h"
 

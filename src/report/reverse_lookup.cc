@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "intake/ip_mask.h"
+#include "bytes/ip_address.h"
 #include "platform/resolver.h"
-#include "run/options.h"
+#include "options.h"
 #include "stats/records.h"
 #include "texts.h"
 

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "intake/decimal.h"
 #include "platform/terminal.h"
 #include "report/report.h"
 #include "report/reverse_lookup.h"
+#include "run/command_line.h"
 #include "run/file_selection.h"
 #include "stats/ranking.h"
 #include "texts.h"
@@ -66,49 +66,13 @@ int RunMain(Run* run, int argc, char** argv) {
       return kExitSuccess;
     }
     NoteOption(&run->notes, arg);
-    const char* value = arg + 2;
-    switch (arg[1]) {
-      case 'N':
-        options.Norwegian = true;
+    switch (ReadOption(run, arg)) {
+      case OptionRead::kDone:
         break;
-      case 'c':
-        options.CustomerName = value;
-        break;
-      case 'd': {
-        const std::int32_t level = ReadDecimal(value);
-        options.DebugLevel = level < 1 ? 1 : level;
-        break;
-      }
-      case 'e':
-        options.ExcludeIP = value;
-        break;
-      case 'n':
-        options.NumPagesToShow = ReadDecimal(value);
-        break;
-      case 'o':
-        if (std::freopen(value, "w", run->out) == nullptr) {
-          run->progress.Erase();
-          std::fprintf(run->err, texts::kFailedToOpenOutput, value);
-          return kExitFailure;
-        }
-        break;
-      case 'p':
-        options.ExcludePattern = value;
-        break;
-      case 'r':
-        options.RootPath = value;
-        break;
-      case 's':
-        options.ServerIP = value;
-        break;
-      case 'u':
-        options.NumUsersToShow = ReadDecimal(value);
-        break;
-      case 'v':
-        options.Verbose = true;
-        break;
-      default:
+      case OptionRead::kUnknown:
         return UsageExit(run, arg);
+      case OptionRead::kFailed:
+        return kExitFailure;
     }
   }
 

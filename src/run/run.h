@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
+#include "options.h"
 #include "read_summary.h"
-#include "run/options.h"
 #include "run/progress.h"
 #include "run/run_summary.h"
 #include "stats/records.h"
@@ -15,7 +15,9 @@ class Resolver;
 
 struct Run {
   Run(DirectorySearch* directory_search, Resolver* name_resolver, long seconds_west)
-      : stats(seconds_west), directories(directory_search), resolver(name_resolver) {}
+      : directories(directory_search), resolver(name_resolver) {
+    options.seconds_west = seconds_west;
+  }
 
   Options options;
   Statistics stats;

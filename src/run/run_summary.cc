@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "intake/comma_list.h"
+#include "bytes/comma_list.h"
 #include "intake/ip_mask.h"
 #include "intake/log_line.h"
 #include "read_summary.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-#include "intake/decimal.h"
+#include "bytes/decimal.h"
 
 namespace {
 
@@ -50,16 +50,41 @@ inline bool ReadClockTime(std::string_view text, std::int32_t* hour, std::int32_
   return true;
 }
 
-// Days from 1970-01-01 to the first of the given month of the proleptic
-// Gregorian calendar (month 1 to 12).
-std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month) {
+// Days from 1970-01-01 to the given date of the proleptic Gregorian
+// calendar (month 1 to 12). Days past the end of the month carry over into
+// the next one.
+std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
   year -= month <= 2;
   const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
   const std::int64_t year_of_era = year - era * 400;
-  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5;
+  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
   const std::int64_t day_of_era =
       year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
   return era * 146097 + day_of_era - 719468;
+}
+
+bool IsLeapYear(std::int64_t year) {
+  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
+
+std::int64_t DaysInMonth(std::int64_t year, std::int64_t month) {
+  constexpr std::int64_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// Reads the digits at `pos` as a count that stops growing past a million,
+// so that any run of digits is a value without overflow. False when there
+// is no digit.
+bool ReadDigits(std::string_view text, std::size_t* pos, std::int64_t* value) {
+  std::size_t i = *pos;
+  std::int64_t n = 0;
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
+    if (n < 1000000) n = n * 10 + (text[i] - '0');
+  }
+  if (i == *pos) return false;
+  *pos = i;
+  *value = n;
+  return true;
 }
 
 }  // namespace
@@ -92,7 +117,7 @@ HitDate ParseHitDate(std::string_view date) {
 
   // Days past the end of the month carry over into the next one.
   result.valid = true;
-  result.day_seconds = (DaysFromCivil(1900 + years, month0 + 1) + (day - 1)) * 86400;
+  result.day_seconds = DaysFromCivil(1900 + years, month0 + 1, day) * 86400;
   return result;
 }
 
@@ -119,15 +144,32 @@ std::int64_t TimeOfDaySeconds(std::string_view time) {
   return std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
 }
 
-TimeStamp ParseHitTime(std::string_view date, std::string_view time,
-                       long seconds_west) {
-  return CombineHitTime(ParseHitDate(date), time, seconds_west);
+HitDate ParseW3cDate(std::string_view date) {
+  HitDate result;
+  std::int64_t parts[3];
+  std::size_t pos = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0) {
+      if (pos >= date.size() || date[pos] != '-') return result;
+      ++pos;
+    }
+    if (!ReadDigits(date, &pos, &parts[i])) return result;
+  }
+  if (pos != date.size()) return result;
+
+  const std::int64_t year = parts[0];
+  const std::int64_t month = parts[1];
+  const std::int64_t day = parts[2];
+  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return result;
+  result.valid = true;
+  result.day_seconds = DaysFromCivil(year, month, day) * 86400;
+  return result;
 }
 
-TimeStamp HitTimeCache::Convert(std::string_view date, std::string_view time) {
+TimeStamp HitTimeCache::ParseHitTime(std::string_view date, std::string_view time) {
   if (date.size() != last_size_ ||
       std::memcmp(date.data(), last_text_, date.size()) != 0) {
-    last_date_ = ParseHitDate(date);
+    last_date_ = form_ == DateForm::kW3c ? ParseW3cDate(date) : ParseHitDate(date);
     if (date.size() <= sizeof(last_text_)) {
       std::memcpy(last_text_, date.data(), date.size());
       last_size_ = date.size();

@@ -20,8 +20,16 @@ struct HitDate {
   std::int64_t day_seconds = 0;  // the date's midnight as UTC seconds
 };
 
-/// Reads a date text in the form day.month.year or month/day/year.
+/// How a log writes its dates: the comma format's local "month/day/year" or
+/// "day.month.year", or the W3C format's UTC "YYYY-MM-DD".
+enum class DateForm { kComma, kW3c };
+
+/// Reads a comma-format date text, day.month.year or month/day/year.
 HitDate ParseHitDate(std::string_view date);
+
+/// Reads a W3C date "YYYY-MM-DD": all digits, month 1-12 and a day that the
+/// month has in the Gregorian calendar; anything else is a rejected date.
+HitDate ParseW3cDate(std::string_view date);
 
 /// A time text read as "%d:%d:%d" (hour, minute, second; the parts not
 /// reached are 0, none is range-tested), in seconds.
@@ -32,22 +40,20 @@ std::int64_t TimeOfDaySeconds(std::string_view time);
 TimeStamp CombineHitTime(const HitDate& date, std::string_view time,
                          long seconds_west);
 
-/// The time stamp of a line, or 0 for a rejected date, or -1 for a failed
-/// conversion.
-TimeStamp ParseHitTime(std::string_view date, std::string_view time,
-                       long seconds_west);
-
-/// ParseHitTime with the last date text remembered: a log holds the same
-/// date on thousands of lines in a row.
+/// The time stamps of one log's lines, with the last date text remembered:
+/// a log holds the same date on thousands of lines in a row. Comma-format
+/// dates are local standard time (`seconds_west` of UTC); W3C dates are UTC.
 class HitTimeCache {
  public:
-  explicit HitTimeCache(long seconds_west) : seconds_west_(seconds_west) {}
+  HitTimeCache(DateForm form, long seconds_west)
+      : form_(form), seconds_west_(form == DateForm::kW3c ? 0 : seconds_west) {}
 
-  TimeStamp Convert(std::string_view date, std::string_view time);
-
-  long seconds_west() const { return seconds_west_; }
+  /// The time stamp of a line: 0 for a rejected date, -1 for a failed
+  /// conversion.
+  TimeStamp ParseHitTime(std::string_view date, std::string_view time);
 
  private:
+  DateForm form_;
   long seconds_west_;
   char last_text_[32] = {};
   std::size_t last_size_ = SIZE_MAX;  // nothing remembered yet

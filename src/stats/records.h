@@ -65,8 +65,6 @@ struct RunTotals {
 inline constexpr TimeStamp SessionSpan = 900;
 
 struct Statistics {
-  explicit Statistics(long seconds_west) : time_cache(seconds_west) {}
-
   ChunkedArray<UserRecord> users;
   ChunkedArray<PageRecord> pages;
   ChunkedArray<HitRecord> hits;
@@ -81,7 +79,6 @@ struct Statistics {
   // Lookup aids; the lists above are what counts.
   IndexTable user_index;  // bytes exactly
   IndexTable page_index;  // ASCII case ignored
-  HitTimeCache time_cache;
 };
 
 /// A line to be counted, its time known and its lookup hashes computed
@@ -140,10 +137,3 @@ class SessionCursor {
   const ChunkedArray<HitRecord>& hits_;
   RecordIndex head_;
 };
-
-/// Hashes used by the two indexes.
-std::uint64_t HashBytes(std::string_view text);
-std::uint64_t HashFoldedBytes(std::string_view text);
-
-/// Equality of texts with the ASCII letters A-Z taken as a-z.
-bool EqualFolded(std::string_view a, std::string_view b);

@@ -70,7 +70,7 @@ TEST(NamePatternDifferentialTest, ListAgreesWithEachPattern) {
     const std::string name = text(10);
     const NamePatternList list = SplitNamePatterns(pattern);
     const bool expected = !pattern.empty() && MatchNamePattern(name, pattern) == 1;
-    ASSERT_EQ(expected, MatchNamePatternList(name, list)) << pattern << " ~ " << name;
+    ASSERT_EQ(expected, MatchNamePatterns(name, list) == 1) << pattern << " ~ " << name;
   }
 }
 

@@ -89,8 +89,8 @@ TEST(GzipSourceTest, SamePiecesAsPlainText) {
   auto pieces = [](ByteSource* source) {
     LineReader reader(source);
     std::vector<std::string> out;
-    std::string_view piece;
-    while (reader.Next(&piece)) out.emplace_back(piece);
+    LineChunk chunk;
+    while (reader.NextChunk(&chunk)) out.insert(out.end(), chunk.pieces.begin(), chunk.pieces.end());
     return out;
   };
   TextSource plain(text);

@@ -187,7 +187,7 @@ TEST(IpMaskTest, MatchIpMasks) {
       {"4294967306.0.0.7", "10.0.0.7", 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.result, MatchIpMasks(c.address, c.list))
+    EXPECT_EQ(c.result, MatchIpMasks(c.address, ParseIpMaskList(c.list)))
         << "address \"" << c.address << "\", list \"" << c.list << "\"";
   }
 }

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "intake/log_line.h"
+#include "options.h"
 #include "read_summary.h"
-#include "run/options.h"
 #include "stats/records.h"
 #include "test_util.h"
 
@@ -41,7 +41,7 @@ constexpr char kIncomplete1[] =
     "  Skipping line due to incomplete data (1 tokens)\n";
 
 TEST(LogFileTest, AcceptedLineIsCounted) {
-  Statistics stats(0);
+  Statistics stats;
   EXPECT_EQ("", Read(Options(), &stats, IisLine(IisFields())));
   EXPECT_EQ((ListRows{{"192.168.0.10", 1}}), UserRows(stats));
   EXPECT_EQ((ListRows{{"/index.htm", 1}}), PageRows(stats));
@@ -62,7 +62,7 @@ TEST(LogFileTest, ByteField) {
       {"-99999999999", kMin},
   };
   for (const Case& c : cases) {
-    Statistics stats(0);
+    Statistics stats;
     Read(Options(), &stats, IisLineWith(kServerBytes, c.field));
     EXPECT_EQ(1, stats.totals.TotalHits) << c.field;
     EXPECT_EQ(c.bytes, stats.totals.TotalBytes) << c.field;
@@ -98,7 +98,7 @@ TEST(LogFileTest, DiagnosticsByLevel) {
     SCOPED_TRACE(testing::Message() << "level " << c.level);
     Options options = DebugOptions(c.level);
     options.Verbose = c.verbose;
-    Statistics stats(0);
+    Statistics stats;
     EXPECT_EQ(c.expected, Read(options, &stats, text));
     EXPECT_EQ(1, stats.totals.TotalHits);
   }
@@ -106,11 +106,11 @@ TEST(LogFileTest, DiagnosticsByLevel) {
 
 TEST(LogFileTest, BadDateMessageOnlyWhenVerbose) {
   const std::string text = IisLineWith(kDate, "2001-03-20");
-  Statistics quiet(0);
+  Statistics quiet;
   EXPECT_EQ("", Read(DebugOptions(1), &quiet, text));
   Options verbose;
   verbose.Verbose = true;
-  Statistics stats(0);
+  Statistics stats;
   EXPECT_EQ("Bad date (2001-03-20). Skipping line...\n",
             Read(verbose, &stats, text));
   EXPECT_EQ(0, stats.totals.TotalHits);
@@ -145,7 +145,7 @@ TEST(LogFileTest, BadDateMessagesInLineOrder) {
     ReadTuning tuning;
     tuning.threads = c.threads;
     tuning.chunk_size = 4096;
-    Statistics stats(0);
+    Statistics stats;
     CapturedStream diag;
     ReadLogText(options, &stats, diag.file(), text, tuning);
     EXPECT_EQ(c.expected, diag.Text());
@@ -183,7 +183,7 @@ TEST(LogFileTest, LongLinesComeInPiecesOf2047Bytes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "text of " << c.text.size() << " bytes");
-    Statistics stats(0);
+    Statistics stats;
     EXPECT_EQ(c.echo, Read(DebugOptions(6), &stats, c.text));
     EXPECT_EQ(c.hits, stats.totals.TotalHits);
   }
@@ -211,7 +211,7 @@ TEST(LogFileTest, LineEnds) {
       {accepted + "\0junk\n"s, Echo(accepted)},
   };
   for (const Case& c : cases) {
-    Statistics stats(0);
+    Statistics stats;
     EXPECT_EQ(c.echo, Read(DebugOptions(6), &stats, c.text))
         << "text \"" << c.text << "\"";
   }
@@ -222,7 +222,7 @@ TEST(LogFileTest, CarriageReturnLeavesTheLastField) {
   const std::string line =
       "10.0.0.1, -, 03/20/01, 7:55:20, W3SVC1, S, 1.2.3.4, 1, 2, 3, 200, 0, "
       "GET, /a.htm";
-  Statistics stats(0);
+  Statistics stats;
   Read(Options(), &stats, line + "\r\n" + line + "\n" + line);
   EXPECT_EQ((ListRows{{"/a.htm", 1}, {"/a.htm\n", 2}}), PageRows(stats));
 }
@@ -258,7 +258,7 @@ void ExpectLargeLogCounted(const Statistics& stats, std::int64_t byte_sum) {
 TEST(LogFileTest, LargeText) {
   std::int64_t byte_sum;
   const std::string text = LargeLog(&byte_sum);
-  Statistics stats(0);
+  Statistics stats;
   EXPECT_EQ("", Read(DebugOptions(1), &stats, text));
   ExpectLargeLogCounted(stats, byte_sum);
 }
@@ -284,7 +284,7 @@ class TempFile {
 TEST(LogFileTest, ReadLogFileReadsLikeText) {
   std::int64_t byte_sum;
   TempFile file(LargeLog(&byte_sum));
-  Statistics stats(0);
+  Statistics stats;
   CapturedStream diag;
   EXPECT_EQ(1, ReadLogFile(DebugOptions(1), &stats, diag.file(), file.path()));
   EXPECT_EQ("", diag.Text());
@@ -318,7 +318,7 @@ TEST(LogFileTest, ReadLogFileMessages) {
     Options options = DebugOptions(c.level);
     options.Verbose = c.verbose;
     options.ProgramName = "prog";
-    Statistics stats(0);
+    Statistics stats;
     CapturedStream diag;
     EXPECT_EQ(c.result, ReadLogFile(options, &stats, diag.file(), c.path));
     EXPECT_EQ(c.message, diag.Text());
@@ -357,7 +357,7 @@ TEST(LogFileTest, LineCountsByReason) {
     ReadTuning tuning;
     tuning.threads = threads;
     tuning.chunk_size = 4096;
-    Statistics stats(0);
+    Statistics stats;
     CapturedStream diag;
     LineCounts lines;
     ReadLogText(Options(), &stats, diag.file(), text, tuning, &lines);
@@ -378,7 +378,7 @@ TEST(LogFileTest, ReadLogFileNotesTheFile) {
   TempFile damaged("\x1F\x8B not really compressed");
   const std::string missing = testing::TempDir() + "vantrix_no_such.log";
   ReadSummary summary;
-  Statistics stats(0);
+  Statistics stats;
   CapturedStream diag;
   for (const char* path : {comma.path(), w3c.path(), damaged.path(), missing.c_str(),
                            // Opens, but every read fails.

@@ -6,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "run/options.h"
+#include "bytes/text_buffer.h"
+#include "options.h"
 #include "test_util.h"
 
 namespace {
@@ -207,9 +208,9 @@ std::string Rejection(const std::string& line, Options options = Options()) {
   LogFields fields;
   TokenizeLine(line, &fields);
   LineVerdict verdict = FilterLine(fields, CompileFilters(options));
-  CapturedStream out;
-  WriteRejection(out.file(), verdict, fields, options);
-  return out.Text();
+  TextBuffer out;
+  WriteRejection(&out, verdict, fields, options);
+  return out.text();
 }
 
 TEST(LogLineTest, RejectionMessages) {

@@ -5,7 +5,7 @@
 
 #include "intake/log_file.h"
 #include "report/report.h"
-#include "run/options.h"
+#include "options.h"
 #include "stats/ranking.h"
 #include "stats/records.h"
 #include "fakes.h"
@@ -50,13 +50,14 @@ std::string MixedLog(unsigned seed, bool w3c) {
 }
 
 std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size,
-                     std::string* messages) {
+                     std::string* messages, int debug_level = 0) {
   Options options;
   options.Verbose = true;
+  options.DebugLevel = debug_level;
   options.NumUsersToShow = 500;
   options.NumPagesToShow = 500;
   options.CustomerName = "T";
-  Statistics stats(0);
+  Statistics stats;
   CapturedStream diag;
   ReadTuning tuning;
   tuning.threads = threads;
@@ -70,7 +71,7 @@ std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size
          std::to_string(stats.totals.TotalBytes);
 }
 
-// Two threads and any chunk size count exactly what one thread counts, in
+// More threads and any chunk size count exactly what one thread counts, in
 // the same order: the report and the messages are the same bytes.
 TEST(ParallelReadTest, SameResultAsOneThread) {
   ScopedTimeZone tz("UTC");
@@ -84,11 +85,19 @@ TEST(ParallelReadTest, SameResultAsOneThread) {
       if (!w3c) {
         ASSERT_NE(std::string::npos, expected_messages.find("Bad date (13/20/01)"));
       }
-      for (std::size_t chunk : {4096u, 5000u, 65536u}) {
+      for (int threads = 2; threads <= 8; ++threads) {
+        // Odd chunk sizes, so that chunks end anywhere in a line.
+        const std::size_t chunk = threads == 8 ? 65536 : 4096 + 101 * threads;
         std::string messages;
-        EXPECT_EQ(expected, ReportOf(log, 2, chunk, &messages)) << w3c << seed << chunk;
-        EXPECT_EQ(expected_messages, messages) << w3c << seed << chunk;
+        EXPECT_EQ(expected, ReportOf(log, threads, chunk, &messages)) << w3c << seed << threads;
+        EXPECT_EQ(expected_messages, messages) << w3c << seed << threads;
       }
+      // Under -d every line's messages, its echo first, in line order.
+      std::string debug_messages;
+      const std::string debug = ReportOf(log, 1, 1 << 20, &debug_messages, 6);
+      std::string messages;
+      EXPECT_EQ(debug, ReportOf(log, 3, 5000, &messages, 6)) << w3c << seed;
+      EXPECT_EQ(debug_messages, messages) << w3c << seed;
     }
   }
 }

@@ -1,4 +1,5 @@
 #include "intake/w3c_format.h"
+#include "stats/hit_time.h"
 
 #include <gtest/gtest.h>
 
@@ -211,7 +212,7 @@ TEST(W3cFormatTest, TimeStamp) {
       {"2024- 03-20", "12:00:00", 0},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.stamp, ParseW3cTime(c.date, c.time)) << c.date << " " << c.time;
+    EXPECT_EQ(c.stamp, HitTimeCache(DateForm::kW3c, 0).ParseHitTime(c.date, c.time)) << c.date << " " << c.time;
   }
 }
 

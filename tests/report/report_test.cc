@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fakes.h"
-#include "run/options.h"
+#include "options.h"
 #include "stats/ranking.h"
 #include "stats/records.h"
 #include "test_util.h"
@@ -23,7 +23,7 @@ struct Hit {
 std::string Report(const Options& options, std::initializer_list<Hit> hits,
                    const char* zone = "UTC") {
   ScopedTimeZone tz(zone);
-  Statistics stats(0);
+  Statistics stats;
   CapturedStream diag;
   for (const Hit& hit : hits) {
     RecordHit(&stats, false, diag.file(), hit.address, hit.path, 100, hit.date, hit.time);
@@ -157,7 +157,7 @@ TEST(ReportTest, LongPathIsNotCut) {
 
 TEST(ReportTest, HostNameReplacesAddress) {
   ScopedTimeZone tz("UTC");
-  Statistics stats(0);
+  Statistics stats;
   RecordHit(&stats, false, stderr, "10.0.0.1", "/a", 1, "03/06/99", "10:00:00");
   RecordHit(&stats, false, stderr, "10.0.0.2", "/a", 1, "03/06/99", "10:00:00");
   RankByHits(&stats);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fakes.h"
-#include "run/options.h"
+#include "options.h"
 #include "stats/ranking.h"
 #include "stats/records.h"
 #include "test_util.h"
@@ -15,7 +15,7 @@ namespace {
 
 // Users ranked in the order given (the first has the most hits).
 struct LookupFixture {
-  explicit LookupFixture(std::vector<std::string> addresses) : stats(0) {
+  explicit LookupFixture(std::vector<std::string> addresses) {
     int hits = static_cast<int>(addresses.size());
     for (const std::string& address : addresses) {
       for (int i = 0; i < hits; ++i) {

@@ -109,7 +109,7 @@ TimeStamp Expected(const DateCase& c, long seconds_west) {
 TEST(HitTimeTest, DateList) {
   for (long west : {kUtcPlus1, kUtc}) {
     for (const DateCase& c : kDateCases) {
-      EXPECT_EQ(Expected(c, west), ParseHitTime(c.date, c.time, west))
+      EXPECT_EQ(Expected(c, west), HitTimeCache(DateForm::kComma, west).ParseHitTime(c.date, c.time))
           << "date \"" << c.date << "\", time \"" << c.time << "\", west "
           << west;
     }
@@ -144,7 +144,7 @@ TEST(HitTimeTest, RangeLimitsDependOnTheZone) {
       {3600, "12/31/-31", "23:30:00", 1800},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.result, ParseHitTime(c.date, c.time, c.west))
+    EXPECT_EQ(c.result, HitTimeCache(DateForm::kComma, c.west).ParseHitTime(c.date, c.time))
         << "date \"" << c.date << "\", time \"" << c.time << "\", west "
         << c.west;
   }
@@ -186,15 +186,15 @@ std::string RandomTime(std::mt19937& rng) {
 TEST(HitTimeTest, CacheGivesTheSameResults) {
   std::mt19937 rng(20010320);
   std::bernoulli_distribution same_date(0.7);
-  HitTimeCache utc(kUtc);
-  HitTimeCache cet(kUtcPlus1);
+  HitTimeCache utc(DateForm::kComma, kUtc);
+  HitTimeCache cet(DateForm::kComma, kUtcPlus1);
   std::string date = RandomDate(rng);
   for (int i = 0; i < 20000; ++i) {
     if (!same_date(rng)) date = RandomDate(rng);
     const std::string time = RandomTime(rng);
-    ASSERT_EQ(ParseHitTime(date, time, kUtc), utc.Convert(date, time))
+    ASSERT_EQ(HitTimeCache(DateForm::kComma, kUtc).ParseHitTime(date, time), utc.ParseHitTime(date, time))
         << "step " << i << ", date \"" << date << "\", time \"" << time << "\"";
-    ASSERT_EQ(ParseHitTime(date, time, kUtcPlus1), cet.Convert(date, time))
+    ASSERT_EQ(HitTimeCache(DateForm::kComma, kUtcPlus1).ParseHitTime(date, time), cet.ParseHitTime(date, time))
         << "step " << i << ", date \"" << date << "\", time \"" << time << "\"";
   }
 }

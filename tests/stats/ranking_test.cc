@@ -41,7 +41,7 @@ const Case kCases[] = {
 
 TEST(RankingTest, Pages) {
   for (const Case& c : kCases) {
-    Statistics stats(0);
+    Statistics stats;
     for (const auto& [path, hits] : c.first_seen) {
       for (Count i = 0; i < hits; ++i) CountPage(&stats, path);
     }
@@ -52,7 +52,7 @@ TEST(RankingTest, Pages) {
 
 TEST(RankingTest, Users) {
   for (const Case& c : kCases) {
-    Statistics stats(0);
+    Statistics stats;
     for (const auto& [address, hits] : c.first_seen) {
       for (Count i = 0; i < hits; ++i) {
         RecordHit(&stats, false, stderr, address, "/x.htm", 10, "03/20/01",

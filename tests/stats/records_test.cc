@@ -68,7 +68,7 @@ TEST(RecordsTest, SessionSpan) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.times.size() << " hits from "
                                     << c.times.back());
-    Statistics stats(0);
+    Statistics stats;
     for (std::string_view time : c.times) {
       Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", time);
     }
@@ -80,7 +80,7 @@ TEST(RecordsTest, SessionSpan) {
 }
 
 TEST(RecordsTest, PagesIgnoreAsciiCaseAndKeepTheFirstSpelling) {
-  Statistics stats(0);
+  Statistics stats;
   for (std::string_view path :
        {"/Index.htm", "/index.htm", "/INDEX.HTM", "/\xC5", "/\xE5", "/a[",
         "/a{", "/index.htm "}) {
@@ -96,7 +96,7 @@ TEST(RecordsTest, PagesIgnoreAsciiCaseAndKeepTheFirstSpelling) {
 }
 
 TEST(RecordsTest, UsersByExactText) {
-  Statistics stats(0);
+  Statistics stats;
   for (std::string_view address :
        {"10.0.0.1", "010.0.0.1", "Host", "host", "10.0.0.1", "10.0.0.1 "}) {
     Hit(&stats, address, "/a.htm", "03/20/01", "10:00:00");
@@ -140,7 +140,7 @@ TEST(RecordsTest, BadDateChangesNothing) {
       {true, "2001-03-20", "Bad date (2001-03-20). Skipping line...\n"},
   };
   for (const Case& c : cases) {
-    Statistics stats(0);
+    Statistics stats;
     Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", "10:00:00");
     const std::string before = Snapshot(stats);
     CapturedStream diag;
@@ -150,7 +150,7 @@ TEST(RecordsTest, BadDateChangesNothing) {
     EXPECT_EQ(before, Snapshot(stats)) << c.date;
   }
   // A bad date as the very first line leaves the period at 0.
-  Statistics stats(0);
+  Statistics stats;
   Hit(&stats, "10.0.0.1", "/a.htm", "00/01/01", "10:00:00");
   Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", "10:00:00");
   EXPECT_EQ(At(10, 0, 0), stats.totals.PeriodStart);
@@ -173,7 +173,7 @@ TEST(RecordsTest, PeriodInProcessingOrder) {
        At(10, 0, 0), -1},
   };
   for (const Case& c : cases) {
-    Statistics stats(0);
+    Statistics stats;
     for (const auto& [date, time] : c.hits) {
       Hit(&stats, "10.0.0.1", "/a.htm", date, time, 10);
     }
@@ -185,7 +185,7 @@ TEST(RecordsTest, PeriodInProcessingOrder) {
 }
 
 TEST(RecordsTest, ReleaseRecordsEmptiesBothLists) {
-  Statistics stats(0);
+  Statistics stats;
   ReleaseRecords(&stats);
   EXPECT_EQ(kNoRecord, stats.UserList);
   EXPECT_EQ(kNoRecord, stats.PageList);
@@ -198,7 +198,7 @@ TEST(RecordsTest, ReleaseRecordsEmptiesBothLists) {
 
 TEST(RecordsTest, ManyUsersAndPagesAreFoundAgain) {
   // Enough records to make any lookup table grow more than once.
-  Statistics stats(0);
+  Statistics stats;
   for (int round = 0; round < 2; ++round) {
     for (int i = 0; i < 5000; ++i) {
       std::string n = std::to_string(i);
@@ -391,7 +391,7 @@ TEST(RecordsTest, RandomStreamMatchesThePlainModel) {
                                 : common + per_mille(rng) * rare / 1000;
   };
 
-  Statistics stats(0);
+  Statistics stats;
   Model model;
   std::int64_t clock = UtcSeconds(2001, 3, 20, 8, 0, 0);
   for (int i = 0; i < 20000; ++i) {

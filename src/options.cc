@@ -1,4 +1,4 @@
-#include "run/options.h"
+#include "options.h"
 
 #include "texts.h"
 

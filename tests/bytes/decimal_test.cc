@@ -1,4 +1,4 @@
-#include "intake/decimal.h"
+#include "bytes/decimal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
-// The run-wide settings read from the command line. Texts point into the
-// argument vector, which outlives the run; nullptr means absent.
+// The run-wide settings: what the command line says, and the zone the dates
+// are read in. Texts point into the argument vector, which outlives the run;
+// nullptr means absent.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,11 @@ struct Options {
 
   /// argv[0] without everything up to its last backslash.
   const char* ProgramName = "vantrix";
+
+  /// The local zone's standard offset, seconds west of UTC (as the C
+  /// library's `timezone`): how comma-format dates, which are local
+  /// standard time, become time stamps.
+  long seconds_west = 0;
 
   Options();
 };

@@ -1,0 +1,40 @@
+// Turns the pieces of one chunk into hits to count: the echo, the W3C
+// directives, tokenizing, the filter chain and the time stamp. Writes no
+// stream: the chunk's messages (under -d and -v) are gathered in line order
+// beside its hits, and written when the chunk is counted. Any thread may
+// parse; each needs a parser of its own.
+#pragma once
+
+#include "bytes/text_buffer.h"
+#include "intake/file_format.h"
+#include "intake/line_reader.h"
+#include "intake/log_line.h"
+#include "read_summary.h"
+#include "stats/hit_batch.h"
+#include "stats/hit_time.h"
+
+struct Options;
+
+/// What a chunk gives: its hits, its messages in line order, and how many
+/// of its lines went which way.
+struct ParsedChunk {
+  HitBatch hits;
+  TextBuffer messages;
+  LineCounts lines;
+};
+
+class ChunkParser {
+ public:
+  ChunkParser(const Options& options, const LineFilters& filters);
+
+  /// Parses `chunk`, whose first piece is read in `format`; leaves `format`
+  /// as the chunk's last piece leaves it.
+  void Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed);
+
+ private:
+  const Options& options_;
+  const LineFilters& filters_;
+  HitTimeCache comma_times_;
+  HitTimeCache w3c_times_;
+  LogFields fields_;
+};

@@ -1,0 +1,94 @@
+#include "run/command_line.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+
+#include "bytes/decimal.h"
+#include "run/run.h"
+#include "texts.h"
+
+namespace {
+
+OptionRead SetNorwegian(Run* run, const char*) {
+  run->options.Norwegian = true;
+  return OptionRead::kDone;
+}
+
+OptionRead SetCustomerName(Run* run, const char* value) {
+  run->options.CustomerName = value;
+  return OptionRead::kDone;
+}
+
+// "-d" alone, or any level below 1, is level 1.
+OptionRead SetDebugLevel(Run* run, const char* value) {
+  const std::int32_t level = ReadDecimal(value);
+  run->options.DebugLevel = level < 1 ? 1 : level;
+  return OptionRead::kDone;
+}
+
+OptionRead SetExcludeIP(Run* run, const char* value) {
+  run->options.ExcludeIP = value;
+  return OptionRead::kDone;
+}
+
+OptionRead SetPagesToShow(Run* run, const char* value) {
+  run->options.NumPagesToShow = ReadDecimal(value);
+  return OptionRead::kDone;
+}
+
+// The report goes into the file from here on; one that cannot be opened
+// ends the run.
+OptionRead OpenOutput(Run* run, const char* value) {
+  if (std::freopen(value, "w", run->out) != nullptr) return OptionRead::kDone;
+  run->progress.Erase();
+  std::fprintf(run->err, texts::kFailedToOpenOutput, value);
+  return OptionRead::kFailed;
+}
+
+OptionRead SetExcludePattern(Run* run, const char* value) {
+  run->options.ExcludePattern = value;
+  return OptionRead::kDone;
+}
+
+OptionRead SetRootPath(Run* run, const char* value) {
+  run->options.RootPath = value;
+  return OptionRead::kDone;
+}
+
+OptionRead SetServerIP(Run* run, const char* value) {
+  run->options.ServerIP = value;
+  return OptionRead::kDone;
+}
+
+OptionRead SetUsersToShow(Run* run, const char* value) {
+  run->options.NumUsersToShow = ReadDecimal(value);
+  return OptionRead::kDone;
+}
+
+OptionRead SetVerbose(Run* run, const char*) {
+  run->options.Verbose = true;
+  return OptionRead::kDone;
+}
+
+struct OptionReader {
+  char letter;
+  // cppcheck-suppress unusedStructMember ; called through the table below
+  OptionRead (*read)(Run* run, const char* value);
+};
+
+constexpr OptionReader kOptions[] = {
+    {'N', SetNorwegian},   {'c', SetCustomerName},   {'d', SetDebugLevel},
+    {'e', SetExcludeIP},   {'n', SetPagesToShow},    {'o', OpenOutput},
+    {'p', SetExcludePattern}, {'r', SetRootPath},    {'s', SetServerIP},
+    {'u', SetUsersToShow}, {'v', SetVerbose},
+};
+
+}  // namespace
+
+OptionRead ReadOption(Run* run, const char* arg) {
+  const auto* option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                    [&](const OptionReader& o) { return o.letter == arg[1]; });
+  if (option == std::end(kOptions)) return OptionRead::kUnknown;
+  return option->read(run, arg + 2);
+}

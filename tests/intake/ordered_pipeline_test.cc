@@ -1,0 +1,96 @@
+#include "intake/ordered_pipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+// Items 0, 1, 2, ... taken in order, worked on for a while that varies, and
+// committed into `committed`. Throws in the step and at the item named.
+struct Log {
+  int items = 0;
+  int next = 0;
+  std::vector<int> committed;
+  int throw_at = -1;
+  char throw_in = ' ';  // 't'ake, 'w'ork or 'c'ommit
+};
+
+class CountingWorker {
+ public:
+  explicit CountingWorker(Log* log) : log_(log) {}
+  bool Take() {
+    if (log_->next == log_->items) return false;
+    item_ = log_->next++;
+    Fail('t');
+    return true;
+  }
+  void Work() {
+    Fail('w');
+    std::this_thread::sleep_for(std::chrono::microseconds((item_ * 7919) % 300));
+  }
+  void Commit() {
+    Fail('c');
+    log_->committed.push_back(item_);
+  }
+
+ private:
+  void Fail(char step) {
+    if (item_ == log_->throw_at && step == log_->throw_in) throw std::runtime_error("item");
+  }
+  Log* log_;
+  int item_ = -1;
+};
+
+void RunLog(Log* log, int threads) {
+  OrderedPipeline().Run(threads, [&] { return std::make_unique<CountingWorker>(log); });
+}
+
+TEST(OrderedPipelineTest, CommitsInTakeOrderOnAnyThreadCount) {
+  for (int threads : {1, 2, 3, 8}) {
+    Log log;
+    log.items = 200;
+    RunLog(&log, threads);
+    ASSERT_EQ(200u, log.committed.size()) << threads;
+    for (int i = 0; i < 200; ++i) EXPECT_EQ(i, log.committed[i]) << threads;
+  }
+}
+
+// An exception in any step reaches the caller, after every thread ended,
+// and nothing from the failed item on is committed.
+TEST(OrderedPipelineTest, FailureStopsEveryWorkerAndIsRethrown) {
+  for (char step : {'t', 'w', 'c'}) {
+    for (int threads : {1, 2, 4}) {
+      Log log;
+      log.items = 100;
+      log.throw_at = 40;
+      log.throw_in = step;
+      EXPECT_THROW(RunLog(&log, threads), std::runtime_error) << step << threads;
+      ASSERT_LE(log.committed.size(), 40u) << step << threads;
+      for (std::size_t i = 0; i < log.committed.size(); ++i) {
+        EXPECT_EQ(static_cast<int>(i), log.committed[i]);
+      }
+    }
+  }
+}
+
+// Without a second thread the calling one does all the work, in order.
+TEST(OrderedPipelineTest, NoThreadToBeHad) {
+  Log log;
+  log.items = 50;
+  int tries = 0;
+  OrderedPipeline().Run(
+      4, [&] { return std::make_unique<CountingWorker>(&log); },
+      [&](auto) -> std::thread {
+        ++tries;
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+      });
+  EXPECT_EQ(1, tries);  // the first refusal ends the tries
+  ASSERT_EQ(50u, log.committed.size());
+  for (int i = 0; i < 50; ++i) EXPECT_EQ(i, log.committed[i]);
+}
+
+}  // namespace
