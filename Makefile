@@ -1,33 +1,47 @@
 # A thin layer over CMake. `make demo` builds an optimised binary and prints
-# the report of the bundled sample log (it needs no GoogleTest); `make test`
-# builds and runs every test.
+# the report of the bundled sample log; `make test` builds and runs every test.
 
 JOBS ?= $(shell nproc)
 
-.PHONY: demo test sanitize deps program-deps release clean
+.PHONY: demo test sanitize tsan portable deps test-deps release clean
 
+# What the program needs; the tests need GoogleTest besides.
 deps:
 	@sh .ci/deps
 
-program-deps:
-	@sh .ci/deps program
+test-deps:
+	@sh .ci/deps test
 
-release: program-deps
+release: deps
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 	cmake --build build/release -j $(JOBS)
 
 demo: release
 	./build/release/vantrix -cExample examples/sample.log
 
-test: deps
+test: test-deps
 	cmake -S . -B build/debug -DCMAKE_BUILD_TYPE=Debug -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 	cmake --build build/debug -j $(JOBS)
 	cd build/debug && ctest --output-on-failure -j $(JOBS)
 
-sanitize: deps
+sanitize: test-deps
 	cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DVANTRIX_SANITIZE=ON
 	cmake --build build/sanitize -j $(JOBS)
 	cd build/sanitize && ctest --output-on-failure -j $(JOBS)
+
+# Every test under the thread sanitizer (large files are read on two threads).
+tsan: test-deps
+	cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DVANTRIX_TSAN=ON
+	cmake --build build/tsan -j $(JOBS)
+	cd build/tsan && ctest --output-on-failure -j $(JOBS)
+
+# Every test with the vector code switched off: the portable byte scans that
+# a machine without SSE2 runs.
+portable: test-deps
+	cmake -S . -B build/portable -DCMAKE_BUILD_TYPE=Debug -DVANTRIX_PORTABLE=ON \
+	  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+	cmake --build build/portable -j $(JOBS)
+	cd build/portable && ctest --output-on-failure -j $(JOBS)
 
 # `make install` copies the program and its manual page under PREFIX
 # (DESTDIR=/some/root stages them there instead); `make package` leaves a

@@ -44,7 +44,8 @@ have() { command -v "$1" >/dev/null 2>&1; }
 # --- Build --------------------------------------------------------------------
 
 echo "== Building Release into build/bench" >&2
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+  -DVANTRIX_BENCH=ON >/dev/null
 cmake --build "$build" -j "${JOBS:-$(nproc)}" \
   --target vantrix vantrix_loggen vantrix_peak_rss >/dev/null
 vantrix=$build/vantrix

@@ -43,7 +43,11 @@ TimeStamp Reference(const std::string& date, const std::string& time, long west)
   }
   month -= 1;
   if (month < 0 || month > 11 || day < 1 || day > 31) return 0;
-  if (year < 80) year += 100;
+  if (year >= 1900) {
+    year -= 1900;
+  } else if (year < 80) {
+    year += 100;
+  }
   if (year < 69 || year > 139) return -1;
 
   int hour = 0;

@@ -17,7 +17,10 @@
 // - a W3C line fills each slot that the filters read with the field at the
 //   position where the "#Fields:" line first names it (ASCII case
 //   ignored), fields being runs of bytes other than blank, tab, carriage
-//   return and line feed, and leaves the other slots absent; the portable
+//   return and line feed, and leaves the other slots absent; a slot the
+//   filters read that a known layout does not name reads as W3SVC, 0, GET,
+//   0:00:00 or an empty server address (the date and the client address
+//   and target stay absent, as no "#Date:" line is read here); the portable
 //   splitter and the one this build uses alike;
 // - the lists parsed once filter exactly as MatchIpMasks and
 //   MatchNamePatterns do when they parse afresh for each line;
@@ -126,6 +129,9 @@ void CheckW3cTokens(std::string_view directive, std::string_view line,
     }
     if (layout.known && position < 0 && slot == kService) expected = "W3SVC";
     if (layout.known && position < 0 && slot == kServerBytes) expected = "0";
+    if (layout.known && position < 0 && slot == kMethod) expected = "GET";
+    if (layout.known && position < 0 && slot == kTime) expected = "0:00:00";
+    if (layout.known && position < 0 && slot == kServerIp) expected = std::string_view("", 0);
     FUZZ_CHECK(fields.Present(slot) == (expected.data() != nullptr));
     if (fields.Present(slot)) FUZZ_CHECK(fields.slot[slot] == expected);
   }
@@ -138,7 +144,9 @@ LineVerdict FilterAfresh(const LogFields& f, const Options& options) {
     return LineVerdict::kWrongService;
   if (!f.Present(kMethod) || f.slot[kMethod] != "GET") return LineVerdict::kWrongMethod;
   if (!f.Present(kServerIp) ||
-      (options.ServerIP != nullptr && !MatchIpMasks(f.slot[kServerIp], ParseIpMaskList(options.ServerIP))))
+      (options.ServerIP != nullptr &&
+       (f.slot[kServerIp].empty() ||
+        !MatchIpMasks(f.slot[kServerIp], ParseIpMaskList(options.ServerIP)))))
     return LineVerdict::kWrongServerIp;
   const std::string_view root = options.RootPath;
   if (!f.Present(kTarget) || f.slot[kTarget].substr(0, root.size()) != root)

@@ -246,8 +246,7 @@ void CheckReport(const std::string& report, const Options& options,
   expected.resize(static_cast<std::size_t>(title));
   expected.append(static_cast<std::size_t>(title) - 1, '-');
   char hits[64];
-  std::snprintf(hits, sizeof(hits), text.hits_total,
-                static_cast<long>(stats.totals.TotalHits));
+  std::snprintf(hits, sizeof(hits), text.hits_total, stats.totals.TotalHits);
   expected += hits;
   FUZZ_CHECK(report.compare(0, expected.size(), expected) == 0);
 }

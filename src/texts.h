@@ -2,6 +2,16 @@
 // languages. Bytes are Windows-1252; the Norwegian letter is written "\xF8".
 #pragma once
 
+// Counts are 64-bit and printed with PRId64, their conversion on every
+// platform; where long is 64 bits that is "ld", so the texts read "%ld".
+#include <cinttypes>
+
+// The version is the one of project() in CMakeLists.txt; the build hands
+// it down, as it does to the Debian package.
+#ifndef VANTRIX_VERSION
+#error "VANTRIX_VERSION is set by the build, from project() in CMakeLists.txt"
+#endif
+
 namespace texts {
 
 // Usage.
@@ -9,7 +19,7 @@ inline constexpr char kBanner[] =
     "%s %s - hit statistics for IIS web server logs, comma-separated or W3C extended\n"
     "Counts pages, users and sessions of the GET requests that pass the filters below.\n";
 inline constexpr char kProductName[] = "Vantrix";
-inline constexpr char kVersion[] = "1.2";
+inline constexpr char kVersion[] = VANTRIX_VERSION;
 inline constexpr char kUnknownParameter[] = "%s: Unknown parameter\n";
 inline constexpr char kUsageLine[] =
     "Usage: %s [-debug] [-verbose] [options] file or patterns\n";
@@ -43,7 +53,7 @@ inline constexpr char kHelpOptions[] =
     "  --help           this text\n"
     "  --version        the version\n"
     "A mask is four parts joined by dots, each n, n-m or *, as in 10.1-3.*.*\n";
-inline constexpr char kVersionLine[] = "vantrix 1.2\n";
+inline constexpr char kVersionLine[] = "vantrix %s\n";
 
 inline constexpr char kFailedToOpenOutput[] = "Failed to open '%s' for write.\n";
 inline constexpr char kFailedToWriteReport[] = "%s: Failed to write the report\n";
@@ -64,6 +74,8 @@ inline constexpr char kUnableToOpen[] = "%s: Unable to open file %s for read\n";
 inline constexpr char kLogLine[] = "Log line: %s\n";
 inline constexpr char kCompressedFileDamaged[] =
     "%s: Compressed file %s is damaged; read up to the damage\n";
+inline constexpr char kFieldsCountNothing[] =
+    "%s: The #Fields line of %s names no %s; none of its lines can count\n";
 
 // Line rejections, in filter order.
 inline constexpr char kRejectIncomplete[] =
@@ -89,12 +101,12 @@ inline constexpr char kBadDate[] = "Bad date (%s). Skipping line...\n";
 
 // The run summary on a terminal: each line begins with the program's name.
 inline constexpr char kSummaryNoFileRead[] = "%s: no file read\n";
-inline constexpr char kSummaryFilesRead[] = "%s: %lld %s read: ";
-inline constexpr char kSummaryCommaFiles[] = "%lld comma-separated";
-inline constexpr char kSummaryW3cFiles[] = "%lld W3C extended";
-inline constexpr char kSummaryCompressed[] = " (%lld compressed)";
-inline constexpr char kSummaryProblemFiles[] = "%s: %lld %s %s: ";
-inline constexpr char kSummaryMoreNames[] = " and %lld more";
+inline constexpr char kSummaryFilesRead[] = "%s: %" PRId64 " %s read: ";
+inline constexpr char kSummaryCommaFiles[] = "%" PRId64 " comma-separated";
+inline constexpr char kSummaryW3cFiles[] = "%" PRId64 " W3C extended";
+inline constexpr char kSummaryCompressed[] = " (%" PRId64 " compressed)";
+inline constexpr char kSummaryProblemFiles[] = "%s: %" PRId64 " %s %s: ";
+inline constexpr char kSummaryMoreNames[] = " and %" PRId64 " more";
 // One per way a file may be skipped or cut short, in FileProblem order.
 inline constexpr const char* kSummaryProblems[] = {
     "skipped as missing",
@@ -104,11 +116,11 @@ inline constexpr const char* kSummaryProblems[] = {
     "cut short by a read error",
 };
 inline constexpr char kSummaryEmptyPattern[] = "%s: '%s' matched no file\n";
-inline constexpr char kSummaryLines[] = "%s: %lld %s read";
-inline constexpr char kSummaryDirectives[] = " (%lld W3C directives)";
-inline constexpr char kSummaryCountedLeftOut[] = ", %lld counted, %lld left out";
+inline constexpr char kSummaryLines[] = "%s: %" PRId64 " %s read";
+inline constexpr char kSummaryDirectives[] = " (%" PRId64 " W3C directives)";
+inline constexpr char kSummaryCountedLeftOut[] = ", %" PRId64 " counted, %" PRId64 " left out";
 // The lines left out, one reason a line under the count, the counts aligned.
-inline constexpr char kSummaryReason[] = "  %*lld %s\n";
+inline constexpr char kSummaryReason[] = "  %*" PRId64 " %s\n";
 // One per rejection message, in filter order, then the bad date's.
 inline constexpr const char* kSummaryRejections[] = {
     "",  // accepted
@@ -142,7 +154,7 @@ inline constexpr char kUnresolved[] = "[unresolved]";
 
 // Report.
 inline constexpr char kBadDateText[] = "[feil i datoformat]";
-inline constexpr char kRow[] = "%3d %-40s %7ld\n";
+inline constexpr char kRow[] = "%3d %-40s %7" PRId64 "\n";
 
 struct ReportTexts {
   const char* title;
@@ -156,8 +168,8 @@ struct ReportTexts {
 
 inline constexpr ReportTexts kEnglish = {
     "Web page hit statistics for %s from %s to %s\n",
-    "\n\nTotal number of hits: %ld\n",
-    "Total number of user sessions: %ld\n",
+    "\n\nTotal number of hits: %" PRId64 "\n",
+    "Total number of user sessions: %" PRId64 "\n",
     "\nThe %d most visited pages:\n\n",
     "  # Page                                     Hits\n",
     "\nThe %d most active users:\n\n",
@@ -168,8 +180,8 @@ inline constexpr ReportTexts kEnglish = {
 // report shown on a terminal that reads UTF-8.
 inline constexpr ReportTexts kNorwegianUtf8 = {
     "Bes\xC3\xB8ksstatistikk for %s i perioden %s til %s\n",
-    "\n\nTotalt antall oppslag i perioden: %ld\n",
-    "Totalt antall brukersesjoner i perioden: %ld\n",
+    "\n\nTotalt antall oppslag i perioden: %" PRId64 "\n",
+    "Totalt antall brukersesjoner i perioden: %" PRId64 "\n",
     "\nDe %d mest bes\xC3\xB8kte sidene i perioden:\n\n",
     "  # Side                                     Oppslag\n",
     "\nDe %d mest aktive brukerne i perioden:\n\n",
@@ -178,8 +190,8 @@ inline constexpr ReportTexts kNorwegianUtf8 = {
 
 inline constexpr ReportTexts kNorwegian = {
     "Bes\xF8ksstatistikk for %s i perioden %s til %s\n",
-    "\n\nTotalt antall oppslag i perioden: %ld\n",
-    "Totalt antall brukersesjoner i perioden: %ld\n",
+    "\n\nTotalt antall oppslag i perioden: %" PRId64 "\n",
+    "Totalt antall brukersesjoner i perioden: %" PRId64 "\n",
     "\nDe %d mest bes\xF8kte sidene i perioden:\n\n",
     "  # Side                                     Oppslag\n",
     "\nDe %d mest aktive brukerne i perioden:\n\n",

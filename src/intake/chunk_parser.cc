@@ -5,9 +5,18 @@
 #include "options.h"
 #include "texts.h"
 
-ChunkParser::ChunkParser(const Options& options, const LineFilters& filters)
+namespace {
+
+const char* UncountedField(const FileFormat& format, const LineFilters& filters) {
+  return format.w3c ? UncountedW3cField(format.layout, filters.has_server_ip) : nullptr;
+}
+
+}  // namespace
+
+ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, const char* path)
     : options_(options),
       filters_(filters),
+      path_(path),
       comma_times_(DateForm::kComma, options.seconds_west),
       w3c_times_(DateForm::kW3c, options.seconds_west) {}
 
@@ -15,6 +24,7 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
   parsed->hits.Clear();
   parsed->messages.Clear();
   TextBuffer& messages = parsed->messages;
+  uncounted_ = UncountedField(*format, filters_);
   LineCounts lines;
   lines.read = static_cast<std::int64_t>(chunk.pieces.size());
   for (std::string_view piece : chunk.pieces) {
@@ -24,6 +34,7 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
 
     if (format->Note(piece)) {  // a directive: never a log line
       ++lines.directives;
+      NoteDirective(piece, *format, &messages);
       continue;
     }
     if (format->w3c) {
@@ -34,7 +45,10 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     const LineVerdict verdict = FilterLine(fields_, filters_);
     if (verdict != LineVerdict::kAccepted) {
       ++lines.rejected[static_cast<int>(verdict)];
-      if (options_.DebugLevel != 0) WriteRejection(&messages, verdict, fields_, options_);
+      // Under a header that lets no line count, one message told of all.
+      if (options_.DebugLevel != 0 && uncounted_ == nullptr) {
+        WriteRejection(&messages, verdict, fields_, options_);
+      }
       continue;
     }
 
@@ -56,3 +70,12 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
 
 // The line counts are kept per filter verdict.
 static_assert(static_cast<int>(LineVerdict::kMissingParameter) + 1 == kLineVerdictCount);
+
+void ChunkParser::NoteDirective(std::string_view piece, const FileFormat& format,
+                                TextBuffer* messages) {
+  uncounted_ = UncountedField(format, filters_);
+  if (uncounted_ != nullptr && (options_.DebugLevel != 0 || options_.Verbose) &&
+      IsW3cFieldsDirective(piece)) {
+    messages->Printf(texts::kFieldsCountNothing, options_.ProgramName, path_, uncounted_);
+  }
+}

@@ -25,16 +25,25 @@ struct ParsedChunk {
 
 class ChunkParser {
  public:
-  ChunkParser(const Options& options, const LineFilters& filters);
+  /// `path` names the file in messages.
+  ChunkParser(const Options& options, const LineFilters& filters, const char* path);
 
   /// Parses `chunk`, whose first piece is read in `format`; leaves `format`
   /// as the chunk's last piece leaves it.
   void Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed);
 
  private:
+  // Takes note of a directive: whether lines after it can count, and a
+  // "#Fields:" line under which none can told of once.
+  void NoteDirective(std::string_view piece, const FileFormat& format, TextBuffer* messages);
+
   const Options& options_;
   const LineFilters& filters_;
+  const char* path_;
   HitTimeCache comma_times_;
   HitTimeCache w3c_times_;
   LogFields fields_;
+  // The field whose absence from the W3C header in force means no line can
+  // count, or nullptr.
+  const char* uncounted_ = nullptr;
 };

@@ -1,5 +1,6 @@
 // The format of one log file as its lines so far tell it: the comma format,
-// or the W3C extended format with the layout of its last "#Fields:" line.
+// or the W3C extended format with the layout of its last "#Fields:" line and
+// the date of its last "#Date:" line.
 #pragma once
 
 #include <string_view>
@@ -18,7 +19,7 @@ struct FileFormat {
       w3c = IsW3cFirstLine(piece);
     }
     if (!w3c || !IsW3cDirective(piece)) return false;
-    ParseW3cFields(piece, &layout);
+    ReadW3cDirective(piece, &layout);
     return true;
   }
 };

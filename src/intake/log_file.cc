@@ -62,9 +62,10 @@ class ObservedTextSource : public ByteSource {
 // parses it on its own, and counts it in its turn.
 class ChunkWorker {
  public:
-  ChunkWorker(const Options& options, const LineFilters& filters, Statistics* stats,
-              std::FILE* diag, LineReader* reader, FileFormat* format, LineCounts* lines)
-      : parser_(options, filters),
+  ChunkWorker(const Options& options, const LineFilters& filters, const char* path,
+              Statistics* stats, std::FILE* diag, LineReader* reader, FileFormat* format,
+              LineCounts* lines)
+      : parser_(options, filters, path),
         stats_(stats),
         diag_(diag),
         reader_(reader),
@@ -100,16 +101,17 @@ class ChunkWorker {
   ParsedChunk parsed_;
 };
 
-// Reads every line of `source` through the filter chain into the
-// statistics, on as many threads as the tuning says; the outcome is the
-// one-thread outcome.
-void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, ByteSource* source,
-               const ReadTuning& tuning, LineCounts* lines) {
+// Reads every line of `source`, the file `path`, through the filter chain
+// into the statistics, on as many threads as the tuning says, and adds its
+// line counts to `lines`; the outcome is the one-thread outcome.
+void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const char* path,
+               ByteSource* source, const ReadTuning& tuning, LineCounts* lines) {
   LineReader reader(source, tuning.chunk_size);
   const LineFilters filters = CompileFilters(options);
   FileFormat format;
   OrderedPipeline().Run(tuning.threads, [&] {
-    return std::make_unique<ChunkWorker>(options, filters, stats, diag, &reader, &format, lines);
+    return std::make_unique<ChunkWorker>(options, filters, path, stats, diag, &reader, &format,
+                                         lines);
   });
 }
 
@@ -152,7 +154,7 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
   if (compressed) gzip = std::make_unique<GzipSource>(&file);
   ObservedTextSource text(gzip ? static_cast<ByteSource*>(gzip.get()) : &file, observer);
   LineCounts lines;
-  ReadLines(options, stats, diag, &text, tuning, &lines);
+  ReadLines(options, stats, diag, path, &text, tuning, &lines);
   const bool damaged = gzip && gzip->damaged();
   if (damaged && options.Verbose) {
     std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, path);
@@ -164,10 +166,11 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
 }
 
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
-                 std::string_view text, const ReadTuning& tuning, LineCounts* lines) {
+                 std::string_view text, const ReadTuning& tuning, const char* name,
+                 LineCounts* lines) {
   TextSource source(text);
   LineCounts counts;
-  ReadLines(options, stats, diag, &source, tuning, lines != nullptr ? lines : &counts);
+  ReadLines(options, stats, diag, name, &source, tuning, lines != nullptr ? lines : &counts);
 }
 
 namespace {

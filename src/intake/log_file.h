@@ -40,8 +40,8 @@ struct ReadTuning {
 };
 
 /// Reads `text` as the whole content of one log file: the same lines, in
-/// the same pieces, as a file holding these bytes. Adds its line counts to
-/// `lines`, when given.
+/// the same pieces, as a file holding these bytes, named `name` in messages.
+/// Adds its line counts to `lines`, when given.
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
                  std::string_view text, const ReadTuning& tuning = ReadTuning(),
-                 LineCounts* lines = nullptr);
+                 const char* name = "-", LineCounts* lines = nullptr);

@@ -175,10 +175,11 @@ LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters) {
   // Only page requests count.
   if (fields.slot[kMethod] != "GET") return LineVerdict::kWrongMethod;
 
-  // The server the request reached.
+  // The server the request reached. An empty address, of a log that does
+  // not record it, is in no mask.
   if (!fields.Present(kServerIp) ||
       (filters.has_server_ip &&
-       !MatchIpMasks(fields.slot[kServerIp], filters.server_ip)))
+       (fields.slot[kServerIp].empty() || !MatchIpMasks(fields.slot[kServerIp], filters.server_ip))))
     return LineVerdict::kWrongServerIp;
 
   // The part of the site reported on.

@@ -29,7 +29,9 @@ enum FieldSlot : int {
   kTarget = 13,
 };
 
-/// The 14 token slots of one line. An absent slot has data() == nullptr.
+/// The 14 token slots of one line. An absent slot has data() == nullptr. A
+/// present slot is never empty, but for the server address of a log that
+/// does not record it.
 struct LogFields {
   std::array<std::string_view, kFieldCount> slot;
   int count = 0;  // tokens found, 0 to 14

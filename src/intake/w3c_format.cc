@@ -26,6 +26,24 @@ constexpr int kReadSlots[] = {kClientIp, kDate,        kTime,   kService,
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kFieldsDirective = "#Fields:";
+constexpr std::string_view kDateDirective = "#Date:";
+
+// What a line reads for a read slot its header does not name; absent for
+// the client address and the target, which nothing can stand for. A log
+// without a site field is one web site's; without the bytes field a hit
+// sends 0 bytes; without the method every line is a GET; without the time
+// a hit is at midnight, as an unreadable time reads. An empty server
+// address passes unless -s is given, and then matches no mask. The date
+// comes from the "#Date:" directive instead.
+constexpr std::array<std::string_view, kFieldCount> kUnnamedText = [] {
+  std::array<std::string_view, kFieldCount> text{};
+  text[kService] = "W3SVC"sv;
+  text[kServerBytes] = "0"sv;
+  text[kMethod] = "GET"sv;
+  text[kTime] = "0:00:00"sv;
+  text[kServerIp] = ""sv;
+  return text;
+}();
 
 // Blanks between fields and names. A carriage return or line feed can only
 // end a line, so it ends the last field there.
@@ -52,10 +70,6 @@ int SlotOfName(std::string_view name) {
   }
   return -1;
 }
-
-// What a line of a log without the site or the bytes field reads as.
-constexpr std::string_view kWebService = "W3SVC";
-constexpr std::string_view kNoBytes = "0";
 
 }  // namespace
 
@@ -102,6 +116,7 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout) {
   }
   fresh.field_count = position;
   fresh.known = position > 0;
+  fresh.directive_date = std::move(layout->directive_date);
 
   // The slots the filter chain reads, by rising position; a position fills
   // at most one slot. The others are never read, so a line leaves them
@@ -116,24 +131,62 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout) {
     }
     fresh.placements[i] = {field, slot};
   }
-  *layout = fresh;
+  if (fresh.known) {
+    for (int slot : kReadSlots) {
+      if (fresh.field_of_slot[slot] < 0) fresh.unnamed |= std::uint32_t{1} << slot;
+    }
+  }
+  *layout = std::move(fresh);
+}
+
+void ReadW3cDirective(std::string_view line, W3cLayout* layout) {
+  line = BeforeNul(WithoutByteOrderMark(line));
+  if (line.starts_with(kFieldsDirective)) {
+    ParseW3cFields(line, layout);
+    return;
+  }
+  if (!line.starts_with(kDateDirective)) return;
+  // "#Date: 2024-03-20 00:00:00": the date is the first word.
+  std::size_t pos = kDateDirective.size();
+  while (pos < line.size() && IsSeparator(line[pos])) ++pos;
+  std::size_t end = pos;
+  while (end < line.size() && !IsSeparator(line[end])) ++end;
+  layout->directive_date.assign(line.substr(pos, end - pos));
+}
+
+bool IsW3cFieldsDirective(std::string_view line) {
+  return WithoutByteOrderMark(line).starts_with(kFieldsDirective);
+}
+
+const char* UncountedW3cField(const W3cLayout& layout, bool server_ip_given) {
+  if (!layout.known) return nullptr;
+  // In the order of the filters that would refuse the lines.
+  auto unnamed = [&](int slot) { return (layout.unnamed >> slot & 1) != 0; };
+  if (server_ip_given && unnamed(kServerIp)) return kSlotNames[kServerIp].data();
+  if (unnamed(kTarget)) return kSlotNames[kTarget].data();
+  if (unnamed(kClientIp)) return kSlotNames[kClientIp].data();
+  if (unnamed(kDate) && layout.directive_date.empty()) return kSlotNames[kDate].data();
+  return nullptr;
 }
 
 namespace {
 
+// The slots a header does not name, as a line reads them.
+void FillUnnamed(const W3cLayout& layout, LogFields* fields) {
+  for (int slot : kReadSlots) {
+    if ((layout.unnamed >> slot & 1) != 0) fields->slot[slot] = kUnnamedText[slot];
+  }
+  if ((layout.unnamed >> kDate & 1) != 0 && !layout.directive_date.empty()) {
+    fields->slot[kDate] = layout.directive_date;
+  }
+}
+
 // Sets what every split of a line ends with: the count, whether the line is
-// complete, and the slots of a layout without a site or bytes field.
-void FinishLine(const W3cLayout& layout, int count, LogFields* fields) {
+// complete, and the slots the header does not name.
+inline void FinishLine(const W3cLayout& layout, int count, LogFields* fields) {
   fields->count = count;
   fields->complete = layout.known && count >= layout.field_count;
-
-  // The server's default field set names neither the site nor the bytes
-  // sent. A log without a site field is one web site's: its lines pass the
-  // service test. A log without the bytes field counts 0 bytes a hit.
-  if (layout.known) {
-    if (layout.field_of_slot[kService] < 0) fields->slot[kService] = kWebService;
-    if (layout.field_of_slot[kServerBytes] < 0) fields->slot[kServerBytes] = kNoBytes;
-  }
+  if (layout.unnamed != 0) FillUnnamed(layout, fields);
 }
 
 

@@ -13,6 +13,12 @@
 //   unknown names are ignored but keep their position; when a name comes
 //   twice, its first position fills the slot. A later "#Fields:" replaces
 //   the layout; one that names no field leaves no layout.
+// - A field the header does not name is absent, except: without s-sitename
+//   a line is the web service's, without sc-bytes it sends 0 bytes, without
+//   cs-method it is a GET, without time it is at midnight, without s-ip its
+//   server address is empty (it passes unless -s is given), and without
+//   date it takes the date of the file's last "#Date:" directive before it
+//   (the first word after "#Date:"; absent when there is none).
 // - A data line is split at runs of spaces, tabs, carriage returns and line
 //   feeds; its text ends at its first NUL. "+" stays as written and "-"
 //   alone is an absent field. Fields past the layout's are counted but not
@@ -36,12 +42,21 @@ bool IsW3cFirstLine(std::string_view line);
 /// with "#", after an optional UTF-8 byte order mark.
 bool IsW3cDirective(std::string_view line);
 
-/// The field layout announced by the last "#Fields:" directive.
+/// The field layout announced by the last "#Fields:" directive, and the
+/// date of the last "#Date:" directive.
 struct W3cLayout {
   bool known = false;  // a #Fields: directive naming fields has been seen
   int field_count = 0;  // names in the directive
   /// For each of the 14 slots, the field position that fills it, or -1.
   std::array<int, kFieldCount> field_of_slot;
+  /// Bit 1 << slot for each slot the filters read that a known layout does
+  /// not name; 0 when the header names them all, and then a line costs
+  /// nothing for them.
+  std::uint32_t unnamed = 0;
+  /// The date of the file's last "#Date:" directive ("2024-03-20"), or
+  /// empty: the date of a line when the header names no date. A new
+  /// "#Fields:" keeps it.
+  std::string directive_date;
 
   /// The slots that some field fills, by rising field position: what the
   /// splitter walks along a line, so that a line costs no lookup per field.
@@ -60,17 +75,28 @@ struct W3cLayout {
 };
 
 /// Reads a "#Fields:" directive line (its line feed may still be on it) into
-/// `layout`, replacing what it held. Any other line leaves `layout` alone,
-/// so every directive line may be passed here.
+/// `layout`, replacing what it held but the directive date. Any other line
+/// leaves `layout` alone.
 void ParseW3cFields(std::string_view line, W3cLayout* layout);
+
+/// Takes note of a directive line: "#Fields:" as ParseW3cFields, "#Date:"
+/// sets the directive date; any other line leaves `layout` alone.
+void ReadW3cDirective(std::string_view line, W3cLayout* layout);
+
+/// True when `line` is a "#Fields:" directive.
+bool IsW3cFieldsDirective(std::string_view line);
+
+/// The field whose absence from the header means that no line under it can
+/// count ("c-ip", say), or nullptr when lines can count or no header has
+/// been read. `server_ip_given` tells whether -s is in effect.
+const char* UncountedW3cField(const W3cLayout& layout, bool server_ip_given);
 
 /// Splits a data line into the 14 slots by the layout, filling the slots the
 /// filter chain reads (0, 2, 3, 4, 6, 9, 12 and 13; the others stay absent).
-/// A field the layout does not name, or that is "-", is absent; except that a layout without
-/// s-sitename (the server's default field set has none) reads every line
-/// as the web service's, and one without sc-bytes as 0 bytes sent. `count` is the number of
-/// fields on the line; `complete` is true only when the layout is known and
-/// the line holds at least its field_count fields.
+/// A field that is "-" is absent; one the layout does not name is read by
+/// the rules above. `count` is the number of fields on the line; `complete`
+/// is true only when the layout is known and the line holds at least its
+/// field_count fields. The date slot may be a view into `layout`.
 void TokenizeW3cLine(std::string_view line, const W3cLayout& layout,
                      LogFields* fields);
 

@@ -29,8 +29,7 @@ void WriteRows(std::FILE* out, const Records& records, RecordIndex head,
                std::int32_t limit, NameOf name_of) {
   std::int64_t row = 1;
   for (RecordIndex i = head; i != kNoRecord && row <= limit; i = records[i].Next, ++row) {
-    std::fprintf(out, texts::kRow, static_cast<int>(row), name_of(records[i]),
-                 static_cast<long>(records[i].Hits));
+    std::fprintf(out, texts::kRow, static_cast<int>(row), name_of(records[i]), records[i].Hits);
   }
 }
 
@@ -77,8 +76,8 @@ void WriteReport(const Options& options, const Statistics& stats, std::FILE* out
   const int underline = WriteTitle(out, text.title, customer, start, end, charset);
   for (int i = 0; i < underline; ++i) std::fputc('-', out);
 
-  std::fprintf(out, text.hits_total, static_cast<long>(totals.TotalHits));
-  std::fprintf(out, text.sessions_total, static_cast<long>(totals.TotalSessions));
+  std::fprintf(out, text.hits_total, totals.TotalHits);
+  std::fprintf(out, text.sessions_total, totals.TotalSessions);
 
   if (options.NumPagesToShow != 0) {
     std::fprintf(out, text.pages_heading, options.NumPagesToShow);

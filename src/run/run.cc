@@ -62,7 +62,7 @@ int RunMain(Run* run, int argc, char** argv) {
     }
     if (std::strcmp(arg, "--help") == 0) return HelpExit(run);
     if (std::strcmp(arg, "--version") == 0) {
-      std::fputs(texts::kVersionLine, run->out);
+      std::fprintf(run->out, texts::kVersionLine, texts::kVersion);
       return kExitSuccess;
     }
     NoteOption(&run->notes, arg);

@@ -1,6 +1,7 @@
 #include "run/run_summary.h"
 
 #include <algorithm>
+#include <cinttypes>
 #include <cstring>
 
 #include "bytes/comma_list.h"
@@ -15,7 +16,7 @@ namespace {
 constexpr std::int64_t kNotIisPercent = 90;
 
 // Names of skipped files shown per reason; the rest are counted.
-constexpr std::size_t kNamesShown = 3;
+constexpr std::int64_t kNamesShown = 3;
 
 bool TakesValue(char letter) { return letter != '\0' && std::strchr("cdenoprsu", letter); }
 bool IsFilter(char letter) { return letter != '\0' && std::strchr("eprs", letter); }
@@ -24,7 +25,7 @@ const char* Files(std::int64_t n) { return n == 1 ? "file" : "files"; }
 const char* Lines(std::int64_t n) { return n == 1 ? "line" : "lines"; }
 
 void WriteFilesRead(std::FILE* out, const char* program, const ReadSummary& summary) {
-  std::fprintf(out, texts::kSummaryFilesRead, program, static_cast<long long>(summary.FilesRead()),
+  std::fprintf(out, texts::kSummaryFilesRead, program, summary.FilesRead(),
                Files(summary.FilesRead()));
   const char* const formats[kLogFormatCount] = {texts::kSummaryCommaFiles, texts::kSummaryW3cFiles};
   const char* separator = "";
@@ -34,10 +35,8 @@ void WriteFilesRead(std::FILE* out, const char* program, const ReadSummary& summ
     const std::int64_t all = by_packing[static_cast<int>(LogPacking::kPlain)] + compressed;
     if (all == 0) continue;
     std::fputs(separator, out);
-    std::fprintf(out, formats[format], static_cast<long long>(all));
-    if (compressed != 0) {
-      std::fprintf(out, texts::kSummaryCompressed, static_cast<long long>(compressed));
-    }
+    std::fprintf(out, formats[format], all);
+    if (compressed != 0) std::fprintf(out, texts::kSummaryCompressed, compressed);
     separator = ", ";
   }
   std::fputc('\n', out);
@@ -47,13 +46,13 @@ void WriteProblemFiles(std::FILE* out, const char* program, const ReadSummary& s
   for (int problem = 0; problem < kFileProblemCount; ++problem) {
     const std::int64_t n = summary.FilesWith(static_cast<FileProblem>(problem));
     if (n == 0) continue;
-    std::fprintf(out, texts::kSummaryProblemFiles, program, static_cast<long long>(n), Files(n),
+    std::fprintf(out, texts::kSummaryProblemFiles, program, n, Files(n),
                  texts::kSummaryProblems[problem]);
-    std::size_t shown = 0;
+    std::int64_t shown = 0;
     for (const ProblemFile& file : summary.problem_files) {
       if (static_cast<int>(file.problem) != problem) continue;
       if (shown == kNamesShown) {
-        std::fprintf(out, texts::kSummaryMoreNames, static_cast<long long>(n) - kNamesShown);
+        std::fprintf(out, texts::kSummaryMoreNames, n - kNamesShown);
         break;
       }
       std::fprintf(out, "%s%s", shown == 0 ? "" : ", ", file.path.c_str());
@@ -64,24 +63,21 @@ void WriteProblemFiles(std::FILE* out, const char* program, const ReadSummary& s
 }
 
 void WriteLines(std::FILE* out, const char* program, const LineCounts& lines) {
-  std::fprintf(out, texts::kSummaryLines, program, static_cast<long long>(lines.read),
-               Lines(lines.read));
+  std::fprintf(out, texts::kSummaryLines, program, lines.read, Lines(lines.read));
   if (lines.directives != 0) {
-    std::fprintf(out, texts::kSummaryDirectives, static_cast<long long>(lines.directives));
+    std::fprintf(out, texts::kSummaryDirectives, lines.directives);
   }
-  std::fprintf(out, texts::kSummaryCountedLeftOut, static_cast<long long>(lines.counted),
-               static_cast<long long>(lines.LeftOut()));
+  std::fprintf(out, texts::kSummaryCountedLeftOut, lines.counted, lines.LeftOut());
   std::fputc('\n', out);
 
-  const int width = std::snprintf(nullptr, 0, "%lld", static_cast<long long>(lines.LeftOut()));
+  const int width = std::snprintf(nullptr, 0, "%" PRId64, lines.LeftOut());
   for (int verdict = 1; verdict < kLineVerdictCount; ++verdict) {
     if (lines.rejected[verdict] == 0) continue;
-    std::fprintf(out, texts::kSummaryReason, width,
-                 static_cast<long long>(lines.rejected[verdict]),
+    std::fprintf(out, texts::kSummaryReason, width, lines.rejected[verdict],
                  texts::kSummaryRejections[verdict]);
   }
   if (lines.bad_dates != 0) {
-    std::fprintf(out, texts::kSummaryReason, width, static_cast<long long>(lines.bad_dates),
+    std::fprintf(out, texts::kSummaryReason, width, lines.bad_dates,
                  texts::kSummaryBadDates);
   }
 }

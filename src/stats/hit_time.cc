@@ -106,10 +106,14 @@ HitDate ParseHitDate(std::string_view date) {
   const std::int64_t month0 = std::int64_t{month} - 1;
   if (month0 < 0 || month0 > 11 || day < 1 || day > 31) return result;
 
-  // Two-digit years: 00-79 are 2000-2079, 80-99 are 1980-1999. Years count
-  // from 1900, so a four-digit year lands far outside the calendar.
+  // Years count from 1900. A year of 1900 or more is written in full;
+  // below that, 00-79 are 2000-2079 and 80-99 are 1980-1999.
   std::int64_t years = year;
-  if (years < 80) years += 100;
+  if (years >= 1900) {
+    years -= 1900;
+  } else if (years < 80) {
+    years += 100;
+  }
   if (years < 69 || years > 139) {
     result.rejected_or_failed = kFailedConversion;
     return result;

@@ -24,7 +24,9 @@ struct HitDate {
 /// "day.month.year", or the W3C format's UTC "YYYY-MM-DD".
 enum class DateForm { kComma, kW3c };
 
-/// Reads a comma-format date text, day.month.year or month/day/year.
+/// Reads a comma-format date text, day.month.year or month/day/year. A year
+/// of 1900 or more is that year; a two-digit year 00-79 is 2000-2079 and
+/// 80-99 is 1980-1999.
 HitDate ParseHitDate(std::string_view date);
 
 /// Reads a W3C date "YYYY-MM-DD": all digits, month 1-12 and a day that the

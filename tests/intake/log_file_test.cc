@@ -360,7 +360,7 @@ TEST(LogFileTest, LineCountsByReason) {
     Statistics stats;
     CapturedStream diag;
     LineCounts lines;
-    ReadLogText(Options(), &stats, diag.file(), text, tuning, &lines);
+    ReadLogText(Options(), &stats, diag.file(), text, tuning, "-", &lines);
     EXPECT_EQ(expected.read, lines.read);
     EXPECT_EQ(expected.counted, lines.counted);
     EXPECT_EQ(expected.rejected, lines.rejected);

@@ -49,6 +49,31 @@ std::string MixedLog(unsigned seed, bool w3c) {
   return log;
 }
 
+// A W3C log whose headers name no date: each line takes the date of the
+// "#Date:" before it, which changes every few hundred bytes and travels
+// from chunk to chunk; some dates are bad, and some headers name no
+// client, so that no line under them counts.
+std::string LogWithoutDateField(unsigned seed) {
+  std::mt19937 random(seed);
+  std::string log = "#Software: test\n#Fields: time c-ip cs-uri-stem\n";
+  for (int i = 0; i < 6000; ++i) {
+    switch (random() % 60) {
+      case 0:
+        log += "#Date: 2001-03-" + std::to_string(10 + random() % 20) + " 00:00:00\n";
+        break;
+      case 1:
+        log += random() % 2 ? "#Date: 2001-02-30 00:00:00\n" : "#Date:\n";
+        break;
+      case 2:
+        log += random() % 3 ? "#Fields: time c-ip cs-uri-stem\n" : "#Fields: time cs-uri-stem\n";
+        break;
+    }
+    log += std::to_string(i / 300) + ":" + std::to_string(i / 5 % 60) + ":00 10.0.0." +
+           std::to_string(random() % 40) + " /p" + std::to_string(random() % 100) + ".htm\n";
+  }
+  return log;
+}
+
 std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size,
                      std::string* messages, int debug_level = 0) {
   Options options;
@@ -62,7 +87,7 @@ std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size
   ReadTuning tuning;
   tuning.threads = threads;
   tuning.chunk_size = chunk_size;
-  ReadLogText(options, &stats, diag.file(), log, tuning);
+  ReadLogText(options, &stats, diag.file(), log, tuning, "ex.log");
   RankByHits(&stats);
   CapturedStream out;
   WriteReport(options, stats, out.file());
@@ -75,15 +100,23 @@ std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size
 // the same order: the report and the messages are the same bytes.
 TEST(ParallelReadTest, SameResultAsOneThread) {
   ScopedTimeZone tz("UTC");
-  for (bool w3c : {false, true}) {
+  enum { kComma, kW3c, kW3cWithoutDate };
+  for (int w3c : {kComma, kW3c, kW3cWithoutDate}) {
     for (unsigned seed : {1u, 2u}) {
-      const std::string log = MixedLog(seed, w3c);
+      const std::string log =
+          w3c == kW3cWithoutDate ? LogWithoutDateField(seed) : MixedLog(seed, w3c == kW3c);
       std::string expected_messages;
       const std::string expected = ReportOf(log, 1, 1 << 20, &expected_messages);
       // The log is worth comparing: many hits, and bad dates to tell of.
       ASSERT_EQ(std::string::npos, expected.find("Total number of hits: 0\n"));
-      if (!w3c) {
+      if (w3c == kComma) {
         ASSERT_NE(std::string::npos, expected_messages.find("Bad date (13/20/01)"));
+      }
+      if (w3c == kW3cWithoutDate) {
+        ASSERT_NE(std::string::npos, expected_messages.find("Bad date (2001-02-30)"));
+        ASSERT_NE(std::string::npos, expected_messages.find(
+                                         "vantrix: The #Fields line of ex.log names no c-ip; "
+                                         "none of its lines can count\n"));
       }
       for (int threads = 2; threads <= 8; ++threads) {
         // Odd chunk sizes, so that chunks end anywhere in a line.

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "options.h"
+
 namespace {
 
 using namespace std::string_view_literals;
@@ -149,10 +151,12 @@ TEST(W3cFormatTest, DataLines) {
        "3: ~ ~ [2024-03-20] [00:00:01] [W3SVC1] ~ ~ ~ ~ ~ ~ ~ ~ ~", false},
       // Before any header nothing can be placed.
       {none, kIis10Line, "18: ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~ ~", false},
-      // Without a site or bytes field, lines are the web service's and send
-      // 0 bytes: otherwise no line of such a log could ever count.
+      // Without a site, bytes, method or server address field, lines are
+      // the web service's GETs, send 0 bytes and reach an empty address:
+      // otherwise no line of such a log could ever count.
       {shuffled, "/index.htm 7 host-a 2024-03-20 00:00:01\n",
-       "5: [host-a] ~ [2024-03-20] [00:00:01] [W3SVC] ~ ~ ~ ~ [0] ~ ~ ~ [/index.htm]", true},
+       "5: [host-a] ~ [2024-03-20] [00:00:01] [W3SVC] ~ [] ~ ~ [0] ~ ~ [GET] [/index.htm]",
+       true},
       {server_default,
        "2024-03-20 00:00:01 10.0.0.5 GET /a.htm - 80 - 10.0.0.9 Mozilla/5.0 - 200 0 0 15\n",
        "15: [10.0.0.9] ~ [2024-03-20] [00:00:01] [W3SVC] ~ [10.0.0.5] ~ ~ [0] ~ ~ "
@@ -167,6 +171,90 @@ TEST(W3cFormatTest, DataLines) {
     EXPECT_EQ(c.slots, fields.ToString()) << c.line;
     EXPECT_EQ(c.complete, fields.complete) << c.line;
   }
+}
+
+// Each step reads a directive, then the line "host-a /a.htm" under a
+// header without date and time.
+TEST(W3cFormatTest, DateDirectiveDatesHeadersWithoutDate) {
+  const struct {
+    std::string_view directive;
+    std::string_view slots;
+  } steps[] = {
+      {"#Fields: c-ip cs-uri-stem\n",  // no "#Date:" yet: the date is absent
+       "2: [host-a] ~ ~ [0:00:00] [W3SVC] ~ [] ~ ~ [0] ~ ~ [GET] [/a.htm]"},
+      {"#Date: 2024-03-20 00:00:00\r\n",
+       "2: [host-a] ~ [2024-03-20] [0:00:00] [W3SVC] ~ [] ~ ~ [0] ~ ~ [GET] [/a.htm]"},
+      {"\xEF\xBB\xBF#Date:2024-03-21\tx\n",
+       "2: [host-a] ~ [2024-03-21] [0:00:00] [W3SVC] ~ [] ~ ~ [0] ~ ~ [GET] [/a.htm]"},
+      // A new header keeps the date; other directives leave it alone.
+      {"#Fields: c-ip cs-uri-stem\n",
+       "2: [host-a] ~ [2024-03-21] [0:00:00] [W3SVC] ~ [] ~ ~ [0] ~ ~ [GET] [/a.htm]"},
+      {"#Remark: 2024-03-22\n",
+       "2: [host-a] ~ [2024-03-21] [0:00:00] [W3SVC] ~ [] ~ ~ [0] ~ ~ [GET] [/a.htm]"},
+      {"#Date: 2024-03-22\0 x\n"sv,
+       "2: [host-a] ~ [2024-03-22] [0:00:00] [W3SVC] ~ [] ~ ~ [0] ~ ~ [GET] [/a.htm]"},
+      {"#Date:\r\n", "2: [host-a] ~ ~ [0:00:00] [W3SVC] ~ [] ~ ~ [0] ~ ~ [GET] [/a.htm]"},
+      {"#Date: 2024-03-23\n",
+       "2: [host-a] ~ [2024-03-23] [0:00:00] [W3SVC] ~ [] ~ ~ [0] ~ ~ [GET] [/a.htm]"},
+      // A header that names the date reads it from the line.
+      {"#Fields: c-ip date\n", "2: [host-a] ~ [/a.htm] [0:00:00] [W3SVC] ~ [] ~ ~ [0] ~ ~ [GET] ~"},
+  };
+  W3cLayout layout;
+  for (const auto& step : steps) {
+    ReadW3cDirective(step.directive, &layout);
+    LogFields fields;
+    TokenizeW3cLine("host-a /a.htm\n", layout, &fields);
+    EXPECT_EQ(step.slots, fields.ToString()) << step.directive;
+  }
+}
+
+// Without s-ip a line passes the server test, unless -s is given: then no
+// address is in any mask, even one that takes every address.
+TEST(W3cFormatTest, HeaderWithoutServerAddress) {
+  const W3cLayout layout = Layout("#Fields: date time c-ip cs-uri-stem\n");
+  LogFields fields;
+  TokenizeW3cLine("2024-03-20 08:00:00 host-a /a.htm\n", layout, &fields);
+  for (const char* server_ip : {static_cast<const char*>(nullptr), "*.*.*.*", "0.0.0.0", ""}) {
+    Options options;
+    options.ServerIP = server_ip;
+    EXPECT_EQ(server_ip == nullptr ? LineVerdict::kAccepted : LineVerdict::kWrongServerIp,
+              FilterLine(fields, CompileFilters(options)))
+        << (server_ip == nullptr ? "no -s" : server_ip);
+  }
+}
+
+TEST(W3cFormatTest, HeadersUnderWhichNoLineCounts) {
+  const struct {
+    std::string_view directives;
+    const char* without_s;  // the field named, without -s
+    const char* with_s;     // and with it
+  } cases[] = {
+      {kIis10Fields, nullptr, nullptr},
+      {"", nullptr, nullptr},  // no header yet
+      {"#Fields:\n", nullptr, nullptr},  // no layout: every line is incomplete
+      {"#Fields: date time c-ip cs-uri-stem\n", nullptr, "s-ip"},
+      {"#Fields: date time s-ip cs-uri-stem\n", "c-ip", "c-ip"},
+      {"#Fields: date time s-ip c-ip\n", "cs-uri-stem", "cs-uri-stem"},
+      {"#Fields: x-only\n", "cs-uri-stem", "s-ip"},  // in the order of the filters
+      {"#Fields: c-ip cs-uri-stem\n", "date", "s-ip"},
+      {"#Date: 2024-03-20 00:00:00\n#Fields: c-ip cs-uri-stem\n", nullptr, "s-ip"},
+      {"#Fields: c-ip cs-uri-stem\n#Date: 2024-03-20\n", nullptr, "s-ip"},
+      {"#Date: 2024-03-20\n#Date:\n#Fields: c-ip cs-uri-stem\n", "date", "s-ip"},
+  };
+  auto text = [](const char* field) { return std::string(field == nullptr ? "none" : field); };
+  for (const auto& c : cases) {
+    W3cLayout layout;
+    std::string_view rest = c.directives;
+    while (!rest.empty()) {
+      const std::size_t end = rest.find('\n') + 1;
+      ReadW3cDirective(rest.substr(0, end), &layout);
+      rest.remove_prefix(end);
+    }
+    EXPECT_EQ(text(c.without_s), text(UncountedW3cField(layout, false))) << c.directives;
+    EXPECT_EQ(text(c.with_s), text(UncountedW3cField(layout, true))) << c.directives;
+  }
+  EXPECT_TRUE(IsW3cFieldsDirective("\xEF\xBB\xBF#Fields: date\n"));
+  EXPECT_FALSE(IsW3cFieldsDirective("#Date: 2024-03-20\n"));
 }
 
 TEST(W3cFormatTest, TimeStamp) {

@@ -79,11 +79,11 @@ TEST(ReportTest, NorwegianTexts) {
                        {"10.0.0.1", "/a.htm", "03/07/99", "10:00:00"}}));
 }
 
-// A four-digit year gives the time -1, which has no date to show; the
-// underline counts the fallback text like any other.
+// A year the time stamp cannot hold gives the time -1, which has no date
+// to show; the underline counts the fallback text like any other.
 TEST(ReportTest, PeriodBoundWithoutDate) {
   const std::string report =
-      Report(WithCustomer("Acme"), {{"10.0.0.1", "/a.htm", "03/06/1999", "10:00:00"},
+      Report(WithCustomer("Acme"), {{"10.0.0.1", "/a.htm", "03/06/1969", "10:00:00"},
                                     {"10.0.0.1", "/a.htm", "03/07/99", "10:00:00"}});
   const std::string title =
       "Web page hit statistics for Acme from [feil i datoformat] to 03/07/99";

@@ -71,10 +71,22 @@ const DateCase kDateCases[] = {
     {"0.1.01", "7:55:20", kRejected},
     {"03 /20/01", "7:55:20", kRejected},  // stops before the day
     {"/20/01", "7:55:20", kRejected},
-    // Failed conversions: four-digit years, years 39 to 79, past 2038.
-    {"20.3.2001", "7:55:20", kFailed},
-    {"03/20/2001", "7:55:20", kFailed},
-    {"01/01/1970", "7:55:20", kFailed},
+    // A year of 1900 or more is written in full, in both orders.
+    {"20.3.2001", "7:55:20", kStamp, 2001, 3, 20, 7, 55, 20},
+    {"03/20/2001", "7:55:20", kStamp, 2001, 3, 20, 7, 55, 20},
+    {"10/1/2021", "7:19:08", kStamp, 2021, 10, 1, 7, 19, 8},
+    {"03/20/1999", "7:55:20", kStamp, 1999, 3, 20, 7, 55, 20},
+    {"01/01/1970", "7:55:20", kStamp, 1970, 1, 1, 7, 55, 20},
+    {"01/18/2038", "12:00:00", kStamp, 2038, 1, 18, 12, 0, 0},
+    // Below 1900 the two-digit rule still counts from 1900: 100 is 2000.
+    {"03/20/100", "7:55:20", kStamp, 2000, 3, 20, 7, 55, 20},
+    // Failed conversions: years outside 1970 to early 2038 once read,
+    // two-digit years 39 to 79.
+    {"01/19/2038", "12:00:00", kFailed},
+    {"12/31/1969", "12:00:00", kFailed},
+    {"01/01/1900", "12:00:00", kFailed},
+    {"01/01/1899", "12:00:00", kFailed},  // 3799
+    {"01/01/2100", "12:00:00", kFailed},
     {"12/31/79", "7:55:20", kFailed},
     {"01/01/40", "0:00:00", kFailed},
     {"12/31/39", "7:55:20", kFailed},

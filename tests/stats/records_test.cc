@@ -166,10 +166,11 @@ TEST(RecordsTest, PeriodInProcessingOrder) {
       {{{"03/20/01", "12:00:00"}, {"03/20/01", "10:00:00"},
         {"03/20/01", "11:00:00"}},
        At(12, 0, 0), At(11, 0, 0)},
-      // A four-digit year is counted at -1, and -1 can bound the period.
-      {{{"03/20/2001", "12:00:00"}, {"03/20/01", "10:00:00"}},
+      // A year the time stamp cannot hold is counted at -1, and -1 can
+      // bound the period.
+      {{{"03/20/79", "12:00:00"}, {"03/20/01", "10:00:00"}},
        -1, At(10, 0, 0)},
-      {{{"03/20/01", "10:00:00"}, {"03/20/2001", "12:00:00"}},
+      {{{"03/20/01", "10:00:00"}, {"03/20/79", "12:00:00"}},
        At(10, 0, 0), -1},
   };
   for (const Case& c : cases) {
@@ -420,8 +421,8 @@ TEST(RecordsTest, RandomStreamMatchesThePlainModel) {
     if (event >= 990) {  // a rejected date
       date = "13/20/01";
       t = 0;
-    } else if (event >= 980) {  // a four-digit year: counted at -1
-      date = "03/20/2001";
+    } else if (event >= 980) {  // a year the stamp cannot hold: counted at -1
+      date = "03/20/79";
       t = -1;
     }
     RecordHit(&stats, false, stderr, address, path, bytes, date, time);

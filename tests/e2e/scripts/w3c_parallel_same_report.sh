@@ -2,7 +2,9 @@
 # A W3C log large enough to be read on two threads gives the report of the
 # one-thread reading (-d keeps a run on one thread), also when its header
 # changes to another field order halfway, somewhere inside a chunk; and the
-# compressed file gives the same.
+# compressed file gives the same. A log whose header names no date, so that
+# each line takes the date of the "#Date:" line before it, counts what the
+# same log with a date field counts, on two threads as on one.
 set -eu
 binary=$1
 source_dir=$2
@@ -33,4 +35,26 @@ gzip -c big.log >big.log.gz
 grep -q '^Total number of hits: [1-9]' serial.out
 cmp serial.out parallel.out
 cmp serial.out gzip.out
+
+# The same requests with and without a date field, a "#Date:" line at each
+# change of day.
+for date_field in with without; do
+  {
+    printf '#Software: Microsoft Internet Information Services 10.0\n'
+    for _ in $(seq 40); do
+      awk -v with="$date_field" '
+        $1 != day { day = $1; print "#Date: " day " 00:00:00" }
+        FNR == 1 { print (with == "with" ? "#Fields: date " : "#Fields: ") \
+          "time c-ip cs-method cs-uri-stem sc-status sc-bytes s-ip" }
+        { print (with == "with" ? $1 " " : "") $2, $11, $6, $7, $13, $16, $5 }' data.log
+    done
+  } >"$date_field.log"
+done
+[ "$(wc -c <without.log)" -gt $((4 << 20)) ] || { echo "without.log is too small to be read in parallel"; exit 1; }
+"$binary" -u0 -cAcme without.log >without-parallel.out
+"$binary" -d -u0 -cAcme without.log >without-serial.out 2>/dev/null
+"$binary" -d -u0 -cAcme with.log >with.out 2>/dev/null
+grep -q '^Total number of hits: [1-9]' with.out
+cmp with.out without-parallel.out
+cmp with.out without-serial.out
 echo "w3c parallel: ok"
