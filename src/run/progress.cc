@@ -2,6 +2,16 @@
 
 #include <chrono>
 
+namespace {
+
+// The last column stays free: a line that fills it would wrap on some
+// terminals, and the next redraw would leave it behind.
+std::size_t UsableWidth(int columns) {
+  return columns > 1 ? static_cast<std::size_t>(columns - 1) : 79;
+}
+
+}  // namespace
+
 Progress::Progress(std::FILE* out, bool enabled, Clock clock, Columns columns)
     : out_(out), enabled_(enabled), clock_(std::move(clock)), columns_(std::move(columns)) {}
 
@@ -28,9 +38,36 @@ void Progress::TextRead(std::size_t bytes) {
   total_read_ += static_cast<std::int64_t>(bytes);
   if (quiet_) return;
   const double now = clock_();
-  if (now - start_ <= kFirstAfter || (shown_ && now - last_draw_ < kRedrawEvery)) return;
-  // Back to the start of the line, the new text, and the rest cleared.
-  std::fprintf(out_, "\r%s\x1B[K", Line(now, columns_()).c_str());
+  if (Due(start_, now)) Draw(Line(now, columns_()), now);
+}
+
+void Progress::LookupsStarted(std::size_t total) {
+  if (!enabled_) return;
+  lookups_start_ = clock_();
+  lookups_ = total;
+}
+
+void Progress::LookupsAnswered(std::size_t answered) {
+  if (!enabled_ || quiet_) return;
+  const double now = clock_();
+  if (!Due(lookups_start_, now)) return;
+  char text[96];
+  std::snprintf(text, sizeof(text), "Looking up host names: %zu of %zu answered", answered,
+                lookups_);
+  Draw(text, now);
+}
+
+void Progress::LookupsFinished() { Erase(); }
+
+bool Progress::Due(double since, double now) const {
+  return now - since > kFirstAfter && (!shown_ || now - last_draw_ >= kRedrawEvery);
+}
+
+void Progress::Draw(const std::string& line, double now) {
+  // Back to the start of the line, the new text (no wider than the
+  // terminal), and the rest cleared.
+  const std::size_t width = UsableWidth(columns_());
+  std::fprintf(out_, "\r%s\x1B[K", line.substr(0, width).c_str());
   std::fflush(out_);
   shown_ = true;
   last_draw_ = now;
@@ -56,9 +93,7 @@ std::string Progress::Line(double now, int columns) const {
   }
   std::string numbers = text;
 
-  // The last column stays free: a line that fills it would wrap on some
-  // terminals, and the next redraw would leave it behind.
-  const std::size_t width = columns > 1 ? static_cast<std::size_t>(columns - 1) : 79;
+  const std::size_t width = UsableWidth(columns);
   if (numbers.size() + 2 >= width) return numbers.substr(0, width);
   const std::size_t room = width - numbers.size() - 2;  // for the name
   if (file_.size() <= room) return file_ + ": " + numbers;

@@ -1,7 +1,8 @@
 // A progress line for long runs on a terminal: one line on standard error,
 // never wider than the terminal, rewritten in place a few times a second,
-// erased before anything else is written there. Shown only on a terminal,
-// never in pipes or files.
+// erased before anything else is written there. Tells how the reading and,
+// after it, the host-name lookups get on. Shown only on a terminal, never in
+// pipes or files.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +11,9 @@
 #include <string>
 
 #include "intake/log_file.h"
+#include "report/reverse_lookup.h"
 
-class Progress : public ReadObserver {
+class Progress : public ReadObserver, public LookupObserver {
  public:
   /// Seconds on a steady clock.
   using Clock = std::function<double()>;
@@ -21,13 +23,18 @@ class Progress : public ReadObserver {
   /// `enabled` is false unless standard error is a terminal.
   Progress(std::FILE* out, bool enabled, Clock clock, Columns columns);
 
-  /// Whether the files being read now may show progress: not under -v or
-  /// -d, whose messages share the terminal. Going quiet erases the line.
+  /// Whether the files being read now, or the lookups, may show progress:
+  /// not under -v or -d, whose messages share the terminal. Going quiet
+  /// erases the line.
   void SetQuiet(bool quiet);
 
   void FileStarted(const char* path, std::int64_t size) override;
   void BytesRead(std::size_t bytes) override;
   void TextRead(std::size_t bytes) override;
+
+  void LookupsStarted(std::size_t total) override;
+  void LookupsAnswered(std::size_t answered) override;
+  void LookupsFinished() override;
 
   /// Removes the line, if it is shown.
   void Erase();
@@ -41,6 +48,11 @@ class Progress : public ReadObserver {
   static constexpr double kFirstAfter = 1.0;   // seconds of reading
   static constexpr double kRedrawEvery = 0.25;  // seconds
 
+  // Whether a line may be drawn at `now`: more than kFirstAfter after
+  // `since`, and not within kRedrawEvery of the last drawing.
+  bool Due(double since, double now) const;
+  void Draw(const std::string& line, double now);
+
   std::FILE* out_;
   bool enabled_;
   bool quiet_ = false;
@@ -53,6 +65,8 @@ class Progress : public ReadObserver {
   std::int64_t file_size_ = -1;
   std::int64_t file_read_ = 0;   // stored bytes of the current file
   std::int64_t total_read_ = 0;  // log text of every file
+  double lookups_start_ = -1;  // when the lookups began
+  std::size_t lookups_ = 0;
 };
 
 /// The clock of the real run.

@@ -91,8 +91,10 @@ int RunMain(Run* run, int argc, char** argv) {
   // Most hits first: the report shows the heads of both lists.
   RankByHits(&run->stats);
 
-  // Names for the users the report will show, and only for them.
-  ResolveTopUsers(options, &run->stats, run->resolver, run->err);
+  // Names for the users the report will show, and only for them; a note
+  // on the terminal while they are outstanding, unless -v or -d speak there.
+  run->progress.SetQuiet(options.Verbose || options.DebugLevel > 0);
+  ResolveTopUsers(options, &run->stats, run->resolver, run->err, &run->progress);
 
   // Norwegian as a UTF-8 terminal shows it; files and pipes get the
   // report's own bytes.

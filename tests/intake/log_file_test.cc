@@ -115,6 +115,10 @@ TEST(LogFileTest, BadDateMessageOnlyWhenVerbose) {
             Read(verbose, &stats, text));
   EXPECT_EQ(0, stats.totals.TotalHits);
   EXPECT_EQ(kNoRecord, stats.UserList);
+  // A bad date on the first line leaves the period to the first counted one.
+  Statistics first;
+  Read(Options(), &first, text + IisLine(IisFields()));
+  EXPECT_EQ(UtcSeconds(2001, 3, 20, 7, 55, 20), first.totals.PeriodStart);
 }
 
 TEST(LogFileTest, BadDateMessagesInLineOrder) {

@@ -107,4 +107,29 @@ TEST(ProgressTest, CompressedFileShowsTextAndStoredShare) {
   EXPECT_EQ("\ra.log.gz: 6.0 MB read, 3 MB/s, 50% of this file\x1B[K", f.err.Text());
 }
 
+TEST(ProgressTest, LookupNoteWhileLookupsAreOutstanding) {
+  ProgressFixture f(true);
+  f.progress.LookupsStarted(200);
+  f.now = 100.5;
+  f.progress.LookupsAnswered(40);
+  EXPECT_EQ("", f.err.Text());  // not within the first second
+  f.now = 101.5;
+  f.progress.LookupsAnswered(90);
+  f.now = 101.6;  // too soon to draw again
+  f.progress.LookupsAnswered(95);
+  f.progress.LookupsFinished();
+  EXPECT_EQ("\rLooking up host names: 90 of 200 answered\x1B[K\r\x1B[K", f.err.Text());
+
+  // Not under -v or -d, and never off a terminal.
+  for (bool terminal : {true, false}) {
+    ProgressFixture g(terminal);
+    g.progress.SetQuiet(terminal);
+    g.progress.LookupsStarted(5);
+    g.now = 110;
+    g.progress.LookupsAnswered(1);
+    g.progress.LookupsFinished();
+    EXPECT_EQ("", g.err.Text());
+  }
+}
+
 }  // namespace
