@@ -12,7 +12,6 @@ namespace {
 constexpr std::uint32_t kClientCount = 50000;
 constexpr std::uint32_t kPageCount = 14000;
 constexpr std::uint32_t kImageCount = 6000;  // 20,000 paths in all
-constexpr std::uint64_t kStressCount = 1000000;
 constexpr std::uint64_t kLinesPerDefaultDay = 100000;
 
 // Shares of lines, per million.
@@ -342,7 +341,7 @@ void LogGenerator::AppendDateTime(std::string* out) const {
 // Half the requests come from a visitor seen a moment ago (a visit is many
 // requests), the rest from the heavy-tailed population.
 std::uint64_t LogGenerator::PickClient() {
-  if (options_.shape == LogShape::kUsers) return line_ % kStressCount;
+  if (options_.shape == LogShape::kUsers) return line_ % options_.distinct;
   std::uint64_t slot = Below(Count(recent_clients_));
   if (Chance(kRecentClientShare)) return recent_clients_[slot];
   std::uint64_t client = clients_.Draw(Next());
@@ -382,7 +381,7 @@ void LogGenerator::AppendWebLine(std::string* out, int long_field) {
   bool image;
   std::uint64_t path;
   if (options_.shape == LogShape::kPaths) {
-    path = line_ % kStressCount;
+    path = line_ % options_.distinct;
     image = Mix(path ^ salt_) % 1000000 < kImageShare;
   } else {
     image = Chance(kImageShare);

@@ -11,14 +11,16 @@
 /// What varies most in a log.
 enum class LogShape {
   kRealistic,  // some 50,000 clients and 20,000 paths, both heavy-tailed
-  kUsers,      // 1,000,000 distinct client addresses
-  kPaths,      // 1,000,000 distinct paths
+  kUsers,      // `distinct` client addresses, one after another
+  kPaths,      // `distinct` paths, one after another
 };
 
 struct LogGeneratorOptions {
   std::uint64_t lines = 1000;
   std::uint64_t seed = 1;
   LogShape shape = LogShape::kRealistic;
+  // Distinct clients or paths of the stress shapes, at most kMaxDistinct.
+  std::uint64_t distinct = 1000000;
   // First day of the log; a two-digit year, 0-37 for 2000-2037.
   int start_month = 3;
   int start_day = 20;
@@ -26,6 +28,10 @@ struct LogGeneratorOptions {
   // Days the lines are spread over; 0 means one per 100,000 lines.
   std::uint64_t days = 0;
 };
+
+/// The most distinct clients a log can have: addresses are made from a
+/// 24-bit number.
+inline constexpr std::uint64_t kMaxDistinct = std::uint64_t{1} << 24;
 
 /// Reads "MM/DD/YY" into the start fields of `options`; false when the
 /// text is not such a date (year 00-37).

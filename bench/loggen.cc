@@ -1,7 +1,7 @@
 // vantrix_loggen: writes a generated IIS log to standard output.
 //
 //   vantrix_loggen --lines N --seed S [--shape realistic|users|paths]
-//                  [--start MM/DD/YY] [--days D]
+//                  [--distinct N] [--start MM/DD/YY] [--days D]
 //
 // The same arguments give the same bytes on every machine.
 #include <cstdio>
@@ -15,12 +15,14 @@ namespace {
 
 const char kUsage[] =
     "usage: vantrix_loggen --lines N --seed S [--shape realistic|users|paths]\n"
-    "                      [--start MM/DD/YY] [--days D]\n"
+    "                      [--distinct N] [--start MM/DD/YY] [--days D]\n"
     "  --lines N   lines to write (default 1000)\n"
     "  --seed S    seed of the random choices (default 1)\n"
     "  --shape     realistic: some 50,000 clients and 20,000 paths (default);\n"
-    "              users: 1,000,000 distinct clients;\n"
-    "              paths: 1,000,000 distinct paths\n"
+    "              users: N distinct clients, one after another;\n"
+    "              paths: N distinct paths, one after another\n"
+    "  --distinct  N of the users and paths shapes (default 1,000,000,\n"
+    "              at most 16,777,216)\n"
     "  --start     first day, year 00-37 (default 03/20/01)\n"
     "  --days D    days the lines cover (default one per 100,000 lines)\n";
 
@@ -55,6 +57,8 @@ int main(int argc, char** argv) {
       ok = ReadNumber(value, std::uint64_t{1} << 40, &options.lines);
     } else if (std::strcmp(name, "--seed") == 0) {
       ok = ReadNumber(value, UINT64_MAX / 10, &options.seed);
+    } else if (std::strcmp(name, "--distinct") == 0) {
+      ok = ReadNumber(value, kMaxDistinct, &options.distinct) && options.distinct != 0;
     } else if (std::strcmp(name, "--days") == 0) {
       ok = ReadNumber(value, 100000, &options.days);
     } else if (std::strcmp(name, "--start") == 0) {

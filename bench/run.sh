@@ -1,15 +1,19 @@
 #!/bin/bash
 # Measures vantrix on generated logs held in the page cache, against the
 # machine's reading limit (wc -l) and the tools a user would pick instead
-# (mawk counting by hand, GoAccess, Analog, where installed), and checks
-# that the run stays linear in lines, users and paths. Prints the tables
-# and writes them to bench/RESULTS.md.
+# (mawk counting by hand, GoAccess, Analog, where installed), checks that
+# the run stays linear in lines, users and paths, and measures its peak
+# memory by counted lines and by distinct users and pages. Prints the
+# tables and writes them to bench/RESULTS.md.
 #
-#   bench/run.sh [--runs N] [--lines N]
+#   bench/run.sh [--runs N] [--lines N] [--memory-only] [--vantrix PATH]
 #
-#   --runs N    runs of every command, alternating (default 5)
-#   --lines N   lines of the main realistic log (default 8500000, ~1 GB);
-#               a log of a tenth of them is the linearity check
+#   --runs N         runs of every command, alternating (default 5)
+#   --lines N        lines of the main realistic log (default 8500000, ~1 GB);
+#                    a log of a tenth of them is the linearity check
+#   --memory-only    only the memory table, printed; RESULTS.md is left
+#   --vantrix PATH   measure this program instead of a fresh Release build
+#                    (to compare two commits on the same logs)
 #
 # The logs are generated once into $VANTRIX_BENCH_CACHE (default
 # ~/.cache/vantrix-bench) and kept; a change of the generator makes new ones.
@@ -17,15 +21,19 @@ set -euo pipefail
 export LC_ALL=C TZ=UTC
 
 usage() {
-  sed -n '8,11p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '9,16p' "$0" | sed 's/^# \{0,1\}//'
 }
 
 runs=5
 lines=8500000
+memory_only=false
+vantrix=
 while [ $# -gt 0 ]; do
   case $1 in
     --runs) runs=${2:?}; shift 2 ;;
     --lines) lines=${2:?}; shift 2 ;;
+    --memory-only) memory_only=true; shift ;;
+    --vantrix) vantrix=$(realpath "${2:?}"); shift 2 ;;
     -h | --help) usage; exit 0 ;;
     *) usage >&2; exit 2 ;;
   esac
@@ -48,7 +56,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
   -DVANTRIX_BENCH=ON >/dev/null
 cmake --build "$build" -j "${JOBS:-$(nproc)}" \
   --target vantrix vantrix_loggen vantrix_peak_rss >/dev/null
-vantrix=$build/vantrix
+[ -n "$vantrix" ] || vantrix=$build/vantrix
 loggen=$build/bench/vantrix_loggen
 peak_rss=$build/bench/vantrix_peak_rss
 
@@ -59,48 +67,61 @@ key=$(cat "$root/bench/log_generator.h" "$root/bench/log_generator.cc" |
   sha256sum | cut -c1-12)
 mkdir -p "$cache"
 for old in "$cache"/{realistic,users,paths}-*.log; do
-  case $old in *"-$key.log" | *"-$key-w3c.log" | *'*'*) ;; *) rm -f "$old" "$old.texts" ;; esac
+  case $old in
+    *"-$key.log" | *"-$key-w3c.log" | *'*'*) ;;
+    *) rm -f "$old" "$old.texts" "$old.distinct" ;;
+  esac
 done
 
-# Prints the path of the log of this shape and size, made if missing.
+# Prints the path of the log of this shape and size, made if missing. The
+# users and paths logs hold as many distinct clients or paths as lines.
 log_file() {
   local shape=$1 n=$2
   local file=$cache/$shape-$n-$key.log
   if [ ! -s "$file" ]; then
     echo "== Generating $file" >&2
-    "$loggen" --lines "$n" --seed 1 --shape "$shape" >"$file.part"
+    local distinct=()
+    [ "$shape" = realistic ] || distinct=(--distinct "$n")
+    "$loggen" --lines "$n" --seed 1 --shape "$shape" "${distinct[@]}" >"$file.part"
     mv "$file.part" "$file"
   fi
   echo "$file"
 }
 
 small_lines=$((lines / 10))
-big=$(log_file realistic "$lines")
 small=$(log_file realistic "$small_lines")
 users=$(log_file users 1000000)
 paths=$(log_file paths 1000000)
+users5=$(log_file users 5000000)
+paths5=$(log_file paths 5000000)
+big=
+$memory_only || big=$(log_file realistic "$lines")
 
 # The realistic log's requests in the W3C extended format, converted by the
 # script that makes the W3C sample.
 w3c=${big%.log}-w3c.log
-if [ ! -s "$w3c" ]; then
+if ! $memory_only && [ ! -s "$w3c" ]; then
   echo "== Converting $big to the W3C extended format" >&2
   sh "$root/examples/make_w3c_sample.sh" "$big" "$w3c.part"
   mv "$w3c.part" "$w3c"
 fi
 
-# The bytes of the distinct texts the statistics keep (client addresses
-# and paths, ASCII case ignored, each with its terminating zero), roughly
-# for the lines that count. Part of the memory budget; cached by the log.
-text_bytes() {
+# What the statistics keep of a log, roughly, for the lines that count:
+# "TEXT_BYTES USERS PAGES", the bytes of the distinct texts (client
+# addresses and paths, ASCII case ignored, each with its terminating zero)
+# and the distinct users and pages. Cached by the log.
+distinct_of() {
   local file=$1
-  if [ ! -s "$file.texts" ]; then
+  if [ ! -s "$file.distinct" ]; then
     awk -F', ' '$5 ~ /^W3SVC/ && $13 == "GET" && tolower($14) !~ /\.(gif|jpg)$/ {
         u[$1] = 1; p[tolower($14)] = 1 }
-      END { n = 0; for (k in u) n += length(k) + 1
-            for (k in p) n += length(k) + 1; print n }' "$file" >"$file.texts"
+      END { n = 0; users = 0; pages = 0
+            for (k in u) { n += length(k) + 1; users++ }
+            for (k in p) { n += length(k) + 1; pages++ }
+            print n, users, pages }' "$file" >"$file.distinct.part"
+    mv "$file.distinct.part" "$file.distinct"
   fi
-  cat "$file.texts"
+  cat "$file.distinct"
 }
 
 # --- Commands -------------------------------------------------------------------
@@ -125,6 +146,8 @@ EOF
 
 # Each sets `command` to the argument vector of its tool on log $1.
 cmd_vantrix() { command=("$vantrix" -n10 -u10 "$1"); }
+# The memory cases: no reverse lookups, any number of logs in one run.
+cmd_vantrix_quiet() { command=("$vantrix" -n10 -u0 "$@"); }
 cmd_wc() { command=(wc -l "$1"); }
 cmd_mawk() {
   command=(mawk -F', ' '$5 ~ /^W3SVC/ && $13 == "GET" && tolower($14) !~ /\.(gif|jpg)$/ { n++; p[tolower($14)]++; u[$1]++ } END { print n }' "$1")
@@ -152,10 +175,12 @@ fi
 [ ${#skipped[@]} -eq 0 ] || echo "== Not installed, skipped: ${skipped[*]}" >&2
 
 # Runs one command with its output thrown away; appends "case micros KiB".
+#   measure CASE TOOL LOG...
 measure() {
-  local name=$1 tool=$2 file=$3
+  local name=$1 tool=$2
+  shift 2
   local start end status=0 command
-  "cmd_$tool" "$file"
+  "cmd_$tool" "$@"
   start=${EPOCHREALTIME/./}
   if [ "$meter" = "GNU time" ]; then
     /usr/bin/time -f '%e %M' -o "$tmp/stat" "${command[@]}" \
@@ -183,10 +208,11 @@ cases+=("small vantrix $small" "users vantrix $users" "paths vantrix $paths" "w3
 
 # Other work on the machine skews every figure; the table notes it.
 load_before=$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)
-echo "== Reading the logs into the page cache" >&2
-cat "$big" "$small" "$users" "$paths" "$w3c" >/dev/null
 : >"$tmp/results"
 failed=" "
+$memory_only && runs=0
+[ "$runs" -eq 0 ] || echo "== Reading the logs into the page cache" >&2
+[ "$runs" -eq 0 ] || cat "$big" "$small" "$users" "$paths" "$w3c" >/dev/null
 for ((run = 1; run <= runs; run++)); do
   echo "== Run $run of $runs" >&2
   for entry in "${cases[@]}"; do
@@ -223,6 +249,79 @@ versions() {
   [ ${#list[@]} -ne 0 ] || { echo none; return; }
   printf '%s, ' "${list[@]}" | sed 's/, $//'
 }
+
+# --- Memory ---------------------------------------------------------------------
+
+# Peak memory is steady from run to run, so each case runs once. The flat
+# cases read the realistic 1/10 log again and again in one run, enough
+# times for 10 M and 40 M counted lines (the same lines repeated: the same
+# few distinct users and pages); the others hold 1 M and 5 M distinct
+# users or paths.
+echo "== Measuring peak memory" >&2
+small_hits=$(hits_of "$small")
+copies_for() { echo $((($1 + small_hits - 1) / small_hits)); }
+k10=$(copies_for 10000000)
+k40=$(copies_for 40000000)
+small10=()
+small40=()
+for ((i = 0; i < k40; i++)); do
+  [ "$i" -ge "$k10" ] || small10+=("$small")
+  small40+=("$small")
+done
+measure mem-10m vantrix_quiet "${small10[@]}" || true
+measure mem-40m vantrix_quiet "${small40[@]}" || true
+for entry in "mem-users1 $users" "mem-users5 $users5" "mem-paths1 $paths" "mem-paths5 $paths5"; do
+  read -r name file <<<"$entry"
+  measure "$name" vantrix_quiet "$file" || true
+done
+
+mib() { calc '%.1f' "$(peak_kib "$1") / 1024"; }
+# Bytes per distinct value between two cases: the growth of peak memory
+# over the growth of distinct users (field 2) or pages (field 3).
+per_distinct() {
+  local case1=$1 file1=$2 case5=$3 file5=$4 field=$5
+  local d1 d5
+  d1=$(distinct_of "$file1" | cut -d' ' -f"$field")
+  d5=$(distinct_of "$file5" | cut -d' ' -f"$field")
+  calc '%.0f' "($(peak_kib "$case5") - $(peak_kib "$case1")) * 1024 / ($d5 - $d1)"
+}
+small_lines_n=$(lines_of "$small")
+read -r _ small_users small_pages <<<"$(distinct_of "$small")"
+{
+  echo "## Memory"
+  echo
+  echo "| log | lines | counted hits | distinct users | distinct pages | peak RSS MB |"
+  echo "|---|---:|---:|---:|---:|---:|"
+  for entry in "mem-10m $k10" "mem-40m $k40"; do
+    read -r name k <<<"$entry"
+    echo "| realistic 1/10, $k times | $((k * small_lines_n)) | $((k * small_hits)) |" \
+      "$small_users | $small_pages | $(mib "$name") |"
+  done
+  for entry in "mem-users1 $users users-1M" "mem-users5 $users5 users-5M" \
+    "mem-paths1 $paths paths-1M" "mem-paths5 $paths5 paths-5M"; do
+    read -r name file label <<<"$entry"
+    read -r _ u p <<<"$(distinct_of "$file")"
+    echo "| $label | $(lines_of "$file") | $(hits_of "$file") | $u | $p | $(mib "$name") |"
+  done
+  echo
+  echo "Commands: \`vantrix -n10 -u0 LOG...\`; the realistic 1/10 log is named on"
+  echo "the command line that many times. Distinct users and pages are those of"
+  echo "the counted lines, roughly (counted by awk)."
+  echo
+  echo "Four times the counted lines with the same few users and pages:" \
+    "$(mib mem-10m) MB, then $(mib mem-40m) MB."
+  echo "Per distinct user: $(per_distinct mem-users1 "$users" mem-users5 "$users5" 2)" \
+    "bytes; per distinct page: $(per_distinct mem-paths1 "$paths" mem-paths5 "$paths5" 3) bytes"
+  echo "(the growth of peak memory from the 1 M to the 5 M log over the growth in"
+  echo "distinct values). Of that, the user record takes 56 bytes and the page"
+  echo "record 24; the rest is the text and the index slot (8 bytes at a load of"
+  echo "3/8 to 3/4, and the old table beside the new one while it doubles)."
+} >"$tmp/memory.md"
+
+if $memory_only; then
+  cat "$tmp/memory.md"
+  exit 0
+fi
 
 out=$tmp/RESULTS.md
 big_bytes=$(size_of "$big")
@@ -280,12 +379,13 @@ t_vantrix=$(median vantrix)
       echo "| $label | $(lines_of "$file") | | failed | | | | |"
       continue
     fi
-    # The budget: 16 bytes per counted hit, the distinct texts and 32 MiB.
-    # The W3C log's texts are those of the comma log it was made from.
+    # The budget: 88 bytes per distinct user and 56 per distinct page
+    # (record, index slot and the index's growth), their texts and 32 MiB.
+    # The W3C log's are those of the comma log it was made from.
     source_log=$file
     case $file in *-w3c.log) source_log=${file%-w3c.log}.log ;; esac
-    texts=$(text_bytes "$source_log")
-    budget=$(calc '%.1f' "(16 * $(hits_of "$file") + $texts) / 1048576 + 32")
+    read -r texts u p <<<"$(distinct_of "$source_log")"
+    budget=$(calc '%.1f' "(88 * $u + 56 * $p + $texts) / 1048576 + 32")
     relative="-"
     [ -z "$t_small" ] || relative=$(calc '%.2f' "($t / $bytes) / ($t_small / $s_bytes)")
     echo "| $label | $(lines_of "$file") | $(calc '%.1f' "$bytes / 1e6") | $t |" \
@@ -298,8 +398,8 @@ t_vantrix=$(median vantrix)
       "(target: at most 11)."
     echo "The stress logs hold 1,000,000 distinct client addresses and 1,000,000"
     echo "distinct paths; their time per MB against the realistic log's is the"
-    echo "last column (target: at most 2). The memory budget is 16 bytes per"
-    echo "counted hit plus the distinct texts plus 32 MiB."
+    echo "last column (target: at most 2). The memory budget is 88 bytes per"
+    echo "distinct user and 56 per distinct page, plus their texts, plus 32 MiB."
   fi
   t_w3c=$(median w3c)
   if [ -n "$t_w3c" ] && [ -n "$t_vantrix" ]; then
@@ -308,6 +408,8 @@ t_vantrix=$(median vantrix)
     echo "(longer lines: more fields). It is read at $(calc '%.2f' "$t_vantrix / $t_w3c") times the"
     echo "realistic log's lines per second (target: at least 0.75)."
   fi
+  echo
+  cat "$tmp/memory.md"
 } >"$out"
 
 cp "$out" "$root/bench/RESULTS.md"

@@ -34,6 +34,27 @@ inline constexpr char kUsageOptions[] =
     "  -cCustomerName\n"
     "  -uNumUsersToShow\n"
     "  -Norwegian\n";
+// --help: the usage text, then these lines; --version.
+inline constexpr char kHelpOptions[] =
+    "\n"
+    "Each value is glued to its option letter, with no blank between: -n25,\n"
+    "-r/shop/, -c'My Shop'. An option acts on the file patterns after it.\n"
+    "  -rRootPath       count only paths that begin with RootPath (case counts)\n"
+    "  -eMask[,Mask]    leave out clients whose address matches a mask\n"
+    "  -oOutputFile     write the report into OutputFile\n"
+    "  -sMask[,Mask]    count only requests to a server address that matches a mask\n"
+    "  -pPattern[,...]  leave out paths that match a pattern; replaces *.gif,*.jpg\n"
+    "  -nNumber         the pages to show (default 10); 0 leaves the table out\n"
+    "  -cName           the customer name in the title\n"
+    "  -uNumber         the users to show (default 10); 0 leaves the table out\n"
+    "  -N               the report in Norwegian\n"
+    "  -d[Level]        say why each left-out line was left out; 6 and up: echo lines\n"
+    "  -v               say which files are read and which names are looked up\n"
+    "  --help           this text\n"
+    "  --version        the version\n"
+    "A mask is four parts joined by dots, each n, n-m or *, as in 10.1-3.*.*\n";
+inline constexpr char kVersionLine[] = "vantrix %s\n";
+
 inline constexpr char kFailedToOpenOutput[] = "Failed to open '%s' for write.\n";
 inline constexpr char kFailedToWriteReport[] = "%s: Failed to write the report\n";
 inline constexpr char kOutOfMemory[] = "%s: Out of memory\n";
@@ -85,6 +106,53 @@ inline constexpr char kRejectTooLong[] = "  Skipping line longer than 65536 byte
 // Statistics.
 inline constexpr char kBadDate[] = "Bad date (%s). Skipping line...\n";
 
+// The run summary on a terminal: each line begins with the program's name.
+inline constexpr char kSummaryNoFileRead[] = "%s: no file read\n";
+inline constexpr char kSummaryFilesRead[] = "%s: %" PRId64 " %s read: ";
+inline constexpr char kSummaryCommaFiles[] = "%" PRId64 " comma-separated";
+inline constexpr char kSummaryW3cFiles[] = "%" PRId64 " W3C extended";
+inline constexpr char kSummaryCompressed[] = " (%" PRId64 " compressed)";
+inline constexpr char kSummaryProblemFiles[] = "%s: %" PRId64 " %s %s: ";
+inline constexpr char kSummaryMoreNames[] = " and %" PRId64 " more";
+// One per way a file may be skipped or cut short, in FileProblem order.
+inline constexpr const char* kSummaryProblems[] = {
+    "skipped as missing",
+    "skipped as unreadable",
+    "skipped as not a regular file",
+    "damaged, read up to the damage",
+    "cut short by a read error",
+};
+inline constexpr char kSummaryEmptyPattern[] = "%s: '%s' matched no file\n";
+inline constexpr char kSummaryLines[] = "%s: %" PRId64 " %s read";
+inline constexpr char kSummaryDirectives[] = " (%" PRId64 " W3C directives)";
+inline constexpr char kSummaryCountedLeftOut[] = ", %" PRId64 " counted, %" PRId64 " left out";
+// The lines left out, one reason a line under the count, the counts aligned.
+inline constexpr char kSummaryReason[] = "  %*" PRId64 " %s\n";
+// One per rejection message, in filter order, then the bad date's.
+inline constexpr const char* kSummaryRejections[] = {
+    "",  // accepted
+    "incomplete data",
+    "wrong service (not W3SVC)",
+    "wrong mode of operation (not GET)",
+    "wrong server IP number",
+    "wrong root path",
+    "user IP on the exclude list",
+    "file on the exclude list",
+    "missing parameter",
+    "continuing a line longer than 2047 bytes",
+    "longer than 65536 bytes",
+};
+inline constexpr char kSummaryBadDates[] = "bad date";
+
+// Hints for the common mistakes, after the summary.
+inline constexpr char kHintGluedValue[] =
+    "%s: '%s' matched no file: values are glued to their option, as in %s%s\n";
+inline constexpr char kHintAfterLastPattern[] =
+    "%s: %s comes after the last log pattern, so it applied to no file\n";
+inline constexpr char kHintRefusedMask[] =
+    "%s: mask '%s' was not understood: write each of the four parts as n, n-m or *\n";
+inline constexpr char kHintNotIis[] = "%s: no line had the IIS fields: is this an IIS log?\n";
+
 // Reverse lookup.
 inline constexpr char kResolverUnavailable[] =
     "%s: Failed to load Winsock. Can't do DNS lookup...\n";
@@ -115,6 +183,18 @@ inline constexpr ReportTexts kEnglish = {
     "  # Page                                     Hits\n",
     "\nThe %d most active users:\n\n",
     "  # User                                     Hits\n",
+};
+
+// The Norwegian texts once more, with the letter written as UTF-8, for a
+// report shown on a terminal that reads UTF-8.
+inline constexpr ReportTexts kNorwegianUtf8 = {
+    "Bes\xC3\xB8ksstatistikk for %s i perioden %s til %s\n",
+    "\n\nTotalt antall oppslag i perioden: %" PRId64 "\n",
+    "Totalt antall brukersesjoner i perioden: %" PRId64 "\n",
+    "\nDe %d mest bes\xC3\xB8kte sidene i perioden:\n\n",
+    "  # Side                                     Oppslag\n",
+    "\nDe %d mest aktive brukerne i perioden:\n\n",
+    "  # Bruker                                   Oppslag\n",
 };
 
 inline constexpr ReportTexts kNorwegian = {

@@ -1,7 +1,7 @@
 // Helpers shared by the unit tests: a stream that collects what is written
 // to it, calendar arithmetic independent of the program's own, a builder for
-// log lines in the comma-separated IIS format, and walks over the statistics
-// lists.
+// log lines in the comma-separated IIS format, hits counted the reader's
+// way, and walks over the statistics lists.
 #pragma once
 
 #include <chrono>
@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "stats/hit_batch.h"
+#include "stats/hit_time.h"
 #include "stats/records.h"
 
 /// A FILE* whose bytes can be read back, for diagnostics compared whole.
@@ -72,6 +74,17 @@ inline std::string IisLineWith(int slot, std::string value) {
   std::vector<std::string> fields = IisFields();
   fields[slot] = std::move(value);
   return IisLine(fields);
+}
+
+/// Counts a hit at a date and time text read at UTC, the way the reader
+/// does: a rejected date counts nothing, the rest goes through a batch.
+inline void RecordLine(Statistics* stats, std::string_view address, std::string_view path,
+                       std::int32_t bytes, std::string_view date, std::string_view time) {
+  const TimeStamp t = HitTimeCache(DateForm::kComma, 0).ParseHitTime(date, time);
+  if (t == kRejectedDate) return;
+  HitBatch batch(stats->hash_seed);
+  batch.Add(address, path, bytes, t);
+  CountHits(stats, batch);
 }
 
 /// (text, hits) of each record of a list, in list order.

@@ -1,7 +1,5 @@
 #include "bytes/field_text.h"
 
-#include <unistd.h>
-
 FieldText::FieldText(std::string_view field, bool escape, bool keep_line_end) {
   field = field.substr(0, field.find('\0'));
   const bool line_end = escape && keep_line_end && field.ends_with('\n');
@@ -30,9 +28,4 @@ FieldText::FieldText(std::string_view field, bool escape, bool keep_line_end) {
   if (line_end) *p++ = '\n';
   *p = '\0';
   text = out;
-}
-
-bool IsTerminal(std::FILE* stream) {
-  const int fd = ::fileno(stream);
-  return fd >= 0 && ::isatty(fd) != 0;
 }

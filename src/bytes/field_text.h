@@ -6,7 +6,6 @@
 // they are.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -24,6 +23,3 @@ class FieldText {
   char small_[256];
   std::string large_;
 };
-
-/// True when `stream` is a terminal, where a person reads what is written.
-bool IsTerminal(std::FILE* stream);

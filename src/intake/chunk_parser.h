@@ -9,17 +9,20 @@
 #include "intake/file_format.h"
 #include "intake/line_reader.h"
 #include "intake/log_line.h"
+#include "read_summary.h"
 #include "stats/hit_batch.h"
 #include "stats/hit_time.h"
 
 struct Options;
 
-/// What a chunk gives: its hits, and its messages in line order.
+/// What a chunk gives: its hits, its messages in line order, and how many
+/// of its lines went which way.
 struct ParsedChunk {
   /// `hash_seed`: the statistics' that will count the hits.
   explicit ParsedChunk(std::uint64_t hash_seed) : hits(hash_seed) {}
   HitBatch hits;
   TextBuffer messages;
+  LineCounts lines;
 };
 
 class ChunkParser {

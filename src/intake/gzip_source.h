@@ -25,9 +25,6 @@ class GzipSource : public ByteSource {
   /// True when reading stopped at damage rather than at the archive's end.
   bool damaged() const { return damaged_; }
 
-  /// True when the damage was a read error of the compressed file.
-  bool read_error() const { return read_error_; }
-
  private:
   bool FillInput();
 
@@ -39,5 +36,5 @@ class GzipSource : public ByteSource {
   bool member_done_ = false;  // the last member ended cleanly
   bool finished_ = false;
   bool damaged_ = false;
-  bool read_error_ = false;
+  bool read_error_ = false;  // the compressed file failed a read
 };

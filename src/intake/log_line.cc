@@ -239,5 +239,8 @@ void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& field
     case LineVerdict::kContinuation:
       out->Append(texts::kRejectContinuation);
       break;
+    case LineVerdict::kTooLong:
+      out->Append(texts::kRejectTooLong);
+      break;
   }
 }

@@ -76,6 +76,8 @@ enum class LineVerdict {
   // Passed the chain, but continues a line longer than a piece: never
   // counted, so that no line can carry a forged one.
   kContinuation,
+  // A W3C line longer than the reader reads whole: skipped unread.
+  kTooLong,
 };
 
 /// Runs the eight filters in order; the first that refuses decides.

@@ -1,5 +1,7 @@
 // The reverse name lookup behind a small interface, so that tests can put a
-// fake in its place.
+// fake in its place. StartUp and CleanUp are called from one thread; the
+// lookups between them from several threads at once, so an implementation
+// must be safe for that.
 #pragma once
 
 #include <array>
@@ -27,7 +29,8 @@ class Resolver {
       const std::array<std::uint8_t, 16>& address) = 0;
 };
 
-/// The system resolver (getnameinfo with NI_NAMEREQD).
+/// The system resolver (getnameinfo with NI_NAMEREQD, which is safe to call
+/// from several threads).
 class PosixResolver : public Resolver {
  public:
   std::optional<std::string> NameOfIPv4(

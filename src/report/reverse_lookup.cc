@@ -1,14 +1,13 @@
 #include "report/reverse_lookup.h"
 
-#include <arpa/inet.h>
-
-#include <optional>
 #include <string>
+#include <vector>
 
 #include "bytes/field_text.h"
-#include "bytes/ip_address.h"
-#include "platform/resolver.h"
 #include "options.h"
+#include "platform/resolver.h"
+#include "platform/terminal.h"
+#include "report/lookup_pool.h"
 #include "stats/records.h"
 #include "texts.h"
 
@@ -17,26 +16,10 @@ namespace {
 // The name service version asked for: 1.1, major version in the low byte.
 constexpr std::uint16_t kRequestedVersion = 0x0101;
 
-// An address that begins with four dotted numbers is looked up by their
-// low bytes; a valid IPv6 text as that address; anything else not at all.
-std::optional<std::string> LookUp(Resolver* resolver, const char* address) {
-  IpAddress numbers;
-  if (ScanIpAddress(address, &numbers) == 4) {
-    std::array<std::uint8_t, 4> bytes;
-    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(numbers[i] & 0xFF);
-    return resolver->NameOfIPv4(bytes);
-  }
-  std::array<std::uint8_t, 16> bytes6;
-  if (::inet_pton(AF_INET6, address, bytes6.data()) == 1) {
-    return resolver->NameOfIPv6(bytes6);
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
-void ResolveTopUsers(const Options& options, Statistics* stats,
-                     Resolver* resolver, std::FILE* diag) {
+void ResolveTopUsers(const Options& options, Statistics* stats, Resolver* resolver,
+                     std::FILE* diag, LookupObserver* observer, int max_in_flight) {
   std::uint16_t granted = 0;
   if (resolver->StartUp(kRequestedVersion, &granted) != 0) {
     if (options.Verbose) std::fprintf(diag, texts::kResolverUnavailable, options.ProgramName);
@@ -53,20 +36,37 @@ void ResolveTopUsers(const Options& options, Statistics* stats,
   if (options.Verbose) std::fprintf(diag, texts::kLookupStart, options.NumUsersToShow);
   // Addresses come from the logs, names from the name service.
   const bool escape = options.Verbose && IsTerminal(diag);
+  std::vector<RecordIndex> users;
+  std::vector<LookupJob> jobs;
   std::int64_t row = 1;
   for (RecordIndex i = stats->UserList; i != kNoRecord && row <= options.NumUsersToShow;
        i = stats->users[i].Next, ++row) {
-    UserRecord& user = stats->users[i];
-    if (options.Verbose) std::fprintf(diag, texts::kLookingUp, FieldText(user.Address, escape).text);
-    if (std::optional<std::string> name = LookUp(resolver, user.Address)) {
-      user.HostName = stats->texts.Copy(*name);
-    }
-    if (options.Verbose) {
-      std::fputs(user.HostName != nullptr ? FieldText(user.HostName, escape).text
-                                          : texts::kUnresolved,
-                 diag);
-      std::fputc('\n', diag);
+    users.push_back(i);
+    jobs.push_back({stats->users[i].Address, std::nullopt, false});
+  }
+
+  if (observer != nullptr) observer->LookupsStarted(jobs.size());
+  {
+    // The lookups run ahead; the messages and the names follow in list
+    // order, each user's once its own answer is in.
+    LookupPool pool(resolver, &jobs, max_in_flight);
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+      UserRecord& user = stats->users[users[i]];
+      if (options.Verbose) {
+        std::fprintf(diag, texts::kLookingUp, FieldText(user.Address, escape).text);
+      }
+      pool.Await(i, [observer](std::size_t answered) {
+        if (observer != nullptr) observer->LookupsAnswered(answered);
+      });
+      if (jobs[i].name) user.HostName = stats->texts.Copy(*jobs[i].name);
+      if (options.Verbose) {
+        std::fputs(user.HostName != nullptr ? FieldText(user.HostName, escape).text
+                                            : texts::kUnresolved,
+                   diag);
+        std::fputc('\n', diag);
+      }
     }
   }
+  if (observer != nullptr) observer->LookupsFinished();
   resolver->CleanUp();
 }

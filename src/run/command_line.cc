@@ -6,6 +6,7 @@
 
 #include "bytes/decimal.h"
 #include "bytes/field_text.h"
+#include "platform/terminal.h"
 #include "run/run.h"
 #include "texts.h"
 

@@ -3,6 +3,7 @@
 #include "bytes/field_text.h"
 #include "intake/log_file.h"
 #include "platform/directory_search.h"
+#include "platform/terminal.h"
 #include "run/run.h"
 #include "texts.h"
 
@@ -18,6 +19,7 @@ int SelectLogFiles(Run* run, const char* pattern) {
       std::fprintf(run->err, texts::kNoFilesMatch, options.ProgramName,
                    FieldText(pattern, escape).text);
     }
+    run->summary.empty_patterns.emplace_back(pattern);
     return 0;
   }
 
@@ -25,6 +27,7 @@ int SelectLogFiles(Run* run, const char* pattern) {
   for (const FoundFile& match : matches) {
     // Directories, devices, pipes and dangling links are no log files.
     if (!match.regular) {
+      run->summary.problem_files.push_back({match.path, FileProblem::kNotRegular});
       if (tell) {
         std::fprintf(run->err, texts::kSuspectAttributes, options.ProgramName,
                      FieldText(match.path, escape).text);
@@ -40,8 +43,8 @@ int SelectLogFiles(Run* run, const char* pattern) {
                    FieldText(match.path, escape).text);
       return kLogIsOutputFile;
     }
-    const int opened =
-        ReadLogFile(options, &run->stats, run->err, match.path.c_str(), &run->progress);
+    const int opened = ReadLogFile(options, &run->stats, run->err, match.path.c_str(),
+                                   &run->progress, &run->summary);
     if (opened != 0 && known) run->logs_read.push_back({identity, match.path});
     read += opened;
   }

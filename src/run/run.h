@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "options.h"
+#include "read_summary.h"
 #include "run/output_file.h"
 #include "run/progress.h"
+#include "run/run_summary.h"
 #include "stats/records.h"
 
 class DirectorySearch;
@@ -28,7 +30,17 @@ struct Run {
   bool output_opened = false;  // out is a file that -o opened
   FileIdentity output;         // ... and this is it
   std::vector<ReadLog> logs_read;  // for a -o given after them
-  Progress progress{stderr, false, SteadySeconds};  // off unless on a terminal
+  Progress progress{stderr, false, SteadySeconds, [] { return 80; }};  // off unless on a terminal
+
+  /// What was read, and what the command line did, for the summary.
+  ReadSummary summary;
+  ArgumentNotes notes;
+  /// Standard error is a terminal: the summary and hints go there after the
+  /// report (not under -d, which says it all line by line).
+  bool tell_terminal = false;
+  /// The user's locale reads UTF-8: a report shown on a terminal writes its
+  /// fixed texts in UTF-8.
+  bool utf8_locale = false;
 };
 
 /// Exit statuses. A status of -1 reaches the shell as 255.

@@ -18,6 +18,6 @@ void CountHits(Statistics* stats, const HitBatch& batch) {
       stats->user_index.Prefetch(hits[i + kAhead].address_hash);
       stats->page_index.Prefetch(hits[i + kAhead].path_hash);
     }
-    CountHit(stats, hits[i]);
+    RecordHit(stats, hits[i]);
   }
 }

@@ -1,15 +1,10 @@
 #include "stats/records.h"
 
 #include <cstring>
-#include <new>
 
-#include "bytes/field_text.h"
 #include "bytes/hash.h"
-#include "texts.h"
 
 namespace {
-
-constexpr std::uint32_t kMaxPages = 0x7FFFFFFF;
 
 bool EqualBytes(const char* stored, std::uint32_t stored_size, std::string_view text) {
   return stored_size == text.size() && std::memcmp(stored, text.data(), text.size()) == 0;
@@ -21,10 +16,6 @@ std::uint32_t SizeOf(std::string_view text) {
 
 }  // namespace
 
-RecordIndex CountPage(Statistics* stats, std::string_view path) {
-  return CountPage(stats, path, HashFoldedBytes(path, stats->hash_seed));
-}
-
 RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t hash) {
   RecordIndex found = stats->page_index.Find(hash, [&](RecordIndex i) {
     const PageRecord& page = stats->pages[i];
@@ -34,8 +25,6 @@ RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t ha
     ++stats->pages[found].Hits;
     return found;
   }
-  // A hit keeps its page in 31 bits.
-  if (stats->pages.size() >= kMaxPages) throw std::bad_alloc();
   RecordIndex index = stats->pages.Add();
   PageRecord& page = stats->pages[index];
   page.Path = stats->texts.Copy(path);
@@ -72,26 +61,13 @@ RecordIndex FindOrAddUser(Statistics* stats, std::string_view address,
 // SessionSpan seconds after the start of the user's current session;
 // earlier hits join the current one.
 bool OpensSession(const UserRecord& user, TimeStamp t) {
-  if (user.HitList == kNoRecord) return true;
+  if (user.Sessions == 0) return true;
   return std::int64_t{t} - SessionSpan > user.SessionStart;
 }
 
 }  // namespace
 
-void RecordHit(Statistics* stats, bool verbose, std::FILE* diag,
-               std::string_view address, std::string_view path,
-               std::int32_t bytes, std::string_view date,
-               std::string_view time) {
-  const TimeStamp t = HitTimeCache(DateForm::kComma, 0).ParseHitTime(date, time);
-  if (t == kRejectedDate) {
-    if (verbose) std::fprintf(diag, texts::kBadDate, FieldText(date, IsTerminal(diag)).text);
-    return;
-  }
-  CountHit(stats, {address, HashBytes(address, stats->hash_seed), path,
-                   HashFoldedBytes(path, stats->hash_seed), bytes, t});
-}
-
-void CountHit(Statistics* stats, const HitInput& hit) {
+void RecordHit(Statistics* stats, const HitInput& hit) {
   const TimeStamp t = hit.time;
 
   // The period runs from the first counted hit to the last, in the order
@@ -100,24 +76,13 @@ void CountHit(Statistics* stats, const HitInput& hit) {
   if (stats->UserList == kNoRecord) totals.PeriodStart = t;
   totals.PeriodEnd = t;
 
-  const RecordIndex user_index = FindOrAddUser(stats, hit.address, hit.address_hash);
-  UserRecord& user = stats->users[user_index];
-
-  const bool opens = OpensSession(user, t);
-  if (opens) {
+  UserRecord& user = stats->users[FindOrAddUser(stats, hit.address, hit.address_hash)];
+  if (OpensSession(user, t)) {
     user.SessionStart = t;
     ++user.Sessions;
     ++totals.TotalSessions;
   }
-
-  const RecordIndex hit_index = stats->hits.Add();
-  HitRecord& record = stats->hits[hit_index];
-  record.Time = t;
-  record.Bytes = hit.bytes;
-  record.Page = CountPage(stats, hit.path, hit.path_hash) & kMaxPages;
-  record.OpensSession = opens;
-  record.Next = user.HitList;
-  user.HitList = hit_index;
+  CountPage(stats, hit.path, hit.path_hash);
 
   ++user.Hits;
   user.Bytes += hit.bytes;
@@ -128,7 +93,6 @@ void CountHit(Statistics* stats, const HitInput& hit) {
 void ReleaseRecords(Statistics* stats) {
   stats->PageList = kNoRecord;
   stats->UserList = kNoRecord;
-  stats->hits.Clear();
   stats->pages.Clear();
   stats->users.Clear();
   stats->texts.Clear();

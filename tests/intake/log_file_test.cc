@@ -14,6 +14,7 @@
 #include "intake/line_reader.h"
 #include "intake/log_line.h"
 #include "options.h"
+#include "read_summary.h"
 #include "stats/records.h"
 #include "test_util.h"
 
@@ -119,6 +120,10 @@ TEST(LogFileTest, BadDateMessageOnlyWhenVerbose) {
             Read(verbose, &stats, text));
   EXPECT_EQ(0, stats.totals.TotalHits);
   EXPECT_EQ(kNoRecord, stats.UserList);
+  // A bad date on the first line leaves the period to the first counted one.
+  Statistics first;
+  Read(Options(), &first, text + IisLine(IisFields()));
+  EXPECT_EQ(UtcSeconds(2001, 3, 20, 7, 55, 20), first.totals.PeriodStart);
 }
 
 TEST(LogFileTest, BadDateMessagesInLineOrder) {
@@ -437,6 +442,82 @@ TEST(LogFileTest, ReadLogFileMessages) {
     EXPECT_EQ(c.result, ReadLogFile(options, &stats, diag.file(), c.path));
     EXPECT_EQ(c.message, diag.Text());
   }
+}
+
+// One line for each way a line can end, the whole repeated so that it
+// spans many chunks: every thread count gives the same counts, and they add
+// up to the lines read.
+TEST(LogFileTest, LineCountsByReason) {
+  std::string text;
+  for (int i = 0; i < 300; ++i) {
+    text += IisLine(IisFields());                        // counted
+    text += "too, few, fields\n";                        // incomplete
+    text += IisLineWith(kService, "MSFTPSVC1");          // wrong service
+    text += IisLineWith(kMethod, "POST");                // wrong method
+    text += IisLineWith(kServerIp, "-");                 // wrong server IP
+    text += IisLineWith(kClientIp, "-");                 // client IP
+    text += IisLineWith(kTarget, "/logo.gif");           // excluded pattern
+    text += IisLineWith(kServerBytes, "-");              // missing parameter
+    text += IisLineWith(kDate, "13/45/01");              // bad date
+    text += IisLineWith(kTarget, "/b.htm");              // counted
+  }
+  LineCounts expected;
+  expected.read = 3000;
+  expected.counted = 600;
+  expected.bad_dates = 300;
+  for (LineVerdict v : {LineVerdict::kIncomplete, LineVerdict::kWrongService,
+                        LineVerdict::kWrongMethod, LineVerdict::kWrongServerIp,
+                        LineVerdict::kExcludedClientIp, LineVerdict::kExcludedPattern,
+                        LineVerdict::kMissingParameter}) {
+    expected.rejected[static_cast<int>(v)] = 300;
+  }
+  for (int threads : {1, 2}) {
+    SCOPED_TRACE(testing::Message() << threads << " threads");
+    ReadTuning tuning;
+    tuning.threads = threads;
+    tuning.chunk_size = 4096;
+    Statistics stats;
+    CapturedStream diag;
+    LineCounts lines;
+    ReadLogText(Options(), &stats, diag.file(), text, tuning, "-", &lines);
+    EXPECT_EQ(expected.read, lines.read);
+    EXPECT_EQ(expected.counted, lines.counted);
+    EXPECT_EQ(expected.rejected, lines.rejected);
+    EXPECT_EQ(expected.bad_dates, lines.bad_dates);
+    EXPECT_EQ(lines.read, lines.counted + lines.LeftOut());
+    EXPECT_EQ(600, stats.totals.TotalHits);
+  }
+}
+
+// What the summary learns of each file: its format and packing, and why it
+// was skipped or read only in part.
+TEST(LogFileTest, ReadLogFileNotesTheFile) {
+  TempFile comma(IisLine(IisFields()));
+  TempFile w3c("#Fields: date time c-ip\n2001-03-20 07:55:20 10.0.0.1\n");
+  TempFile damaged("\x1F\x8B not really compressed");
+  const std::string missing = testing::TempDir() + "vantrix_no_such.log";
+  ReadSummary summary;
+  Statistics stats;
+  CapturedStream diag;
+  for (const char* path : {comma.path(), w3c.path(), damaged.path(), missing.c_str(),
+                           // Opens, but every read fails.
+                           "/proc/self/mem"}) {
+    ReadLogFile(Options(), &stats, diag.file(), path, nullptr, &summary);
+  }
+  const std::int64_t comma_plain = summary.files_read[0][0];
+  const std::int64_t comma_compressed = summary.files_read[0][1];
+  const std::int64_t w3c_plain = summary.files_read[1][0];
+  EXPECT_EQ(2, comma_plain);  // the one with a line, and the unreadable one
+  EXPECT_EQ(1, comma_compressed);
+  EXPECT_EQ(1, w3c_plain);
+  ASSERT_EQ(3u, summary.problem_files.size());
+  EXPECT_EQ(damaged.path(), summary.problem_files[0].path);
+  EXPECT_EQ(FileProblem::kDamaged, summary.problem_files[0].problem);
+  EXPECT_EQ(missing, summary.problem_files[1].path);
+  EXPECT_EQ(FileProblem::kMissing, summary.problem_files[1].problem);
+  EXPECT_EQ(FileProblem::kReadError, summary.problem_files[2].problem);
+  EXPECT_EQ(1, summary.lines.counted);
+  EXPECT_EQ(1, summary.lines.directives);
 }
 
 }  // namespace

@@ -24,9 +24,8 @@ std::string Report(const Options& options, std::initializer_list<Hit> hits,
                    const char* zone = "UTC") {
   ScopedTimeZone tz(zone);
   Statistics stats;
-  CapturedStream diag;
   for (const Hit& hit : hits) {
-    RecordHit(&stats, false, diag.file(), hit.address, hit.path, 100, hit.date, hit.time);
+    RecordLine(&stats, hit.address, hit.path, 100, hit.date, hit.time);
   }
   RankByHits(&stats);
   CapturedStream out;
@@ -158,8 +157,8 @@ TEST(ReportTest, LongPathIsNotCut) {
 TEST(ReportTest, HostNameReplacesAddress) {
   ScopedTimeZone tz("UTC");
   Statistics stats;
-  RecordHit(&stats, false, stderr, "10.0.0.1", "/a", 1, "03/06/99", "10:00:00");
-  RecordHit(&stats, false, stderr, "10.0.0.2", "/a", 1, "03/06/99", "10:00:00");
+  RecordLine(&stats, "10.0.0.1", "/a", 1, "03/06/99", "10:00:00");
+  RecordLine(&stats, "10.0.0.2", "/a", 1, "03/06/99", "10:00:00");
   RankByHits(&stats);
   stats.users[0].HostName = "host.example";
   Options options = WithCustomer("A");

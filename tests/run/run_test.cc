@@ -73,7 +73,7 @@ TEST(RunTest, UsageWithoutFiles) {
 }
 
 TEST(RunTest, UsageNamesUnknownOption) {
-  for (const char* arg : {"-x", "-", "-V", "--help"}) {
+  for (const char* arg : {"-x", "-", "-V", "-h", "--", "-help", "--helps"}) {
     RunFixture f;
     f.AddLog("a.log", IisLine(IisFields()));
     EXPECT_EQ(255, f.Main({"a.log", arg})) << arg;
@@ -176,6 +176,10 @@ TEST(RunTest, CountsFilesOfEveryPattern) {
             "Performing reverse DNS lookup on 10 on top users...\n"
             "  Looking up 192.168.0.10... [unresolved]\n",
             f.err.Text());
+  ASSERT_EQ(2u, f.run.summary.problem_files.size());
+  EXPECT_EQ(FileProblem::kNotRegular, f.run.summary.problem_files[0].problem);
+  EXPECT_EQ(FileProblem::kMissing, f.run.summary.problem_files[1].problem);
+  EXPECT_EQ(2, f.run.summary.FilesRead());
 }
 
 TEST(RunTest, SkippedMatchesAreSilentWithoutVerboseOrDebug) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "bytes/hash.h"
 #include "stats/records.h"
 #include "test_util.h"
 
@@ -43,7 +44,7 @@ TEST(RankingTest, Pages) {
   for (const Case& c : kCases) {
     Statistics stats;
     for (const auto& [path, hits] : c.first_seen) {
-      for (Count i = 0; i < hits; ++i) CountPage(&stats, path);
+      for (Count i = 0; i < hits; ++i) CountPage(&stats, path, HashFoldedBytes(path, stats.hash_seed));
     }
     RankByHits(&stats);
     EXPECT_EQ(c.ranked, PageRows(stats)) << c.what;
@@ -55,8 +56,7 @@ TEST(RankingTest, Users) {
     Statistics stats;
     for (const auto& [address, hits] : c.first_seen) {
       for (Count i = 0; i < hits; ++i) {
-        RecordHit(&stats, false, stderr, address, "/x.htm", 10, "03/20/01",
-                  "10:00:00");
+        RecordLine(&stats, address, "/x.htm", 10, "03/20/01", "10:00:00");
       }
     }
     const RunTotals before = stats.totals;
