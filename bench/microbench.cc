@@ -141,8 +141,8 @@ BENCHMARK(BM_ParseHitTime);
 
 // Counts a hit with its hashes computed, as the reader hands it over.
 void Record(Statistics* stats, const Stream::Hit& hit) {
-  RecordHit(stats, {hit.address, HashBytes(hit.address), hit.path,
-                    HashFoldedBytes(hit.path), hit.bytes, hit.stamp});
+  RecordHit(stats, {hit.address, HashBytes(hit.address, stats->hash_seed), hit.path,
+                    HashFoldedBytes(hit.path, stats->hash_seed), hit.bytes, hit.stamp});
 }
 
 // Every user and page new to the store: the start of a run.

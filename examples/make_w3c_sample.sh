@@ -18,10 +18,9 @@
 # - a line cut short keeps its fields up to the first one it lacks.
 #
 # The reports of the two files differ where the formats do: a date such as
-# 2001-03-21 is a bad date in the comma format and a good one here, and a
-# line longer than 2047 bytes is read in pieces, so a W3C line whose query
-# pushes it past that length loses the fields after the query, which the
-# comma format writes before it.
+# 2001-03-21 is a bad date in the comma format and a good one here. Long
+# lines count in both: a W3C line is read whole, and the comma format has
+# every field it reads before the query.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 in=${1:-$root/examples/sample.log}

@@ -10,7 +10,9 @@
 // - a whole archive of one or more members, with or without zero padding,
 //   gives back exactly the text and is not damaged;
 // - an archive cut off anywhere gives back a beginning of the text, and is
-//   damaged unless the cut falls between two members.
+//   damaged unless the cut falls between two members;
+// - what comes back before damage ends with a whole line or a whole
+//   2047-byte piece: the unfinished line at the damage is dropped.
 #include <zlib.h>
 
 #include <string>
@@ -46,13 +48,20 @@ std::string ReadAll(std::string_view archive, std::size_t chunk_size, bool* dama
   LineReader reader(&gzip, chunk_size);
   std::string text;
   LineChunk chunk;
+  std::size_t last_size = 0;
   while (reader.NextChunk(&chunk)) {
-    for (std::string_view piece : chunk.pieces) {
-      FUZZ_CHECK(!piece.empty() && piece.size() <= kMaxLinePiece);
-      text.append(piece);
+    for (const LinePiece& piece : chunk.pieces) {
+      FUZZ_CHECK(!piece.text.empty() && piece.text.size() <= kMaxLinePiece);
+      FUZZ_CHECK(piece.kind != PieceKind::kTooLong);
+      text.append(piece.text);
+      last_size = piece.text.size();
     }
   }
   *damaged = gzip.damaged();
+  FUZZ_CHECK(reader.failed() == *damaged);
+  if (*damaged && !text.empty()) {
+    FUZZ_CHECK(text.back() == '\n' || last_size == kMaxLinePiece);
+  }
   return text;
 }
 

@@ -24,7 +24,13 @@
 //   splitter and the one this build uses alike;
 // - the lists parsed once filter exactly as MatchIpMasks and
 //   MatchNamePatterns do when they parse afresh for each line;
-// - an accepted line has the fields the statistics need.
+// - an accepted line has the fields the statistics need;
+// read as a file:
+// - a comma line that continues a physical line longer than 2047 bytes is
+//   never counted, whatever it holds;
+// - a W3C line is read whole, however long (the input may be longer than
+//   2047 bytes): it counts exactly when the split above accepts it, its
+//   date and time read, and it is no directive.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -32,9 +38,13 @@
 
 #include "fuzz_input.h"
 #include "bytes/text_buffer.h"
+#include "intake/line_reader.h"
+#include "intake/log_file.h"
 #include "intake/log_line.h"
 #include "intake/w3c_format.h"
 #include "options.h"
+#include "stats/hit_time.h"
+#include "stats/records.h"
 
 namespace {
 
@@ -161,7 +171,51 @@ LineVerdict FilterAfresh(const LogFields& f, const Options& options) {
   return LineVerdict::kAccepted;
 }
 
+// Where the reads below write their messages.
+std::FILE* g_sink = nullptr;
+
+// The line (up to its first line feed) after 2047 bytes of the same
+// physical line: every piece of it continues that line.
+void CheckReadAsContinuation(const Options& options, std::string_view line) {
+  std::string log(kMaxLinePiece, 'x');
+  log += line.substr(0, line.find('\n'));
+  log += '\n';
+  Statistics stats;
+  ReadLogText(options, &stats, g_sink, log);
+  FUZZ_CHECK(stats.totals.TotalHits == 0);
+}
+
+// The line (up to its first line feed) in a W3C file after the directive.
+void CheckW3cRead(const Options& options, std::string_view directive, std::string_view line) {
+  directive = directive.substr(0, directive.find('\n'));
+  line = line.substr(0, line.find('\n'));
+  std::string log = "#Version: 1.0\n";
+  log.append(directive).append("\n").append(line).append("\n");
+  Statistics stats;
+  ReadLogText(options, &stats, g_sink, log);
+
+  W3cLayout layout;
+  ReadW3cDirective(directive, &layout);
+  LogFields fields;
+  TokenizeW3cLine(line, layout, &fields);
+  const std::size_t content = line.size() - (line.ends_with('\r') ? 1 : 0);
+  bool counted = !IsW3cDirective(line) && content <= kMaxWholeLine &&
+                 FilterLine(fields, CompileFilters(options)) == LineVerdict::kAccepted;
+  counted = counted && HitTimeCache(DateForm::kW3c, 0).ParseHitTime(
+                           fields.slot[kDate], fields.slot[kTime]) != kRejectedDate;
+  FUZZ_CHECK(stats.totals.TotalHits == (counted ? 1 : 0));
+  if (counted) {
+    const PageRecord& page = stats.pages[stats.PageList];
+    FUZZ_CHECK(std::string_view(page.Path, page.PathSize) == fields.slot[kTarget]);
+  }
+}
+
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  g_sink = std::fopen("/dev/null", "w");
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
@@ -209,6 +263,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   TextBuffer message;
-  WriteRejection(&message, verdict, fields, options);
+  WriteRejection(&message, verdict, fields, options, false);
+
+  if (given & 8) {
+    CheckW3cRead(options, directive, line);
+  } else {
+    CheckReadAsContinuation(options, line);
+  }
   return 0;
 }

@@ -37,7 +37,7 @@ for target in "${targets[@]}"; do
   flags=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048
          -print_final_stats=1 -artifact_prefix="$artifacts/$target-")
   case $target in
-    log_line) flags+=(-dict="$root/fuzz/iis.dict" -max_len=4096) ;;
+    log_line) flags+=(-dict="$root/fuzz/iis.dict" -max_len=8192) ;;
     whole_file) flags+=(-dict="$root/fuzz/iis.dict" -max_len=16384) ;;
   esac
   log=$build/$target.log

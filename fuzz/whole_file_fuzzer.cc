@@ -211,7 +211,7 @@ void CheckReport(const std::string& report, const Options& options,
 
 // The JSON report and the web page of ranked, resolved statistics.
 void CheckOtherFormats(const Options& options, const Statistics& stats) {
-  const ReportModel model = BuildReportModel(options, stats);
+  const ReportModel model = BuildReportModel(options, stats, ReadSummary());
   char* data = nullptr;
   std::size_t size = 0;
   std::FILE* out = open_memstream(&data, &size);

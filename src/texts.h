@@ -34,6 +34,29 @@ inline constexpr char kUsageOptions[] =
     "  -cCustomerName\n"
     "  -uNumUsersToShow\n"
     "  -Norwegian\n";
+// --help: the usage text, then these lines; --version.
+inline constexpr char kHelpOptions[] =
+    "\n"
+    "Each value is glued to its option letter, with no blank between: -n25,\n"
+    "-r/shop/, -c'My Shop'. An option acts on the file patterns after it.\n"
+    "  -rRootPath       count only paths that begin with RootPath (case counts)\n"
+    "  -eMask[,Mask]    leave out clients whose address matches a mask\n"
+    "  -oOutputFile     write the report into OutputFile\n"
+    "  -sMask[,Mask]    count only requests to a server address that matches a mask\n"
+    "  -pPattern[,...]  leave out paths that match a pattern; replaces *.gif,*.jpg\n"
+    "  -nNumber         the pages to show (default 10); 0 leaves the table out\n"
+    "  -cName           the customer name in the title\n"
+    "  -uNumber         the users to show (default 10); 0 leaves the table out\n"
+    "  -N               the report in Norwegian\n"
+    "  -fFormat         text (the default), json or html: the report for a script\n"
+    "                   or a browser, with hits by day, hour and status\n"
+    "  -d[Level]        say why each left-out line was left out; 6 and up: echo lines\n"
+    "  -v               say which files are read and which names are looked up\n"
+    "  --help           this text\n"
+    "  --version        the version\n"
+    "A mask is four parts joined by dots, each n, n-m or *, as in 10.1-3.*.*\n";
+inline constexpr char kVersionLine[] = "vantrix %s\n";
+
 inline constexpr char kFailedToOpenOutput[] = "Failed to open '%s' for write.\n";
 inline constexpr char kFailedToWriteReport[] = "%s: Failed to write the report\n";
 inline constexpr char kOutOfMemory[] = "%s: Out of memory\n";
@@ -55,6 +78,8 @@ inline constexpr char kCompressedFileDamaged[] =
     "%s: Compressed file %s is damaged; read up to the damage\n";
 inline constexpr char kFieldsCountNothing[] =
     "%s: The #Fields line of %s names no %s; none of its lines can count\n";
+inline constexpr char kReadError[] = "%s: Read error in %s; read up to the error\n";
+inline constexpr char kLogIsOutput[] = "%s: '%s' is both a log file and the output file\n";
 
 // Line rejections, in filter order.
 inline constexpr char kRejectIncomplete[] =
@@ -75,8 +100,60 @@ inline constexpr char kRejectPattern[] =
 inline constexpr char kRejectMissing[] =
     "  Skipping line due to missing parameter\n";
 
+// Lines refused before or after the chain.
+inline constexpr char kRejectContinuation[] =
+    "  Skipping line. It continues a line longer than 2047 bytes\n";
+inline constexpr char kRejectTooLong[] = "  Skipping line longer than 65536 bytes\n";
+
 // Statistics.
 inline constexpr char kBadDate[] = "Bad date (%s). Skipping line...\n";
+
+// The run summary on a terminal: each line begins with the program's name.
+inline constexpr char kSummaryNoFileRead[] = "%s: no file read\n";
+inline constexpr char kSummaryFilesRead[] = "%s: %" PRId64 " %s read: ";
+inline constexpr char kSummaryCommaFiles[] = "%" PRId64 " comma-separated";
+inline constexpr char kSummaryW3cFiles[] = "%" PRId64 " W3C extended";
+inline constexpr char kSummaryCompressed[] = " (%" PRId64 " compressed)";
+inline constexpr char kSummaryProblemFiles[] = "%s: %" PRId64 " %s %s: ";
+inline constexpr char kSummaryMoreNames[] = " and %" PRId64 " more";
+// One per way a file may be skipped or cut short, in FileProblem order.
+inline constexpr const char* kSummaryProblems[] = {
+    "skipped as missing",
+    "skipped as unreadable",
+    "skipped as not a regular file",
+    "damaged, read up to the damage",
+    "cut short by a read error",
+};
+inline constexpr char kSummaryEmptyPattern[] = "%s: '%s' matched no file\n";
+inline constexpr char kSummaryLines[] = "%s: %" PRId64 " %s read";
+inline constexpr char kSummaryDirectives[] = " (%" PRId64 " W3C directives)";
+inline constexpr char kSummaryCountedLeftOut[] = ", %" PRId64 " counted, %" PRId64 " left out";
+// The lines left out, one reason a line under the count, the counts aligned.
+inline constexpr char kSummaryReason[] = "  %*" PRId64 " %s\n";
+// One per rejection message, in filter order, then the bad date's.
+inline constexpr const char* kSummaryRejections[] = {
+    "",  // accepted
+    "incomplete data",
+    "wrong service (not W3SVC)",
+    "wrong mode of operation (not GET)",
+    "wrong server IP number",
+    "wrong root path",
+    "user IP on the exclude list",
+    "file on the exclude list",
+    "missing parameter",
+    "continuing a line longer than 2047 bytes",
+    "longer than 65536 bytes",
+};
+inline constexpr char kSummaryBadDates[] = "bad date";
+
+// Hints for the common mistakes, after the summary.
+inline constexpr char kHintGluedValue[] =
+    "%s: '%s' matched no file: values are glued to their option, as in %s%s\n";
+inline constexpr char kHintAfterLastPattern[] =
+    "%s: %s comes after the last log pattern, so it applied to no file\n";
+inline constexpr char kHintRefusedMask[] =
+    "%s: mask '%s' was not understood: write each of the four parts as n, n-m or *\n";
+inline constexpr char kHintNotIis[] = "%s: no line had the IIS fields: is this an IIS log?\n";
 
 // Reverse lookup.
 inline constexpr char kResolverUnavailable[] =
@@ -108,6 +185,18 @@ inline constexpr ReportTexts kEnglish = {
     "  # Page                                     Hits\n",
     "\nThe %d most active users:\n\n",
     "  # User                                     Hits\n",
+};
+
+// The Norwegian texts once more, with the letter written as UTF-8, for a
+// report shown on a terminal that reads UTF-8.
+inline constexpr ReportTexts kNorwegianUtf8 = {
+    "Bes\xC3\xB8ksstatistikk for %s i perioden %s til %s\n",
+    "\n\nTotalt antall oppslag i perioden: %" PRId64 "\n",
+    "Totalt antall brukersesjoner i perioden: %" PRId64 "\n",
+    "\nDe %d mest bes\xC3\xB8kte sidene i perioden:\n\n",
+    "  # Side                                     Oppslag\n",
+    "\nDe %d mest aktive brukerne i perioden:\n\n",
+    "  # Bruker                                   Oppslag\n",
 };
 
 inline constexpr ReportTexts kNorwegian = {
@@ -143,6 +232,20 @@ struct HtmlTexts {
   const char* users_heading;
   const char* user;
   const char* made_by;
+  // What was read.
+  const char* read_heading;
+  const char* files_read;
+  const char* comma_files;
+  const char* w3c_files;
+  const char* compressed;
+  const char* problems[5];  // in FileProblem order
+  const char* empty_pattern;
+  const char* lines_read;
+  const char* directives;
+  const char* counted;
+  const char* left_out;
+  const char* left_out_reasons[11];  // by line verdict; the accepted one unused
+  const char* bad_dates;
 };
 
 inline constexpr HtmlTexts kHtmlEnglish = {
@@ -165,6 +268,23 @@ inline constexpr HtmlTexts kHtmlEnglish = {
     "The %d most active users",
     "User",
     "Made by %s %s",
+    "What was read",
+    "Files read",
+    "comma-separated",
+    "W3C extended",
+    "compressed",
+    {"skipped as missing", "skipped as unreadable", "skipped as not a regular file",
+     "damaged, read up to the damage", "cut short by a read error"},
+    "matched no file",
+    "Lines read",
+    "W3C directives",
+    "counted",
+    "left out",
+    {"", "incomplete data", "wrong service (not W3SVC)", "wrong mode of operation (not GET)",
+     "wrong server IP number", "wrong root path", "user IP on the exclude list",
+     "file on the exclude list", "missing parameter", "continuing a line longer than 2047 bytes",
+     "longer than 65536 bytes"},
+    "bad date",
 };
 
 inline constexpr HtmlTexts kHtmlNorwegian = {
@@ -187,6 +307,24 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
     "De %d mest aktive brukerne i perioden",
     "Bruker",
     "Laget av %s %s",
+    "Hva som ble lest",
+    "Filer lest",
+    "kommaseparerte",
+    "W3C extended",
+    "komprimerte",
+    {"hoppet over: finnes ikke", "hoppet over: kan ikke leses",
+     "hoppet over: ikke en vanlig fil", "skadet, lest fram til skaden",
+     "avbrutt av en lesefeil"},
+    "ga ingen treff",
+    "Linjer lest",
+    "W3C-direktiver",
+    "talt",
+    "utelatt",
+    {"", "ufullstendige data", "feil tjeneste (ikke W3SVC)", "feil metode (ikke GET)",
+     "feil server-IP", "feil rotsti", "bruker-IP p&#229; ekskluderingslisten",
+     "fil p&#229; ekskluderingslisten", "manglende parameter",
+     "fortsetter en linje lengre enn 2047 byte", "lengre enn 65536 byte"},
+    "ugyldig dato",
 };
 
 }  // namespace texts

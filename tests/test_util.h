@@ -82,7 +82,7 @@ inline void RecordLine(Statistics* stats, std::string_view address, std::string_
                        std::int32_t bytes, std::string_view date, std::string_view time) {
   const TimeStamp t = HitTimeCache(DateForm::kComma, 0).ParseHitTime(date, time);
   if (t == kRejectedDate) return;
-  HitBatch batch;
+  HitBatch batch(stats->hash_seed);
   batch.Add(address, path, bytes, t);
   CountHits(stats, batch);
 }

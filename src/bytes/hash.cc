@@ -1,6 +1,14 @@
 #include "bytes/hash.h"
 
+#include <chrono>
 #include <cstring>
+
+#include <sys/random.h>
+
+// The hash is the busiest code after the tokenizer: compiled in here, from
+// the library's header.
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 
 namespace {
 
@@ -20,41 +28,61 @@ inline std::uint64_t FoldWord(std::uint64_t v) {
   return v | (upper >> 2);
 }
 
-inline std::uint64_t Mix(std::uint64_t h, std::uint64_t v) {
-  h = (h ^ v) * 0xBF58476D1CE4E5B9ULL;
-  return h ^ (h >> 31);
-}
+inline void Store(char* p, std::uint64_t v) { std::memcpy(p, &v, 8); }
 
-inline std::uint64_t Finish(std::uint64_t h) {
-  h ^= h >> 33;
-  h *= 0x94D049BB133111EBULL;
-  return h ^ (h >> 29);
-}
-
-// With kFold, every byte gets the 0x20 bit set first: that maps each
-// capital letter onto its small one (and a few other bytes onto each
-// other, which costs a comparison now and then, never a wrong answer).
-template <bool kFold>
-std::uint64_t Hash(std::string_view text) {
-  constexpr std::uint64_t kCaseBits = 0x2020202020202020ULL;
-  const char* p = text.data();
-  std::size_t n = text.size();
-  std::uint64_t h = 0x243F6A8885A308D3ULL ^ n;
-  for (; n >= 8; p += 8, n -= 8) {
-    std::uint64_t v = Load(p, 8);
-    h = Mix(h, kFold ? v | kCaseBits : v);
+// Copies `size` bytes of `text` to `out` with the letters lower-cased,
+// eight at a time.
+inline void FoldInto(char* out, const char* text, std::size_t size) {
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) Store(out + i, FoldWord(Load(text + i, 8)));
+  if (i == size) return;
+  if (size >= 8) {
+    // The last eight bytes again: folding a byte twice changes nothing.
+    Store(out + size - 8, FoldWord(Load(text + size - 8, 8)));
+    return;
   }
-  if (n != 0) {
-    std::uint64_t v = Load(p, n);
-    h = Mix(h, kFold ? v | kCaseBits : v);
+  for (; i < size; ++i) {
+    const char c = text[i];
+    out[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   }
-  return Finish(h);
 }
 
 }  // namespace
 
-std::uint64_t HashBytes(std::string_view text) { return Hash<false>(text); }
-std::uint64_t HashFoldedBytes(std::string_view text) { return Hash<true>(text); }
+std::uint64_t NewHashSeed() {
+  std::uint64_t seed = 0;
+  if (::getrandom(&seed, sizeof(seed), 0) != static_cast<ssize_t>(sizeof(seed))) {
+    // No random source: the clock still differs from run to run.
+    seed = static_cast<std::uint64_t>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+  }
+  return seed;
+}
+
+std::uint64_t HashBytes(std::string_view text, std::uint64_t seed) {
+  return XXH3_64bits_withSeed(text.data(), text.size(), seed);
+}
+
+std::uint64_t HashFoldedBytes(std::string_view text, std::uint64_t seed) {
+  // Most paths fold into one block on the stack; longer ones are hashed a
+  // block at a time, which gives the same hash.
+  constexpr std::size_t kBlock = 256;
+  char folded[kBlock];
+  const std::size_t size = text.size();
+  if (size <= kBlock) {
+    FoldInto(folded, text.data(), size);
+    return XXH3_64bits_withSeed(folded, size, seed);
+  }
+  XXH3_state_t state;
+  XXH3_INITSTATE(&state);
+  XXH3_64bits_reset_withSeed(&state, seed);
+  for (std::size_t i = 0; i < size; i += kBlock) {
+    const std::size_t block = size - i < kBlock ? size - i : kBlock;
+    FoldInto(folded, text.data() + i, block);
+    XXH3_64bits_update(&state, folded, block);
+  }
+  return XXH3_64bits_digest(&state);
+}
 
 bool EqualFolded(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -66,4 +94,3 @@ bool EqualFolded(std::string_view a, std::string_view b) {
   return rest == 0 ||
          FoldWord(Load(a.data() + i, rest)) == FoldWord(Load(b.data() + i, rest));
 }
-

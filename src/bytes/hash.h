@@ -1,15 +1,21 @@
-// Hashing and comparing the texts that the statistics index: client
-// addresses byte for byte, paths with the ASCII letters A-Z taken as a-z.
+// Keyed hashes of texts for the lookup indexes, and the case-blind equality
+// that the page index pairs with its hash. Each run draws its own seed, so
+// that no texts chosen in advance hash alike more often than chance allows
+// and no log can make counting slower than linear. Owns nothing.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
-/// Hash of the bytes of `text`.
-std::uint64_t HashBytes(std::string_view text);
+/// A fresh seed from the system's random source.
+std::uint64_t NewHashSeed();
 
-/// Hash of `text` that two texts equal under EqualFolded share.
-std::uint64_t HashFoldedBytes(std::string_view text);
+/// The hash of the bytes of `text` under `seed`.
+std::uint64_t HashBytes(std::string_view text, std::uint64_t seed);
+
+/// The hash of `text` with the ASCII letters A-Z taken as a-z, and every
+/// other byte as it is: texts that EqualFolded calls equal hash alike.
+std::uint64_t HashFoldedBytes(std::string_view text, std::uint64_t seed);
 
 /// Equality of texts with the ASCII letters A-Z taken as a-z.
 bool EqualFolded(std::string_view a, std::string_view b);

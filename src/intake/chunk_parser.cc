@@ -13,10 +13,12 @@ const char* UncountedField(const FileFormat& format, const LineFilters& filters)
 
 }  // namespace
 
-ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, const char* path)
+ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, const char* path,
+                         bool escape)
     : options_(options),
       filters_(filters),
       path_(path),
+      escape_(escape),
       comma_times_(DateForm::kComma, options.seconds_west),
       w3c_times_(DateForm::kW3c, options.seconds_west) {}
 
@@ -26,25 +28,40 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
   parsed->traffic.Clear();
   TextBuffer& messages = parsed->messages;
   uncounted_ = UncountedField(*format, filters_);
-  for (std::string_view piece : chunk.pieces) {
+  LineCounts lines;
+  lines.read = static_cast<std::int64_t>(chunk.pieces.size());
+  for (const LinePiece& line : chunk.pieces) {
+    const std::string_view piece = line.text;
     // The text of a line ends at its first NUL byte, if it has one: the
-    // echo prints it as a C string, and the tokenizers stop there.
-    if (options_.DebugLevel > 5) messages.Printf(texts::kLogLine, FieldText(piece).text);
+    // echo prints it as a C string, and the tokenizers stop there. A line
+    // too long to read is not echoed.
+    if (options_.DebugLevel > 5 && line.kind != PieceKind::kTooLong) {
+      messages.Printf(texts::kLogLine, FieldText(piece, escape_, true).text);
+    }
 
-    if (format->Note(piece)) {  // a directive: never a log line
+    if (format->Note(line)) {  // a directive: never a log line
+      ++lines.directives;
       NoteDirective(piece, *format, &messages);
       continue;
     }
-    if (format->w3c) {
-      TokenizeW3cLine(piece, format->layout, &fields_);
-    } else {
-      TokenizeLine(piece, &fields_);
+    LineVerdict verdict = LineVerdict::kTooLong;
+    if (line.kind != PieceKind::kTooLong) {
+      if (format->w3c) {
+        TokenizeW3cLine(piece, format->layout, &fields_);
+      } else {
+        TokenizeLine(piece, &fields_);
+      }
+      verdict = FilterLine(fields_, filters_);
+      // The rest of a long line could carry a whole forged line.
+      if (verdict == LineVerdict::kAccepted && line.kind == PieceKind::kContinuation) {
+        verdict = LineVerdict::kContinuation;
+      }
     }
-    const LineVerdict verdict = FilterLine(fields_, filters_);
     if (verdict != LineVerdict::kAccepted) {
+      ++lines.rejected[static_cast<int>(verdict)];
       // Under a header that lets no line count, one message told of all.
       if (options_.DebugLevel != 0 && uncounted_ == nullptr) {
-        WriteRejection(&messages, verdict, fields_, options_);
+        WriteRejection(&messages, verdict, fields_, options_, escape_);
       }
       continue;
     }
@@ -54,20 +71,27 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     HitTimeCache& times = format->w3c ? w3c_times_ : comma_times_;
     const TimeStamp t = times.ParseHitTime(date, time);
     if (t == kRejectedDate) {
-      if (options_.Verbose) messages.Printf(texts::kBadDate, FieldText(date).text);
+      ++lines.bad_dates;
+      if (options_.Verbose) messages.Printf(texts::kBadDate, FieldText(date, escape_).text);
       continue;
     }
+    ++lines.counted;
     parsed->hits.Add(fields_.slot[kClientIp], fields_.slot[kTarget],
                      ReadDecimal(fields_.slot[kServerBytes]), t);
     if (options_.gather_traffic) parsed->traffic.Add(t, fields_.slot[kStatus]);
   }
+  parsed->lines = lines;
 }
+
+// The line counts are kept per verdict.
+static_assert(static_cast<int>(LineVerdict::kTooLong) + 1 == kLineVerdictCount);
 
 void ChunkParser::NoteDirective(std::string_view piece, const FileFormat& format,
                                 TextBuffer* messages) {
   uncounted_ = UncountedField(format, filters_);
   if (uncounted_ != nullptr && (options_.DebugLevel != 0 || options_.Verbose) &&
       IsW3cFieldsDirective(piece)) {
-    messages->Printf(texts::kFieldsCountNothing, options_.ProgramName, path_, uncounted_);
+    messages->Printf(texts::kFieldsCountNothing, options_.ProgramName,
+                     FieldText(path_, escape_).text, uncounted_);
   }
 }

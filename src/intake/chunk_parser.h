@@ -9,23 +9,30 @@
 #include "intake/file_format.h"
 #include "intake/line_reader.h"
 #include "intake/log_line.h"
+#include "read_summary.h"
 #include "stats/hit_batch.h"
 #include "stats/hit_time.h"
 #include "stats/traffic.h"
 
 struct Options;
 
-/// What a chunk gives: its hits, and its messages in line order.
+/// What a chunk gives: its hits, its messages in line order, and how many
+/// of its lines went which way.
 struct ParsedChunk {
+  /// `hash_seed`: the statistics' that will count the hits.
+  explicit ParsedChunk(std::uint64_t hash_seed) : hits(hash_seed) {}
   HitBatch hits;
   TrafficBatch traffic;  // only when the options gather it
   TextBuffer messages;
+  LineCounts lines;
 };
 
 class ChunkParser {
  public:
-  /// `path` names the file in messages.
-  ChunkParser(const Options& options, const LineFilters& filters, const char* path);
+  /// `path` names the file in messages; `escape`: they go to a terminal,
+  /// so the control bytes of log texts in them are escaped.
+  ChunkParser(const Options& options, const LineFilters& filters, const char* path,
+              bool escape);
 
   /// Parses `chunk`, whose first piece is read in `format`; leaves `format`
   /// as the chunk's last piece leaves it.
@@ -39,6 +46,7 @@ class ChunkParser {
   const Options& options_;
   const LineFilters& filters_;
   const char* path_;
+  bool escape_;
   HitTimeCache comma_times_;
   HitTimeCache w3c_times_;
   LogFields fields_;

@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "intake/line_reader.h"
 #include "intake/w3c_format.h"
 
 struct FileFormat {
@@ -14,13 +15,15 @@ struct FileFormat {
   W3cLayout layout;
 
   /// Takes note of a piece; true when it is a directive, not a data line.
-  bool Note(std::string_view piece) {
+  /// Lines of this format are read whole, so a directive can only begin a
+  /// physical line; a line too long to read is no directive.
+  bool Note(const LinePiece& piece) {
     if (!first_line_seen) {
       first_line_seen = true;
-      w3c = IsW3cFirstLine(piece);
+      w3c = IsW3cFirstLine(piece.text);
     }
-    if (!w3c || !IsW3cDirective(piece)) return false;
-    ReadW3cDirective(piece, &layout, read_status);
+    if (!w3c || piece.kind != PieceKind::kLine || !IsW3cDirective(piece.text)) return false;
+    ReadW3cDirective(piece.text, &layout, read_status);
     return true;
   }
 };

@@ -40,6 +40,7 @@ bool GzipSource::FillInput() {
   long n = compressed_->Read(reinterpret_cast<char*>(input_.get()), kInputSize);
   if (n <= 0) {
     input_at_end_ = true;
+    read_error_ = n < 0;
     return false;
   }
   stream_->z.next_in = input_.get();
@@ -56,9 +57,10 @@ long GzipSource::Read(char* buffer, std::size_t size) {
 
   while (z.avail_out != 0) {
     if (z.avail_in == 0 && !FillInput()) {
-      // The end of the file: clean only between members.
+      // The end of the file: clean only between members, and only when
+      // it is the end and not a read error.
       finished_ = true;
-      damaged_ = !member_done_;
+      damaged_ = !member_done_ || read_error_;
       break;
     }
     if (member_done_) {

@@ -36,4 +36,5 @@ class GzipSource : public ByteSource {
   bool member_done_ = false;  // the last member ended cleanly
   bool finished_ = false;
   bool damaged_ = false;
+  bool read_error_ = false;  // the compressed file failed a read
 };

@@ -5,6 +5,20 @@
 
 #include <unistd.h>
 
+namespace {
+
+// A chunk of a stream read in whole lines holds the longest line with its
+// line end, and about as much again, so that such a line costs one carry.
+constexpr std::size_t kWholeLineChunk = 2 * (kMaxWholeLine + 2);
+
+std::size_t Smaller(std::size_t a, std::size_t b) { return a < b ? a : b; }
+
+const char* FindLineFeed(const char* start, std::size_t size) {
+  return static_cast<const char*>(std::memchr(start, '\n', size));
+}
+
+}  // namespace
+
 long FileSource::Read(char* buffer, std::size_t size) {
   for (;;) {
     ssize_t n = ::read(fd_, buffer, size);
@@ -20,68 +34,156 @@ long TextSource::Read(char* buffer, std::size_t size) {
   return static_cast<long>(n);
 }
 
-LineReader::LineReader(ByteSource* source, std::size_t chunk_size)
-    : source_(source), chunk_size_(chunk_size < 4096 ? 4096 : chunk_size) {}
+LineReader::LineReader(ByteSource* source, std::size_t chunk_size, WholeLinesTest whole_lines)
+    : source_(source),
+      chunk_size_(chunk_size < 4096 ? 4096 : chunk_size),
+      whole_lines_(whole_lines) {}
 
 bool LineReader::NextChunk(LineChunk* chunk) {
   chunk->pieces.clear();
-  if (at_end_ && carry_size_ == 0) return false;
-  if (chunk->capacity < chunk_size_) {
-    chunk->buffer = std::make_unique<char[]>(chunk_size_);
-    chunk->capacity = chunk_size_;
-  }
+  // A chunk may hold nothing but the middle of a line that is skipped.
+  while (chunk->pieces.empty()) {
+    if (at_end_ && carry_size_ == 0) return false;
 
-  // The carried start of a line first, then as much as the chunk holds.
-  char* const data = chunk->buffer.get();
-  std::memcpy(data, carry_, carry_size_);
-  std::size_t end = carry_size_;
-  carry_size_ = 0;
-  while (!at_end_ && end < chunk->capacity) {
-    long n = source_->Read(data + end, chunk->capacity - end);
-    // A read error ends the stream like its end; what was read still counts.
-    if (n <= 0) {
-      at_end_ = true;
+    const std::size_t capacity =
+        cutting_ == Cutting::kWholeLines && chunk_size_ < kWholeLineChunk ? kWholeLineChunk
+                                                                          : chunk_size_;
+    if (chunk->capacity < capacity) {
+      chunk->buffer = std::make_unique_for_overwrite<char[]>(capacity);
+      chunk->capacity = capacity;
+    }
+
+    // The carried start of a line first, then as much as the chunk holds.
+    char* const data = chunk->buffer.get();
+    if (carry_size_ != 0) std::memcpy(data, carry_.get(), carry_size_);
+    std::size_t end = carry_size_;
+    carry_size_ = 0;
+    while (!at_end_ && end < chunk->capacity) {
+      long n = source_->Read(data + end, chunk->capacity - end);
+      if (n <= 0) {
+        at_end_ = true;
+        failed_ = n < 0;
+      } else {
+        end += static_cast<std::size_t>(n);
+      }
+    }
+
+    // The first line tells how the stream's lines are cut.
+    if (cutting_ == Cutting::kUndecided && end != 0) {
+      std::size_t first = Smaller(end, kMaxLinePiece);
+      if (const char* lf = FindLineFeed(data, first)) first = lf - data;
+      const bool whole = whole_lines_ != nullptr && whole_lines_(std::string_view(data, first));
+      cutting_ = whole ? Cutting::kWholeLines : Cutting::kPieces;
+      carry_ = std::make_unique_for_overwrite<char[]>(whole ? kMaxWholeLine + 1 : kMaxLinePiece);
+    }
+
+    if (cutting_ == Cutting::kWholeLines) {
+      CutWholeLines(data, end, chunk);
     } else {
-      end += static_cast<std::size_t>(n);
+      CutPieces(data, end, chunk);
     }
   }
+  return true;
+}
 
+// Cuts the bytes of a chunk into pieces of at most kMaxLinePiece bytes, a
+// line at a time; the start of a line that the chunk's end cuts is carried.
+void LineReader::CutPieces(char* data, std::size_t end, LineChunk* chunk) {
+  std::vector<LinePiece>& pieces = chunk->pieces;
+  bool continues = continues_;
   std::size_t pos = 0;
   while (pos < end) {
     char* const start = data + pos;
     const std::size_t avail = end - pos;
+    const PieceKind kind = continues ? PieceKind::kContinuation : PieceKind::kLine;
     // A piece needs at most kMaxLinePiece + 1 bytes: the last may be a
     // carriage return's line feed.
-    const std::size_t look = avail < kMaxLinePiece + 1 ? avail : kMaxLinePiece + 1;
-    if (const void* found = std::memchr(start, '\n', look)) {
-      const std::size_t lf = static_cast<const char*>(found) - start;
+    if (const char* found = FindLineFeed(start, Smaller(avail, kMaxLinePiece + 1))) {
+      const std::size_t lf = found - start;
       if (lf > 0 && start[lf - 1] == '\r') {
         // Drop the carriage return: the line feed takes its place.
         start[lf - 1] = '\n';
-        chunk->pieces.emplace_back(start, lf);
+        pieces.push_back({std::string_view(start, lf), kind});
+        continues = false;
         pos += lf + 1;
-      } else if (lf < kMaxLinePiece) {
-        chunk->pieces.emplace_back(start, lf + 1);
-        pos += lf + 1;
-      } else {
-        // The line feed is the 2048th byte: it comes back as a piece alone.
-        chunk->pieces.emplace_back(start, kMaxLinePiece);
-        pos += kMaxLinePiece;
+        continue;
       }
-    } else if (avail > kMaxLinePiece) {
-      chunk->pieces.emplace_back(start, kMaxLinePiece);
-      pos += kMaxLinePiece;
-    } else if (at_end_) {
-      // The last line, without a line feed.
-      chunk->pieces.emplace_back(start, avail);
-      pos = end;
-    } else {
-      // The rest of this line is in the next chunk.
-      std::memcpy(carry_, start, avail);
-      carry_size_ = avail;
-      pos = end;
+      if (lf < kMaxLinePiece) {
+        pieces.push_back({std::string_view(start, lf + 1), kind});
+        continues = false;
+        pos += lf + 1;
+        continue;
+      }
+      // The line feed is the 2048th byte: it comes back as a piece alone.
     }
+    if (avail > kMaxLinePiece) {
+      // Cut here; the rest of the line comes as the next piece.
+      pieces.push_back({std::string_view(start, kMaxLinePiece), kind});
+      continues = true;
+      pos += kMaxLinePiece;
+      continue;
+    }
+    if (!at_end_) {
+      // The rest of this line is in the next chunk.
+      std::memcpy(carry_.get(), start, avail);
+      carry_size_ = avail;
+    } else if (!failed_) {
+      // The last line, without a line feed, whole at a clean end; after a
+      // read error it is unfinished and dropped.
+      pieces.push_back({std::string_view(start, avail), kind});
+    }
+    break;
   }
-  return !chunk->pieces.empty();
+  continues_ = continues;
 }
 
+// Cuts the bytes of a chunk into whole lines; a line longer than
+// kMaxWholeLine becomes one kTooLong piece and the rest of it is skipped,
+// also into the chunks after.
+void LineReader::CutWholeLines(char* data, std::size_t end, LineChunk* chunk) {
+  std::size_t pos = 0;
+  while (pos < end) {
+    char* const start = data + pos;
+    const std::size_t avail = end - pos;
+    if (skipping_) {
+      // The rest of a line too long to read, up to its line feed.
+      const char* lf = FindLineFeed(start, avail);
+      skipping_ = lf == nullptr;
+      pos += lf != nullptr ? static_cast<std::size_t>(lf - start) + 1 : avail;
+      continue;
+    }
+    if (const char* found = FindLineFeed(start, Smaller(avail, kMaxWholeLine + 2))) {
+      const std::size_t lf = found - start;
+      const bool crlf = lf > 0 && start[lf - 1] == '\r';
+      if ((crlf ? lf - 1 : lf) > kMaxWholeLine) {
+        chunk->pieces.push_back({std::string_view(start, kMaxWholeLine), PieceKind::kTooLong});
+      } else if (crlf) {
+        // Drop the carriage return: the line feed takes its place.
+        start[lf - 1] = '\n';
+        chunk->pieces.push_back({std::string_view(start, lf), PieceKind::kLine});
+      } else {
+        chunk->pieces.push_back({std::string_view(start, lf + 1), PieceKind::kLine});
+      }
+      pos += lf + 1;
+      continue;
+    }
+    if (avail >= kMaxWholeLine + 2) {
+      // No line end in reach: too long, whatever follows.
+      chunk->pieces.push_back({std::string_view(start, kMaxWholeLine), PieceKind::kTooLong});
+      skipping_ = true;
+      pos += kMaxWholeLine + 2;
+      continue;
+    }
+    if (!at_end_) {
+      // The rest of this line is in the next chunk.
+      std::memcpy(carry_.get(), start, avail);
+      carry_size_ = avail;
+    } else if (!failed_) {
+      // The last line, without a line feed, whole at a clean end; after a
+      // read error it is unfinished and dropped.
+      const PieceKind kind = avail > kMaxWholeLine ? PieceKind::kTooLong : PieceKind::kLine;
+      chunk->pieces.push_back({std::string_view(start, Smaller(avail, kMaxWholeLine)), kind});
+    }
+    break;
+  }
+}

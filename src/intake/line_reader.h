@@ -1,10 +1,13 @@
-// Cuts a stream of bytes into log lines the way a text-mode read with a
-// 2048-byte buffer does: a carriage return directly before a line feed is
-// dropped, and a line longer than 2047 bytes comes out in pieces of at most
-// 2047 bytes. Reads in large chunks; the pieces are views into the chunk.
+// Cuts a stream of bytes into log lines. A carriage return directly before a
+// line feed is dropped. How long a line may be depends on the stream's first
+// line: a comma-format line comes out, as a text-mode read with a 2048-byte
+// buffer gives it, in pieces of at most 2047 bytes; a line of a stream read
+// in whole lines comes out whole, up to 65536 bytes, and a longer one is
+// skipped. Reads in large chunks; the pieces are views into the chunk.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -38,32 +41,71 @@ class TextSource : public ByteSource {
   std::string_view text_;
 };
 
-/// The longest piece of a line, in bytes, its line feed included.
+/// The longest piece of a line cut in pieces, in bytes, its line feed
+/// included.
 inline constexpr std::size_t kMaxLinePiece = 2047;
+
+/// The longest line read whole, in bytes, its line end not counted.
+inline constexpr std::size_t kMaxWholeLine = 65536;
+
+enum class PieceKind : std::uint8_t {
+  kLine,          // a whole line, or the first piece of a line cut in pieces
+  kContinuation,  // a later piece of a line cut in pieces
+  kTooLong,       // a line longer than kMaxWholeLine, skipped: its first bytes
+};
+
+struct LinePiece {
+  std::string_view text;  // with its line feed when it has one
+  PieceKind kind = PieceKind::kLine;
+};
 
 /// A run of consecutive line pieces and the bytes they point into.
 struct LineChunk {
   std::unique_ptr<char[]> buffer;
   std::size_t capacity = 0;
-  std::vector<std::string_view> pieces;
+  std::vector<LinePiece> pieces;
 };
+
+/// Given the start of a stream's first line (up to its line feed, or its
+/// first kMaxLinePiece bytes), true when the stream is read in whole lines.
+using WholeLinesTest = bool (*)(std::string_view first_line);
 
 class LineReader {
  public:
   static constexpr std::size_t kDefaultChunkSize = std::size_t{1} << 20;
 
-  explicit LineReader(ByteSource* source, std::size_t chunk_size = kDefaultChunkSize);
+  /// Without `whole_lines`, every line is cut in pieces.
+  explicit LineReader(ByteSource* source, std::size_t chunk_size = kDefaultChunkSize,
+                      WholeLinesTest whole_lines = nullptr);
 
-  /// Fills `chunk` with the next pieces, in order, each with its line feed
-  /// when it has one; false at the end of the stream or after a read error,
-  /// once every byte before it was handed out. Reuses the chunk's buffer, so
-  /// the pieces of its previous fill must no longer be needed.
+  /// Fills `chunk` with the next pieces, in order; false at the end of the
+  /// stream or after a read error, once every piece before it was handed
+  /// out. Reuses the chunk's buffer, so the pieces of its previous fill must
+  /// no longer be needed. A last line without a line feed is a piece at a
+  /// clean end; after a read error it is unfinished and dropped.
   bool NextChunk(LineChunk* chunk);
 
+  /// True when the stream ended with a read error (or, for a compressed
+  /// one, damage) rather than at its end.
+  bool failed() const { return failed_; }
+
  private:
+  enum class Cutting { kUndecided, kPieces, kWholeLines };
+
+  void CutPieces(char* data, std::size_t end, LineChunk* chunk);
+  void CutWholeLines(char* data, std::size_t end, LineChunk* chunk);
+
   ByteSource* source_;
   std::size_t chunk_size_;
-  char carry_[kMaxLinePiece + 1] = {};  // the start of a line cut by a chunk's end
+  WholeLinesTest whole_lines_;
+  Cutting cutting_ = Cutting::kUndecided;
+
+  // The start of a line cut by a chunk's end, at most kMaxWholeLine + 1
+  // bytes (a carriage return may follow the longest line).
+  std::unique_ptr<char[]> carry_;
   std::size_t carry_size_ = 0;
-  bool at_end_ = false;  // the source has nothing more
+  bool continues_ = false;  // the next piece continues a line cut in pieces
+  bool skipping_ = false;   // the rest of a line too long to read is skipped
+  bool at_end_ = false;     // the source has nothing more
+  bool failed_ = false;     // ... because of a read error
 };

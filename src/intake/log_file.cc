@@ -1,6 +1,7 @@
 #include "intake/log_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <thread>
 
@@ -8,11 +9,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "bytes/field_text.h"
 #include "intake/chunk_parser.h"
 #include "intake/gzip_source.h"
 #include "intake/line_reader.h"
 #include "intake/ordered_pipeline.h"
+#include "intake/w3c_format.h"
 #include "options.h"
+#include "platform/terminal.h"
+#include "read_summary.h"
 #include "stats/hit_batch.h"
 #include "texts.h"
 
@@ -29,10 +34,30 @@ class ObservedFileSource : public FileSource {
   long Read(char* buffer, std::size_t size) override {
     long n = FileSource::Read(buffer, size);
     if (n > 0 && observer_ != nullptr) observer_->BytesRead(static_cast<std::size_t>(n));
+    if (n < 0) read_failed_ = true;
+    return n;
+  }
+  bool read_failed() const { return read_failed_; }
+
+ private:
+  ReadObserver* observer_;
+  bool read_failed_ = false;
+};
+
+// The log text the lines are cut from (a compressed file's once
+// decompressed), with each block reported to the observer.
+class ObservedTextSource : public ByteSource {
+ public:
+  ObservedTextSource(ByteSource* text, ReadObserver* observer)
+      : text_(text), observer_(observer) {}
+  long Read(char* buffer, std::size_t size) override {
+    long n = text_->Read(buffer, size);
+    if (n > 0 && observer_ != nullptr) observer_->TextRead(static_cast<std::size_t>(n));
     return n;
   }
 
  private:
+  ByteSource* text_;
   ReadObserver* observer_;
 };
 
@@ -41,19 +66,22 @@ class ObservedFileSource : public FileSource {
 class ChunkWorker {
  public:
   ChunkWorker(const Options& options, const LineFilters& filters, const char* path,
-              Statistics* stats, std::FILE* diag, LineReader* reader, FileFormat* format)
-      : parser_(options, filters, path),
+              Statistics* stats, std::FILE* diag, LineReader* reader, FileFormat* format,
+              LineCounts* lines)
+      : parser_(options, filters, path, IsTerminal(diag)),
+        parsed_(stats->hash_seed),
         stats_(stats),
         diag_(diag),
         reader_(reader),
-        format_(format) {}
+        format_(format),
+        lines_(lines) {}
 
   // The reader hands out chunks in order, and the shared format state knows
   // the format at each chunk's start from the chunks before it.
   bool Take() {
     if (!reader_->NextChunk(&chunk_)) return false;
     start_format_ = *format_;
-    for (std::string_view piece : chunk_.pieces) format_->Note(piece);
+    for (const LinePiece& piece : chunk_.pieces) format_->Note(piece);
     return true;
   }
 
@@ -62,83 +90,111 @@ class ChunkWorker {
   void Commit() {
     parsed_.messages.Flush(diag_);
     CountHits(stats_, parsed_.hits);
+    lines_->Add(parsed_.lines);
     AddTraffic(&stats_->traffic, parsed_.traffic);
   }
 
  private:
   ChunkParser parser_;
+  ParsedChunk parsed_;
   Statistics* stats_;
   std::FILE* diag_;
   LineReader* reader_;
   FileFormat* format_;  // as the chunks taken so far leave it
+  LineCounts* lines_;   // of the chunks counted so far
   LineChunk chunk_;
   FileFormat start_format_;
-  ParsedChunk parsed_;
 };
 
 // Reads every line of `source`, the file `path`, through the filter chain
-// into the statistics, on as many threads as the tuning says; the outcome
-// is the one-thread outcome.
-void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const char* path,
-               ByteSource* source, const ReadTuning& tuning) {
-  LineReader reader(source, tuning.chunk_size);
+// into the statistics, on as many threads as the tuning says, and adds its
+// line counts to `lines`; the outcome is the one-thread outcome. False when
+// the source ended with a read error (or damage).
+bool ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const char* path,
+               ByteSource* source, const ReadTuning& tuning, LineCounts* lines) {
+  // A W3C file's lines are read whole.
+  LineReader reader(source, tuning.chunk_size, IsW3cFirstLine);
   const LineFilters filters = CompileFilters(options);
   FileFormat format;
   format.read_status = options.gather_traffic;
   OrderedPipeline().Run(tuning.threads, [&] {
-    return std::make_unique<ChunkWorker>(options, filters, path, stats, diag, &reader, &format);
+    return std::make_unique<ChunkWorker>(options, filters, path, stats, diag, &reader, &format,
+                                         lines);
   });
+  return !reader.failed();
 }
 
 }  // namespace
 
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
-                const char* path, ReadObserver* observer) {
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+                const char* path, ReadObserver* observer, ReadSummary* summary) {
+  const bool tell = options.Verbose || options.DebugLevel != 0;
+  const FieldText name(path, IsTerminal(diag));
+  // Without blocking: a FIFO put where a log was would wait for a writer.
+  int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
-    if (options.Verbose || options.DebugLevel != 0) {
-      std::fprintf(diag, texts::kUnableToOpen, options.ProgramName, path);
-    }
+    const int error = errno;
+    if (tell) std::fprintf(diag, texts::kUnableToOpen, options.ProgramName, name.text);
+    if (summary != nullptr) NoteUnopenedFile(summary, path, error);
     return 0;
   }
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
+
+  // What was opened decides, whatever the name was when it was matched:
+  // a FIFO or a device can block or never end.
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (tell) std::fprintf(diag, texts::kSuspectAttributes, options.ProgramName, name.text);
+    if (summary != nullptr) summary->problem_files.push_back({path, FileProblem::kNotRegular});
+    return 0;
+  }
   if (options.Verbose) {
-    std::fprintf(diag, texts::kProcessingFile, options.ProgramName, path);
+    std::fprintf(diag, texts::kProcessingFile, options.ProgramName, name.text);
   }
 
-  struct stat info;
-  const std::int64_t size = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
-                                ? static_cast<std::int64_t>(info.st_size)
-                                : -1;
+  const auto size = static_cast<std::int64_t>(info.st_size);
   if (observer != nullptr) observer->FileStarted(path, size);
 
   // A small plain file is read on one thread; a compressed one may hold
   // any number of lines.
   const bool compressed = HasGzipSignature(fd);
   ReadTuning tuning;
-  if (!compressed && size >= 0 && size < kParallelFrom) tuning.threads = 1;
+  if (!compressed && size < kParallelFrom) tuning.threads = 1;
 
   ObservedFileSource file(fd, observer);
-  if (!compressed) {
-    ReadLines(options, stats, diag, path, &file, tuning);
-    return 1;
-  }
   // A compressed file: the same lines, up to the end or the first damage.
-  GzipSource gzip(&file);
-  ReadLines(options, stats, diag, path, &gzip, tuning);
-  if (gzip.damaged() && options.Verbose) {
-    std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, path);
+  std::unique_ptr<GzipSource> gzip;
+  if (compressed) gzip = std::make_unique<GzipSource>(&file);
+  ObservedTextSource text(gzip ? static_cast<ByteSource*>(gzip.get()) : &file, observer);
+  LineCounts lines;
+  ReadLines(options, stats, diag, path, &text, tuning, &lines);
+  const bool damaged = gzip && gzip->damaged();
+  if (file.read_failed() && options.Verbose) {
+    std::fprintf(diag, texts::kReadError, options.ProgramName, name.text);
+  } else if (damaged && options.Verbose) {
+    std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, name.text);
+  }
+  if (summary != nullptr) {
+    NoteFileRead(summary, path, compressed, lines, file.read_failed(), damaged);
   }
   return 1;
 }
 
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
-                 std::string_view text, const ReadTuning& tuning, const char* name) {
+                 std::string_view text, const ReadTuning& tuning, const char* name,
+                 LineCounts* lines) {
   TextSource source(text);
-  ReadLines(options, stats, diag, name, &source, tuning);
+  LineCounts counts;
+  ReadLines(options, stats, diag, name, &source, tuning, lines != nullptr ? lines : &counts);
+}
+
+bool ReadLogSource(const Options& options, Statistics* stats, std::FILE* diag,
+                   ByteSource* source, const ReadTuning& tuning) {
+  LineCounts lines;
+  return ReadLines(options, stats, diag, "-", source, tuning, &lines);
 }
 
 namespace {

@@ -6,7 +6,10 @@
 #include <cstdio>
 #include <string_view>
 
+class ByteSource;
+struct LineCounts;
 struct Options;
+struct ReadSummary;
 struct Statistics;
 
 /// Told how the reading of files advances, for a progress display.
@@ -15,14 +18,21 @@ class ReadObserver {
   virtual ~ReadObserver() = default;
   /// A file was opened; `size` is its size in bytes, or -1 when unknown.
   virtual void FileStarted(const char* path, std::int64_t size) = 0;
-  /// `bytes` more bytes of the file were read.
+  /// `bytes` more bytes of the file, as stored, were read.
   virtual void BytesRead(std::size_t bytes) = 0;
+  /// `bytes` more bytes of log text were read: the same bytes for a plain
+  /// file, the decompressed ones for a compressed file.
+  virtual void TextRead(std::size_t bytes) = 0;
 };
 
 /// Reads every line of the file at `path`. Returns 1 when the file was
-/// opened (whatever it held), 0 when it could not be opened.
+/// opened (whatever it held), 0 when it could not be opened or what was
+/// opened is no regular file (a FIFO or a device put in a log's place).
+/// Notes the file, its lines and any trouble with it in `summary`, when
+/// given.
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
-                const char* path, ReadObserver* observer = nullptr);
+                const char* path, ReadObserver* observer = nullptr,
+                ReadSummary* summary = nullptr);
 
 /// How a file is read: the threads that parse its lines and the bytes read
 /// at a time. The result never depends on either.
@@ -34,6 +44,12 @@ struct ReadTuning {
 
 /// Reads `text` as the whole content of one log file: the same lines, in
 /// the same pieces, as a file holding these bytes, named `name` in messages.
+/// Adds its line counts to `lines`, when given.
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
                  std::string_view text, const ReadTuning& tuning = ReadTuning(),
-                 const char* name = "-");
+                 const char* name = "-", LineCounts* lines = nullptr);
+
+/// Reads the bytes of `source` as one log file; false when it ended with a
+/// read error, which drops the unfinished line it cut off.
+bool ReadLogSource(const Options& options, Statistics* stats, std::FILE* diag,
+                   ByteSource* source, const ReadTuning& tuning = ReadTuning());

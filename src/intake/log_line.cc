@@ -204,7 +204,7 @@ LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters) {
 }
 
 void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& fields,
-                    const Options& options) {
+                    const Options& options, bool escape) {
   switch (verdict) {
     case LineVerdict::kAccepted:
       break;
@@ -225,16 +225,22 @@ void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& field
       break;
     case LineVerdict::kExcludedClientIp:
       if (fields.Present(kClientIp)) {
-        out->Printf(texts::kRejectClientIp, FieldText(fields.slot[kClientIp]).text);
+        out->Printf(texts::kRejectClientIp, FieldText(fields.slot[kClientIp], escape).text);
       } else {
         out->Printf(texts::kRejectClientIp, texts::kUndefinedIp);
       }
       break;
     case LineVerdict::kExcludedPattern:
-      out->Printf(texts::kRejectPattern, FieldText(fields.slot[kTarget]).text);
+      out->Printf(texts::kRejectPattern, FieldText(fields.slot[kTarget], escape).text);
       break;
     case LineVerdict::kMissingParameter:
       out->Append(texts::kRejectMissing);
+      break;
+    case LineVerdict::kContinuation:
+      out->Append(texts::kRejectContinuation);
+      break;
+    case LineVerdict::kTooLong:
+      out->Append(texts::kRejectTooLong);
       break;
   }
 }

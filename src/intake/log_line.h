@@ -74,11 +74,18 @@ enum class LineVerdict {
   kExcludedClientIp,
   kExcludedPattern,
   kMissingParameter,
+  // Passed the chain, but continues a line longer than a piece: never
+  // counted, so that no line can carry a forged one.
+  kContinuation,
+  // A W3C line longer than the reader reads whole: skipped unread.
+  kTooLong,
 };
 
 /// Runs the eight filters in order; the first that refuses decides.
 LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters);
 
-/// Adds the rejection message of `verdict` for this line to `out`.
+/// Adds the rejection message of `verdict` for this line to `out`; with
+/// `escape` (the messages go to a terminal), the line's control bytes
+/// escaped.
 void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& fields,
-                    const Options& options);
+                    const Options& options, bool escape);

@@ -4,9 +4,14 @@
 
 #include <cstdio>
 
+#include "report/report.h"
+
 struct Options;
+struct ReadSummary;
 struct Statistics;
 
 /// Writes the report of ranked statistics, whose top users are resolved,
-/// in Options::Format to `out`.
-void WriteChosenReport(const Options& options, const Statistics& stats, std::FILE* out);
+/// in Options::Format to `out`: the text in `charset`; JSON and HTML, which
+/// are UTF-8, with what `summary` says was read.
+void WriteChosenReport(const Options& options, const Statistics& stats,
+                       const ReadSummary& summary, std::FILE* out, ReportCharset charset);

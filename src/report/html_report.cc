@@ -5,6 +5,7 @@
 
 #include "bytes/utf8.h"
 #include "report/html_chart.h"
+#include "report/html_summary.h"
 #include "report/report_model.h"
 #include "texts.h"
 
@@ -32,6 +33,9 @@ th{color:var(--muted);font-size:.8rem;font-weight:600}
 .name{overflow-wrap:anywhere;word-break:break-word}
 .host{display:block;color:var(--muted);font-size:.85em}
 .note{color:var(--muted);font-size:.85rem;margin:.4rem 0 0}
+tr.sub td:first-child{padding-left:1.5rem;color:var(--muted)}
+tr.sub2 td:first-child{padding-left:3rem;color:var(--muted)}
+.files{margin:.6rem 0 0;padding-left:1.2rem}
 svg{display:block;width:100%;height:auto}
 svg .bar{fill:var(--accent)}
 svg .grid{stroke:var(--line);stroke-width:1}
@@ -208,6 +212,7 @@ void WriteHtmlReport(const ReportModel& model, std::FILE* out) {
   page += "</div>\n<div class=\"columns\">\n";
   AppendTopLists(&page, model, text);
   page += "</div>\n";
+  AppendReadSummary(&page, model.summary, text);
 
   page += "<footer>" + Format(text.made_by, texts::kProductName, texts::kVersion) +
           "</footer>\n</main>\n</body>\n</html>\n";

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 
+#include "bytes/utf8.h"
 #include "report/report_model.h"
 #include "texts.h"
 
@@ -15,6 +16,49 @@ using Json = nlohmann::ordered_json;
 
 Json TextOrNull(const std::optional<std::string>& text) {
   return text.has_value() ? Json(*text) : Json(nullptr);
+}
+
+// The names of the layout for FileProblem, and for the line verdicts that
+// leave a line out, in their order (the accepted one has none).
+constexpr const char* kProblemNames[kFileProblemCount] = {
+    "missing", "unreadable", "not_regular", "damaged", "read_error"};
+constexpr const char* kLeftOutNames[kLineVerdictCount] = {
+    nullptr,           "incomplete",        "wrong_service",    "wrong_method",
+    "wrong_server_ip", "wrong_root_path",   "excluded_client_ip", "excluded_pattern",
+    "missing_parameter", "continuation",    "too_long"};
+
+// What was read and what was left out.
+Json SummaryOf(const ReadSummary& summary) {
+  auto packed = [&](LogFormat format) {
+    const auto& by_packing = summary.files_read[static_cast<int>(format)];
+    return Json{{"plain", by_packing[static_cast<int>(LogPacking::kPlain)]},
+                {"compressed", by_packing[static_cast<int>(LogPacking::kCompressed)]}};
+  };
+  Json problems = Json::array();
+  for (const ProblemFile& file : summary.problem_files) {
+    problems.push_back({{"path", TextAsUtf8(file.path)},
+                        {"problem", kProblemNames[static_cast<int>(file.problem)]}});
+  }
+  Json patterns = Json::array();
+  for (const std::string& pattern : summary.empty_patterns) patterns.push_back(TextAsUtf8(pattern));
+
+  const LineCounts& lines = summary.lines;
+  Json reasons = Json::object();
+  for (int verdict = 1; verdict < kLineVerdictCount; ++verdict) {
+    reasons[kLeftOutNames[verdict]] = lines.rejected[static_cast<std::size_t>(verdict)];
+  }
+  reasons["bad_date"] = lines.bad_dates;
+  return {{"files",
+           {{"comma", packed(LogFormat::kComma)},
+            {"w3c", packed(LogFormat::kW3c)},
+            {"problems", std::move(problems)},
+            {"patterns_without_match", std::move(patterns)}}},
+          {"lines",
+           {{"read", lines.read},
+            {"directives", lines.directives},
+            {"counted", lines.counted},
+            {"left_out", lines.LeftOut()},
+            {"left_out_by_reason", std::move(reasons)}}}};
 }
 
 Json DateOf(const DayHits& day) {
@@ -77,6 +121,7 @@ void WriteJsonReport(const ReportModel& model, std::FILE* out) {
                      {"hits", user.hits}});
   }
   report["users"] = std::move(users);
+  report["summary"] = SummaryOf(model.summary);
 
   // Every text is UTF-8 by now; a fault here would be the program's.
   const std::string text = report.dump(2, ' ', false, Json::error_handler_t::strict);

@@ -1,9 +1,13 @@
 #include "report/report.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <string>
 
+#include "bytes/field_text.h"
 #include "platform/local_time.h"
+#include "platform/terminal.h"
 #include "options.h"
 #include "stats/records.h"
 #include "texts.h"
@@ -22,19 +26,50 @@ void FormatReportDate(TimeStamp t, char* out) {
 namespace {
 
 // The rows of one table: at most `limit` records of the list from `head`.
+// The names come from the logs (or the name service): on a terminal their
+// control bytes are escaped.
 template <typename Records, typename NameOf>
 void WriteRows(std::FILE* out, const Records& records, RecordIndex head,
                std::int32_t limit, NameOf name_of) {
+  const bool escape = IsTerminal(out);
   std::int64_t row = 1;
   for (RecordIndex i = head; i != kNoRecord && row <= limit; i = records[i].Next, ++row) {
-    std::fprintf(out, texts::kRow, static_cast<int>(row), name_of(records[i]), records[i].Hits);
+    const char* name = name_of(records[i]);
+    std::fprintf(out, texts::kRow, static_cast<int>(row),
+                 escape ? FieldText(name, true).text : name, records[i].Hits);
   }
+}
+
+const texts::ReportTexts& TextsOf(bool norwegian, ReportCharset charset) {
+  if (!norwegian) return texts::kEnglish;
+  return charset == ReportCharset::kUtf8 ? texts::kNorwegianUtf8 : texts::kNorwegian;
+}
+
+// Writes the title and returns how long its underline is: the characters
+// of the line before its newline.
+int WriteTitle(std::FILE* out, const char* format, const char* customer, const char* start,
+               const char* end, ReportCharset charset) {
+  if (charset == ReportCharset::kWindows1252) {
+    return std::fprintf(out, format, customer, start, end) - 1;
+  }
+  const int size = std::snprintf(nullptr, 0, format, customer, start, end);
+  if (size < 0) return -1;
+  std::string title(static_cast<std::size_t>(size) + 1, '\0');
+  std::snprintf(title.data(), title.size(), format, customer, start, end);
+  title.pop_back();
+  std::fputs(title.c_str(), out);
+  // Every byte that does not continue a UTF-8 sequence begins a character.
+  const auto characters = std::count_if(title.begin(), title.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  });
+  return static_cast<int>(characters) - 1;
 }
 
 }  // namespace
 
-void WriteReport(const Options& options, const Statistics& stats, std::FILE* out) {
-  const texts::ReportTexts& text = options.Norwegian ? texts::kNorwegian : texts::kEnglish;
+void WriteReport(const Options& options, const Statistics& stats, std::FILE* out,
+                 ReportCharset charset) {
+  const texts::ReportTexts& text = TextsOf(options.Norwegian, charset);
   const RunTotals& totals = stats.totals;
 
   char start[32];
@@ -42,10 +77,11 @@ void WriteReport(const Options& options, const Statistics& stats, std::FILE* out
   FormatReportDate(totals.PeriodStart, start);
   FormatReportDate(totals.PeriodEnd, end);
 
-  // The title, underlined with one "-" for each of its bytes.
+  // The title, underlined with one "-" for each of its bytes (characters,
+  // on a terminal that reads UTF-8).
   const char* customer = options.CustomerName != nullptr ? options.CustomerName : "";
-  const int written = std::fprintf(out, text.title, customer, start, end);
-  for (int i = 1; i < written; ++i) std::fputc('-', out);
+  const int underline = WriteTitle(out, text.title, customer, start, end, charset);
+  for (int i = 0; i < underline; ++i) std::fputc('-', out);
 
   std::fprintf(out, text.hits_total, totals.TotalHits);
   std::fprintf(out, text.sessions_total, totals.TotalSessions);

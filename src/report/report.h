@@ -14,6 +14,11 @@ struct Statistics;
 /// at least 32 bytes.
 void FormatReportDate(TimeStamp t, char* out);
 
+/// How the report's fixed texts are written: in Windows-1252, the
+/// report's own bytes, or in UTF-8 for a terminal that reads it. In UTF-8
+/// the title is underlined with one "-" per character, not per byte.
+enum class ReportCharset { kWindows1252, kUtf8 };
+
 /// Writes the whole report to `out`.
 void WriteReport(const Options& options, const Statistics& stats,
-                 std::FILE* out);
+                 std::FILE* out, ReportCharset charset = ReportCharset::kWindows1252);

@@ -19,8 +19,10 @@ std::optional<std::string> IsoLocalTime(TimeStamp t) {
   return std::string(text);
 }
 
-ReportModel BuildReportModel(const Options& options, const Statistics& stats) {
+ReportModel BuildReportModel(const Options& options, const Statistics& stats,
+                             const ReadSummary& summary) {
   ReportModel model;
+  model.summary = summary;
   model.norwegian = options.Norwegian;
   model.customer = TextAsUtf8(options.CustomerName != nullptr ? options.CustomerName : "");
   model.period_start = IsoLocalTime(stats.totals.PeriodStart);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "read_summary.h"
 #include "stats/hit_time.h"
 #include "stats/records.h"
 #include "stats/traffic.h"
@@ -44,7 +45,10 @@ struct ReportModel {
   std::vector<UserRow> users;
   std::vector<StatusHits> statuses;
   LocalTraffic traffic;
+  ReadSummary summary;  // what was read and left out; its texts as given
 };
 
-/// Reads the model from ranked statistics whose top users are resolved.
-ReportModel BuildReportModel(const Options& options, const Statistics& stats);
+/// Reads the model from ranked statistics whose top users are resolved,
+/// and the summary of what was read.
+ReportModel BuildReportModel(const Options& options, const Statistics& stats,
+                             const ReadSummary& summary);

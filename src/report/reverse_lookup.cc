@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "bytes/field_text.h"
 #include "options.h"
 #include "platform/resolver.h"
+#include "platform/terminal.h"
 #include "report/lookup_pool.h"
 #include "stats/records.h"
 #include "texts.h"
@@ -32,6 +34,8 @@ void ResolveTopUsers(const Options& options, Statistics* stats, Resolver* resolv
   }
 
   if (options.Verbose) std::fprintf(diag, texts::kLookupStart, options.NumUsersToShow);
+  // Addresses come from the logs, names from the name service.
+  const bool escape = options.Verbose && IsTerminal(diag);
   std::vector<RecordIndex> users;
   std::vector<LookupJob> jobs;
   std::int64_t row = 1;
@@ -48,13 +52,17 @@ void ResolveTopUsers(const Options& options, Statistics* stats, Resolver* resolv
     LookupPool pool(resolver, &jobs, max_in_flight);
     for (std::size_t i = 0; i < jobs.size(); ++i) {
       UserRecord& user = stats->users[users[i]];
-      if (options.Verbose) std::fprintf(diag, texts::kLookingUp, user.Address);
+      if (options.Verbose) {
+        std::fprintf(diag, texts::kLookingUp, FieldText(user.Address, escape).text);
+      }
       pool.Await(i, [observer](std::size_t answered) {
         if (observer != nullptr) observer->LookupsAnswered(answered);
       });
       if (jobs[i].name) user.HostName = stats->texts.Copy(*jobs[i].name);
       if (options.Verbose) {
-        std::fputs(user.HostName != nullptr ? user.HostName : texts::kUnresolved, diag);
+        std::fputs(user.HostName != nullptr ? FieldText(user.HostName, escape).text
+                                            : texts::kUnresolved,
+                   diag);
         std::fputc('\n', diag);
       }
     }

@@ -6,6 +6,8 @@
 #include <iterator>
 
 #include "bytes/decimal.h"
+#include "bytes/field_text.h"
+#include "platform/terminal.h"
 #include "run/run.h"
 #include "texts.h"
 
@@ -52,13 +54,31 @@ OptionRead SetFormat(Run* run, const char* value) {
   return OptionRead::kDone;
 }
 
-// The report goes into the file from here on; one that cannot be opened
-// ends the run.
+// The report goes into the file from here on; one that cannot be opened,
+// or that is a log read before, ends the run.
 OptionRead OpenOutput(Run* run, const char* value) {
-  if (std::freopen(value, "w", run->out) != nullptr) return OptionRead::kDone;
-  run->progress.Erase();
-  std::fprintf(run->err, texts::kFailedToOpenOutput, value);
-  return OptionRead::kFailed;
+  FileIdentity identity;
+  std::FILE* out = OpenOutputFile(value, &identity);
+  if (out == nullptr) {
+    run->progress.Erase();
+    std::fprintf(run->err, texts::kFailedToOpenOutput,
+                 FieldText(value, IsTerminal(run->err)).text);
+    return OptionRead::kFailed;
+  }
+  // An earlier -o file keeps its content: no report goes there now.
+  if (run->output_opened) std::fclose(run->out);
+  run->out = out;
+  run->output_opened = true;
+  run->output = identity;
+  const auto log = std::find_if(run->logs_read.begin(), run->logs_read.end(),
+                                [&](const ReadLog& read) { return read.identity == identity; });
+  if (log != run->logs_read.end()) {
+    run->progress.Erase();
+    std::fprintf(run->err, texts::kLogIsOutput, run->options.ProgramName,
+                 FieldText(log->path, IsTerminal(run->err)).text);
+    return OptionRead::kFailed;
+  }
+  return OptionRead::kDone;
 }
 
 OptionRead SetExcludePattern(Run* run, const char* value) {

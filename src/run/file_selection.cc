@@ -1,18 +1,25 @@
 #include "run/file_selection.h"
 
+#include "bytes/field_text.h"
 #include "intake/log_file.h"
 #include "platform/directory_search.h"
+#include "platform/terminal.h"
 #include "run/run.h"
 #include "texts.h"
 
 int SelectLogFiles(Run* run, const char* pattern) {
   const Options& options = run->options;
   const bool tell = options.Verbose || options.DebugLevel > 0;
+  const bool escape = IsTerminal(run->err);
   run->progress.SetQuiet(tell);
 
   const std::vector<FoundFile> matches = run->directories->Find(pattern);
   if (matches.empty()) {
-    if (tell) std::fprintf(run->err, texts::kNoFilesMatch, options.ProgramName, pattern);
+    if (tell) {
+      std::fprintf(run->err, texts::kNoFilesMatch, options.ProgramName,
+                   FieldText(pattern, escape).text);
+    }
+    run->summary.empty_patterns.emplace_back(pattern);
     return 0;
   }
 
@@ -20,13 +27,26 @@ int SelectLogFiles(Run* run, const char* pattern) {
   for (const FoundFile& match : matches) {
     // Directories, devices, pipes and dangling links are no log files.
     if (!match.regular) {
+      run->summary.problem_files.push_back({match.path, FileProblem::kNotRegular});
       if (tell) {
         std::fprintf(run->err, texts::kSuspectAttributes, options.ProgramName,
-                     match.path.c_str());
+                     FieldText(match.path, escape).text);
       }
       continue;
     }
-    read += ReadLogFile(options, &run->stats, run->err, match.path.c_str(), &run->progress);
+    // The report would overwrite a log that is the -o file.
+    FileIdentity identity;
+    const bool known = IdentityOf(match.path.c_str(), &identity);
+    if (known && run->output_opened && identity == run->output) {
+      run->progress.Erase();
+      std::fprintf(run->err, texts::kLogIsOutput, options.ProgramName,
+                   FieldText(match.path, escape).text);
+      return kLogIsOutputFile;
+    }
+    const int opened = ReadLogFile(options, &run->stats, run->err, match.path.c_str(),
+                                   &run->progress, &run->summary);
+    if (opened != 0 && known) run->logs_read.push_back({identity, match.path});
+    read += opened;
   }
   return read;
 }

@@ -3,11 +3,10 @@
 #include <cstdio>
 #include <new>
 
-#include <unistd.h>
-
 #include "platform/directory_search.h"
 #include "platform/local_time.h"
 #include "platform/resolver.h"
+#include "platform/terminal.h"
 #include "run/run.h"
 #include "texts.h"
 
@@ -15,7 +14,11 @@ int main(int argc, char** argv) {
   PosixDirectorySearch directories;
   PosixResolver resolver;
   Run run(&directories, &resolver, StandardSecondsWest());
-  run.progress = Progress(stderr, isatty(STDERR_FILENO) != 0, SteadySeconds);
+  // What is only for a person goes only to a terminal.
+  const bool terminal = IsTerminal(stderr);
+  run.progress = Progress(stderr, terminal, SteadySeconds, [] { return TerminalColumns(stderr); });
+  run.tell_terminal = terminal;
+  run.utf8_locale = LocaleIsUtf8();
   try {
     return RunMain(&run, argc, argv);
   } catch (const std::bad_alloc&) {

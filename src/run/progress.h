@@ -1,7 +1,8 @@
 // A progress line for long runs on a terminal: one line on standard error,
-// rewritten in place a few times a second, erased before anything else is
-// written there. Tells how the reading and, after it, the host-name lookups
-// get on. Shown only on a terminal, never in pipes or files.
+// never wider than the terminal, rewritten in place a few times a second,
+// erased before anything else is written there. Tells how the reading and,
+// after it, the host-name lookups get on. Shown only on a terminal, never in
+// pipes or files.
 #pragma once
 
 #include <cstdint>
@@ -16,9 +17,11 @@ class Progress : public ReadObserver, public LookupObserver {
  public:
   /// Seconds on a steady clock.
   using Clock = std::function<double()>;
+  /// The terminal's width in columns, asked at every redraw.
+  using Columns = std::function<int()>;
 
   /// `enabled` is false unless standard error is a terminal.
-  Progress(std::FILE* out, bool enabled, Clock clock);
+  Progress(std::FILE* out, bool enabled, Clock clock, Columns columns);
 
   /// Whether the files being read now, or the lookups, may show progress:
   /// not under -v or -d, whose messages share the terminal. Going quiet
@@ -27,6 +30,7 @@ class Progress : public ReadObserver, public LookupObserver {
 
   void FileStarted(const char* path, std::int64_t size) override;
   void BytesRead(std::size_t bytes) override;
+  void TextRead(std::size_t bytes) override;
 
   void LookupsStarted(std::size_t total) override;
   void LookupsAnswered(std::size_t answered) override;
@@ -35,8 +39,10 @@ class Progress : public ReadObserver, public LookupObserver {
   /// Removes the line, if it is shown.
   void Erase();
 
-  /// The line as it would be drawn now, for tests.
-  std::string Line(double now) const;
+  /// The line as it would be drawn now on a terminal `columns` wide: the
+  /// megabytes of log text read and their rate, the share of the current
+  /// file's stored bytes, and as much of the file name's end as fits.
+  std::string Line(double now, int columns) const;
 
  private:
   static constexpr double kFirstAfter = 1.0;   // seconds of reading
@@ -51,13 +57,14 @@ class Progress : public ReadObserver, public LookupObserver {
   bool enabled_;
   bool quiet_ = false;
   Clock clock_;
+  Columns columns_;
   double start_ = -1;  // when reading began
   double last_draw_ = 0;
   bool shown_ = false;
   std::string file_;
   std::int64_t file_size_ = -1;
-  std::int64_t file_read_ = 0;
-  std::int64_t total_read_ = 0;
+  std::int64_t file_read_ = 0;   // stored bytes of the current file
+  std::int64_t total_read_ = 0;  // log text of every file
   double lookups_start_ = -1;  // when the lookups began
   std::size_t lookups_ = 0;
 };

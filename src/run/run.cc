@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/terminal.h"
 #include "report/formats.h"
 #include "report/reverse_lookup.h"
 #include "run/command_line.h"
@@ -27,6 +28,22 @@ int UsageExit(Run* run, const char* offending) {
   return kExitFailure;
 }
 
+// --help: the usage text and a line on every option, on standard output.
+int HelpExit(Run* run) {
+  run->progress.Erase();
+  std::fprintf(run->out, texts::kBanner, texts::kProductName, texts::kVersion);
+  std::fprintf(run->out, texts::kUsageLine, run->options.ProgramName);
+  std::fputs(texts::kUsageOptions, run->out);
+  std::fputs(texts::kHelpOptions, run->out);
+  return kExitSuccess;
+}
+
+// What was read and what was probably meant, for a person at a terminal.
+void TellTerminal(Run* run) {
+  if (!run->tell_terminal || run->options.DebugLevel != 0) return;
+  WriteRunSummary(run->err, run->options.ProgramName, run->summary, run->notes);
+}
+
 }  // namespace
 
 int RunMain(Run* run, int argc, char** argv) {
@@ -39,9 +56,19 @@ int RunMain(Run* run, int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (arg[0] != '-') {
-      run->stats.totals.FilesProcessed += SelectLogFiles(run, arg);
+      const std::size_t unmatched = run->summary.empty_patterns.size();
+      const int read = SelectLogFiles(run, arg);
+      if (read == kLogIsOutputFile) return kExitFailure;
+      run->stats.totals.FilesProcessed += read;
+      NotePattern(&run->notes, arg, run->summary.empty_patterns.size() > unmatched);
       continue;
     }
+    if (std::strcmp(arg, "--help") == 0) return HelpExit(run);
+    if (std::strcmp(arg, "--version") == 0) {
+      std::fprintf(run->out, texts::kVersionLine, texts::kVersion);
+      return kExitSuccess;
+    }
+    NoteOption(&run->notes, arg);
     switch (ReadOption(run, arg)) {
       case OptionRead::kDone:
         break;
@@ -56,7 +83,11 @@ int RunMain(Run* run, int argc, char** argv) {
     options.CustomerName = options.Norwegian ? texts::kDefaultCustomerNorwegian
                                              : texts::kDefaultCustomerEnglish;
   }
-  if (run->stats.totals.FilesProcessed == 0) return UsageExit(run, nullptr);
+  if (run->stats.totals.FilesProcessed == 0) {
+    const int status = UsageExit(run, nullptr);
+    TellTerminal(run);
+    return status;
+  }
 
   run->progress.Erase();
 
@@ -68,11 +99,23 @@ int RunMain(Run* run, int argc, char** argv) {
   run->progress.SetQuiet(options.Verbose || options.DebugLevel > 0);
   ResolveTopUsers(options, &run->stats, run->resolver, run->err, &run->progress);
 
-  // The designed text, or the same numbers and more as JSON or a web page.
-  WriteChosenReport(options, run->stats, run->out);
+  // The -o file keeps its old content up to here, so a run that ends
+  // without a report leaves the last report as it was.
+  const bool emptied = !run->output_opened || EmptyForReport(run->out);
+
+  // Norwegian as a UTF-8 terminal shows it; files and pipes get the
+  // report's own bytes.
+  const bool utf8 = run->utf8_locale && IsTerminal(run->out);
+  if (emptied) {
+    // The designed text, or the same numbers and more as JSON or a web page.
+    WriteChosenReport(options, run->stats, run->summary, run->out,
+                      utf8 ? ReportCharset::kUtf8 : ReportCharset::kWindows1252);
+  }
 
   // A report that did not reach its file is a failure, not a success.
-  const bool write_failed = std::ferror(run->out) != 0 || std::fflush(run->out) != 0;
+  const bool write_failed =
+      !emptied || std::ferror(run->out) != 0 || std::fflush(run->out) != 0;
+  TellTerminal(run);
 
   ReleaseRecords(&run->stats);
 

@@ -3,9 +3,13 @@
 #pragma once
 
 #include <cstdio>
+#include <vector>
 
 #include "options.h"
+#include "read_summary.h"
+#include "run/output_file.h"
 #include "run/progress.h"
+#include "run/run_summary.h"
 #include "stats/records.h"
 
 class DirectorySearch;
@@ -21,14 +25,30 @@ struct Run {
   Statistics stats;
   DirectorySearch* directories;
   Resolver* resolver;
-  std::FILE* out = stdout;  // the report; -o reopens it
+  std::FILE* out = stdout;  // the report; -o replaces it
   std::FILE* err = stderr;  // diagnostics
-  Progress progress{stderr, false, SteadySeconds};  // off unless on a terminal
+  bool output_opened = false;  // out is a file that -o opened
+  FileIdentity output;         // ... and this is it
+  std::vector<ReadLog> logs_read;  // for a -o given after them
+  Progress progress{stderr, false, SteadySeconds, [] { return 80; }};  // off unless on a terminal
+
+  /// What was read, and what the command line did, for the summary.
+  ReadSummary summary;
+  ArgumentNotes notes;
+  /// Standard error is a terminal: the summary and hints go there after the
+  /// report (not under -d, which says it all line by line).
+  bool tell_terminal = false;
+  /// The user's locale reads UTF-8: a report shown on a terminal writes its
+  /// fixed texts in UTF-8.
+  bool utf8_locale = false;
 };
 
 /// Exit statuses. A status of -1 reaches the shell as 255.
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 255;
+
+/// SelectLogFiles' result when a matched log is the -o file: the run ends.
+inline constexpr int kLogIsOutputFile = -1;
 
 /// Runs the program over the argument vector; returns the exit status.
 int RunMain(Run* run, int argc, char** argv);

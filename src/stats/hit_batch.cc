@@ -4,7 +4,8 @@
 
 void HitBatch::Add(std::string_view address, std::string_view path, std::int32_t bytes,
                    TimeStamp time) {
-  hits_.push_back({address, HashBytes(address), path, HashFoldedBytes(path), bytes, time});
+  hits_.push_back({address, HashBytes(address, hash_seed_), path,
+                   HashFoldedBytes(path, hash_seed_), bytes, time});
 }
 
 void CountHits(Statistics* stats, const HitBatch& batch) {

@@ -12,6 +12,9 @@
 
 class HitBatch {
  public:
+  /// `hash_seed`: the statistics' that will count the hits.
+  explicit HitBatch(std::uint64_t hash_seed) : hash_seed_(hash_seed) {}
+
   void Clear() { hits_.clear(); }
 
   /// A hit whose date was read; the texts must live until it is counted.
@@ -20,6 +23,7 @@ class HitBatch {
   const std::vector<HitInput>& hits() const { return hits_; }
 
  private:
+  std::uint64_t hash_seed_;
   std::vector<HitInput> hits_;
 };
 

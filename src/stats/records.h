@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "bytes/hash.h"
 #include "stats/hit_time.h"
 #include "stats/index_table.h"
 #include "stats/storage.h"
@@ -73,12 +74,14 @@ struct Statistics {
   Traffic traffic;
 
   // Lookup aids; the lists above are what counts.
+  std::uint64_t hash_seed = NewHashSeed();  // keys both; a test may fix it first
   IndexTable user_index;  // bytes exactly
   IndexTable page_index;  // ASCII case ignored
 };
 
 /// A line to be counted, its time known and its lookup hashes computed
-/// (HashBytes of the address, HashFoldedBytes of the path).
+/// (HashBytes of the address, HashFoldedBytes of the path, both with the
+/// statistics' hash_seed).
 struct HitInput {
   std::string_view address;
   std::uint64_t address_hash = 0;

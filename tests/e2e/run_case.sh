@@ -16,6 +16,10 @@
 #   ulimit    optional, arguments to bash's ulimit for the program's run,
 #             such as "-v 98304"; a sanitizer build cannot run under an
 #             address-space limit, so there the case is skipped (status 77)
+#   terminal  optional: the case runs a second time, on a fresh working
+#             folder, with standard output and standard error on a
+#             pseudo-terminal 80 columns wide; this is what the terminal
+#             shows (carriage returns left out), status as in `status`
 set -u
 binary=$1
 case_dir=$2
@@ -95,6 +99,24 @@ if [ -d "$case_dir/output" ]; then
       expect_file "$f" "$work/cwd/$base" "file $base"
     fi
   done
+fi
+
+if [ -f "$case_dir/terminal" ]; then
+  cd "$work" && rm -rf "$work/cwd" && mkdir "$work/cwd" && cd "$work/cwd" || exit 1
+  [ -d "$case_dir/files" ] && cp -a "$case_dir/files/." "$work/cwd/"
+  if [ -f "$case_dir/setup" ]; then
+    env "${env_vars[@]}" bash "$case_dir/setup" || { echo "$name: setup failed"; exit 1; }
+  fi
+  command=$(printf '%q ' env "${env_vars[@]}" bash -c 'exec -a vantrix "$0" "$@"' \
+            "$binary" "${args[@]}")
+  script -qec "stty cols 80 rows 24; exec $command" /dev/null </dev/null >"$work/tty"
+  status=$?
+  tr -d '\r' <"$work/tty" >"$work/terminal"
+  expect_file "$case_dir/terminal" "$work/terminal" terminal
+  if [ "$status" != "$expected_status" ]; then
+    echo "$name: exit status $status on the terminal, expected $expected_status"
+    failed=1
+  fi
 fi
 
 [ $failed -eq 0 ] && echo "$name: ok"

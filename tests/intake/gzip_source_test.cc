@@ -90,7 +90,9 @@ TEST(GzipSourceTest, SamePiecesAsPlainText) {
     LineReader reader(source);
     std::vector<std::string> out;
     LineChunk chunk;
-    while (reader.NextChunk(&chunk)) out.insert(out.end(), chunk.pieces.begin(), chunk.pieces.end());
+    while (reader.NextChunk(&chunk)) {
+      for (const LinePiece& piece : chunk.pieces) out.emplace_back(piece.text);
+    }
     return out;
   };
   TextSource plain(text);
@@ -101,3 +103,29 @@ TEST(GzipSourceTest, SamePiecesAsPlainText) {
 }
 
 }  // namespace
+
+// Wherever an archive is cut off, the reader hands out whole lines only:
+// the unfinished one at the damage is dropped.
+TEST(GzipSourceTest, CutArchiveGivesNoHalfLine) {
+  const std::string text = Lines(300);
+  const std::string archive = Compress(text);
+  std::string lines;  // the text as the reader gives it: CR-LF read as LF
+  for (const char c : text) {
+    if (c != '\r') lines += c;
+  }
+  for (std::size_t cut = 0; cut < archive.size(); cut += 7) {
+    TextSource compressed(std::string_view(archive).substr(0, cut));
+    GzipSource gzip(&compressed);
+    LineReader reader(&gzip);
+    std::string back;
+    LineChunk chunk;
+    while (reader.NextChunk(&chunk)) {
+      for (const LinePiece& piece : chunk.pieces) {
+        EXPECT_TRUE(piece.text.ends_with('\n')) << "cut at " << cut;
+        back += piece.text;
+      }
+    }
+    EXPECT_TRUE(reader.failed()) << "cut at " << cut;
+    EXPECT_EQ(lines.substr(0, back.size()), back) << "cut at " << cut;
+  }
+}

@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
 
+#include "intake/line_reader.h"
 #include "intake/log_line.h"
 #include "options.h"
+#include "read_summary.h"
 #include "stats/records.h"
 #include "test_util.h"
 
@@ -38,6 +42,8 @@ std::string Echo(std::string_view line) {
 
 constexpr char kIncomplete1[] =
     "  Skipping line due to incomplete data (1 tokens)\n";
+constexpr char kContinues[] =
+    "  Skipping line. It continues a line longer than 2047 bytes\n";
 
 TEST(LogFileTest, AcceptedLineIsCounted) {
   Statistics stats;
@@ -170,8 +176,9 @@ TEST(LogFileTest, LongLinesComeInPiecesOf2047Bytes) {
       {x2046 + "\n", Echo(x2046 + "\n") + kIncomplete1, 0},
       {x2047 + "\n",
        Echo(x2047) + kIncomplete1 + Echo("\n") + kIncomplete1, 0},
-      // Cut at exactly 2047 bytes: the rest is a line of its own.
-      {x2047 + accepted, Echo(x2047) + kIncomplete1 + Echo(accepted), 1},
+      // Cut at exactly 2047 bytes: the rest is a piece of its own, which
+      // is never counted, however whole a line it looks.
+      {x2047 + accepted, Echo(x2047) + kIncomplete1 + Echo(accepted) + kContinues, 0},
       {std::string(5000, 'x') + "\n",
        Echo(x2047) + kIncomplete1 + Echo(x2047) + kIncomplete1 +
            Echo(std::string(906, 'x') + "\n") + kIncomplete1,
@@ -182,13 +189,64 @@ TEST(LogFileTest, LongLinesComeInPiecesOf2047Bytes) {
        Echo(x2047) + kIncomplete1 + Echo("\n") + kIncomplete1, 0},
       // A NUL ends the text, but its bytes still count towards the cut.
       {"x\0"s + std::string(2045, 'y') + accepted,
-       Echo("x") + kIncomplete1 + Echo(accepted), 1},
+       Echo("x") + kIncomplete1 + Echo(accepted) + kContinues, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "text of " << c.text.size() << " bytes");
     Statistics stats;
     EXPECT_EQ(c.echo, Read(DebugOptions(6), &stats, c.text));
     EXPECT_EQ(c.hits, stats.totals.TotalHits);
+  }
+}
+
+// A W3C line is read whole, and so echoed whole: not cut at 2047 bytes.
+// (The injections it defeats are the end-to-end case hostile-w3c-long-lines.)
+TEST(LogFileTest, W3cLongLineEchoedWhole) {
+  const std::string header =
+      "#Software: test\n"
+      "#Fields: date time s-ip c-ip cs-method cs-uri-stem cs(User-Agent)\n";
+  const std::string line =
+      "2001-03-20 07:55:20 10.0.0.9 10.0.0.1 GET /a.htm " + std::string(5000, 'u') + "\n";
+  Statistics stats;
+  EXPECT_EQ(Echo(header.substr(0, 16)) + Echo(header.substr(16)) + Echo(line),
+            Read(DebugOptions(6), &stats, header + line));
+  EXPECT_EQ(1, stats.totals.TotalHits);
+}
+
+// Hands out `text`, then a read error.
+class FailingSource : public ByteSource {
+ public:
+  explicit FailingSource(std::string_view text) : text_(text) {}
+  long Read(char* buffer, std::size_t size) override {
+    if (text_.empty()) return -1;
+    const std::size_t n = std::min(size, text_.size());
+    std::memcpy(buffer, text_.data(), n);
+    text_.remove_prefix(n);
+    return static_cast<long>(n);
+  }
+
+ private:
+  std::string_view text_;
+};
+
+TEST(LogFileTest, ReadErrorDropsTheHalfLine) {
+  // The error cuts "/p.htm" to "/p": a page nobody asked for.
+  std::string half = IisLineWith(kTarget, "/p.htm");
+  half.resize(half.find("/p.htm") + 2);
+  const std::string text = IisLine(IisFields()) + half;
+  for (const bool fail : {false, true}) {
+    SCOPED_TRACE(fail ? "read error" : "clean end");
+    Statistics stats;
+    CapturedStream diag;
+    FailingSource failing(text);
+    TextSource clean(text);
+    ByteSource* source = fail ? static_cast<ByteSource*>(&failing) : &clean;
+    EXPECT_EQ(!fail, ReadLogSource(DebugOptions(1), &stats, diag.file(), source));
+    EXPECT_EQ("", diag.Text());
+    // At a clean end, a last line without a line feed still counts.
+    const ListRows pages = fail ? ListRows{{"/index.htm", 1}}
+                                : ListRows{{"/p", 1}, {"/index.htm", 1}};
+    EXPECT_EQ(pages, PageRows(stats));
   }
 }
 
@@ -326,6 +384,82 @@ TEST(LogFileTest, ReadLogFileMessages) {
     EXPECT_EQ(c.result, ReadLogFile(options, &stats, diag.file(), c.path));
     EXPECT_EQ(c.message, diag.Text());
   }
+}
+
+// One line for each way a line can end, the whole repeated so that it
+// spans many chunks: every thread count gives the same counts, and they add
+// up to the lines read.
+TEST(LogFileTest, LineCountsByReason) {
+  std::string text;
+  for (int i = 0; i < 300; ++i) {
+    text += IisLine(IisFields());                        // counted
+    text += "too, few, fields\n";                        // incomplete
+    text += IisLineWith(kService, "MSFTPSVC1");          // wrong service
+    text += IisLineWith(kMethod, "POST");                // wrong method
+    text += IisLineWith(kServerIp, "-");                 // wrong server IP
+    text += IisLineWith(kClientIp, "-");                 // client IP
+    text += IisLineWith(kTarget, "/logo.gif");           // excluded pattern
+    text += IisLineWith(kServerBytes, "-");              // missing parameter
+    text += IisLineWith(kDate, "13/45/01");              // bad date
+    text += IisLineWith(kTarget, "/b.htm");              // counted
+  }
+  LineCounts expected;
+  expected.read = 3000;
+  expected.counted = 600;
+  expected.bad_dates = 300;
+  for (LineVerdict v : {LineVerdict::kIncomplete, LineVerdict::kWrongService,
+                        LineVerdict::kWrongMethod, LineVerdict::kWrongServerIp,
+                        LineVerdict::kExcludedClientIp, LineVerdict::kExcludedPattern,
+                        LineVerdict::kMissingParameter}) {
+    expected.rejected[static_cast<int>(v)] = 300;
+  }
+  for (int threads : {1, 2}) {
+    SCOPED_TRACE(testing::Message() << threads << " threads");
+    ReadTuning tuning;
+    tuning.threads = threads;
+    tuning.chunk_size = 4096;
+    Statistics stats;
+    CapturedStream diag;
+    LineCounts lines;
+    ReadLogText(Options(), &stats, diag.file(), text, tuning, "-", &lines);
+    EXPECT_EQ(expected.read, lines.read);
+    EXPECT_EQ(expected.counted, lines.counted);
+    EXPECT_EQ(expected.rejected, lines.rejected);
+    EXPECT_EQ(expected.bad_dates, lines.bad_dates);
+    EXPECT_EQ(lines.read, lines.counted + lines.LeftOut());
+    EXPECT_EQ(600, stats.totals.TotalHits);
+  }
+}
+
+// What the summary learns of each file: its format and packing, and why it
+// was skipped or read only in part.
+TEST(LogFileTest, ReadLogFileNotesTheFile) {
+  TempFile comma(IisLine(IisFields()));
+  TempFile w3c("#Fields: date time c-ip\n2001-03-20 07:55:20 10.0.0.1\n");
+  TempFile damaged("\x1F\x8B not really compressed");
+  const std::string missing = testing::TempDir() + "vantrix_no_such.log";
+  ReadSummary summary;
+  Statistics stats;
+  CapturedStream diag;
+  for (const char* path : {comma.path(), w3c.path(), damaged.path(), missing.c_str(),
+                           // Opens, but every read fails.
+                           "/proc/self/mem"}) {
+    ReadLogFile(Options(), &stats, diag.file(), path, nullptr, &summary);
+  }
+  const std::int64_t comma_plain = summary.files_read[0][0];
+  const std::int64_t comma_compressed = summary.files_read[0][1];
+  const std::int64_t w3c_plain = summary.files_read[1][0];
+  EXPECT_EQ(2, comma_plain);  // the one with a line, and the unreadable one
+  EXPECT_EQ(1, comma_compressed);
+  EXPECT_EQ(1, w3c_plain);
+  ASSERT_EQ(3u, summary.problem_files.size());
+  EXPECT_EQ(damaged.path(), summary.problem_files[0].path);
+  EXPECT_EQ(FileProblem::kDamaged, summary.problem_files[0].problem);
+  EXPECT_EQ(missing, summary.problem_files[1].path);
+  EXPECT_EQ(FileProblem::kMissing, summary.problem_files[1].problem);
+  EXPECT_EQ(FileProblem::kReadError, summary.problem_files[2].problem);
+  EXPECT_EQ(1, summary.lines.counted);
+  EXPECT_EQ(1, summary.lines.directives);
 }
 
 }  // namespace

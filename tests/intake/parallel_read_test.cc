@@ -94,7 +94,7 @@ std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size
   RankByHits(&stats);
   CapturedStream out;
   WriteReport(options, stats, out.file());
-  WriteJsonReport(BuildReportModel(options, stats), out.file());
+  WriteJsonReport(BuildReportModel(options, stats, ReadSummary()), out.file());
   *messages = diag.Text();
   return out.Text() + "\nsessions " + std::to_string(stats.totals.TotalSessions) + " bytes " +
          std::to_string(stats.totals.TotalBytes);

@@ -9,6 +9,7 @@
 
 #include "fakes.h"
 #include "intake/log_file.h"
+#include "read_summary.h"
 #include "options.h"
 #include "report/html_report.h"
 #include "report/reverse_lookup.h"
@@ -53,13 +54,21 @@ std::string ReportOf(ReportFormat format, bool norwegian = false, int shown = 10
   Statistics stats;
   stats.totals.FilesProcessed = 1;
   CapturedStream diag;
-  ReadLogText(options, &stats, diag.file(), Log());
+  // One file read, one missing, a pattern without a match; a line that is
+  // no GET besides the three.
+  ReadSummary summary;
+  LineCounts lines;
+  ReadLogText(options, &stats, diag.file(), Log() + IisLineWith(12, "POST"), ReadTuning(), "a.log",
+              &lines);
+  NoteFileRead(&summary, "a.log", false, lines, false, false);
+  summary.problem_files.push_back({"gone<1>.log", FileProblem::kMissing});
+  summary.empty_patterns.emplace_back("x*.log");
   RankByHits(&stats);
   FakeResolver resolver;
   resolver.names["10.0.0.1"] = "one.example";
   ResolveTopUsers(options, &stats, &resolver, diag.file());
   CapturedStream out;
-  WriteChosenReport(options, stats, out.file());
+  WriteChosenReport(options, stats, summary, out.file(), ReportCharset::kWindows1252);
   return out.Text();
 }
 
@@ -86,7 +95,16 @@ TEST(FormatsTest, JsonLayout) {
     "pages": [{"rank": 1, "path": "/caf\u00e9.htm", "hits": 2},
               {"rank": 2, "path": "/a\"b'\u0001.htm", "hits": 1}],
     "users": [{"rank": 1, "address": "10.0.0.1", "host": "one.example", "hits": 2},
-              {"rank": 2, "address": "<b>&amp;", "host": null, "hits": 1}]
+              {"rank": 2, "address": "<b>&amp;", "host": null, "hits": 1}],
+    "summary": {
+      "files": {"comma": {"plain": 1, "compressed": 0}, "w3c": {"plain": 0, "compressed": 0},
+                "problems": [{"path": "gone<1>.log", "problem": "missing"}],
+                "patterns_without_match": ["x*.log"]},
+      "lines": {"read": 4, "directives": 0, "counted": 3, "left_out": 1,
+                "left_out_by_reason": {"incomplete": 0, "wrong_service": 0, "wrong_method": 1,
+                  "wrong_server_ip": 0, "wrong_root_path": 0, "excluded_client_ip": 0,
+                  "excluded_pattern": 0, "missing_parameter": 0, "continuation": 0,
+                  "too_long": 0, "bad_date": 0}}}
   })").dump(2) + "\n",
             ReportOf(ReportFormat::kJson));
 }
@@ -129,13 +147,17 @@ TEST(FormatsTest, HtmlPage) {
         "<p class=\"period\">from 2001-03-24 to 2001-03-25</p>", "caf\xC3\xA9.htm",
         "/a&quot;b&#39;\xE2\x90\x81.htm", "one.example<span class=\"host\">10.0.0.1</span>",
         "&lt;b&gt;&amp;amp;", "<td class=\"name\">-</td>", "<title>2001-03-24: 2</title>",
-        "<title>03:00-03:59: 1</title>", "<h2>The 10 most visited pages</h2>"}) {
+        "<title>03:00-03:59: 1</title>", "<h2>The 10 most visited pages</h2>",
+        "<tr><td>Lines read</td><td class=\"n\">4</td></tr>",
+        "<tr class=\"sub2\"><td>wrong mode of operation (not GET)</td><td class=\"n\">1</td></tr>",
+        "<li><span class=\"name\">gone&lt;1&gt;.log</span>: skipped as missing</li>"}) {
     EXPECT_NE(std::string::npos, english.find(part)) << part;
   }
   const std::string norwegian = ReportOf(ReportFormat::kHtml, true);
   for (const char* part : {"<html lang=\"nb\">", "Bes&#248;ksstatistikk for Acme",
                            "i perioden 2001-03-24 til 2001-03-25",
-                           "De 10 mest bes&#248;kte sidene i perioden"}) {
+                           "De 10 mest bes&#248;kte sidene i perioden",
+                           "<li><span class=\"name\">x*.log</span>: ga ingen treff</li>"}) {
     EXPECT_NE(std::string::npos, norwegian.find(part)) << part;
   }
   const std::regex outside(R"(https?:|//|\b(src|href|action)\s*=|@import|url\s*\(|<script)",

@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "fakes.h"
 #include "test_util.h"
@@ -33,6 +38,9 @@ struct RunFixture {
   RunFixture() : run(&directories, &resolver, 0) {
     run.out = out.file();
     run.err = err.file();
+  }
+  ~RunFixture() {
+    if (run.output_opened) std::fclose(run.out);
   }
 
   // Makes `pattern` match one log file holding `content`.
@@ -65,7 +73,8 @@ TEST(RunTest, UsageWithoutFiles) {
 }
 
 TEST(RunTest, UsageNamesUnknownOption) {
-  for (const char* arg : {"-x", "-", "-V", "--help", "-f", "-fJSON", "-fxml", "-fjson "}) {
+  for (const char* arg : {"-x", "-", "-V", "-h", "--", "-help", "--helps", "-f", "-fJSON", "-fxml",
+                          "-fjson "}) {
     RunFixture f;
     f.AddLog("a.log", IisLine(IisFields()));
     EXPECT_EQ(255, f.Main({"a.log", arg})) << arg;
@@ -182,6 +191,10 @@ TEST(RunTest, CountsFilesOfEveryPattern) {
             "Performing reverse DNS lookup on 10 on top users...\n"
             "  Looking up 192.168.0.10... [unresolved]\n",
             f.err.Text());
+  ASSERT_EQ(2u, f.run.summary.problem_files.size());
+  EXPECT_EQ(FileProblem::kNotRegular, f.run.summary.problem_files[0].problem);
+  EXPECT_EQ(FileProblem::kMissing, f.run.summary.problem_files[1].problem);
+  EXPECT_EQ(2, f.run.summary.FilesRead());
 }
 
 TEST(RunTest, SkippedMatchesAreSilentWithoutVerboseOrDebug) {
@@ -201,6 +214,106 @@ TEST(RunTest, ReportWriteFailureIsAFailure) {
   EXPECT_EQ(255, f.Main({"a.log"}));
   EXPECT_EQ("vantrix: Failed to write the report\n", f.err.Text());
   std::fclose(full);
+}
+
+std::string Content(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The report must not overwrite a log, whichever comes first on the
+// command line and whatever link leads to it; the run ends before anything
+// is written or emptied.
+TEST(RunTest, OutputFileThatIsALogEndsTheRun) {
+  const std::string log = IisLine(IisFields());
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;  // "LOG" and "LINK" stand for the paths
+  };
+  const Case cases[] = {
+      {"output first", {"-v", "-oLOG", "a.log"}},
+      {"log first", {"-v", "a.log", "-oLOG"}},
+      {"through a link", {"-v", "-oLINK", "a.log"}},
+      {"link first", {"-v", "a.log", "-oLINK"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunFixture f;
+    f.AddLog("a.log", log);
+    const std::string path = f.scratch.path() + "/a.log";
+    const std::string link = f.scratch.path() + "/link.txt";
+    std::filesystem::create_symlink(path, link);
+    std::vector<std::string> args = c.args;
+    for (std::string& arg : args) {
+      if (arg == "-oLOG") arg = "-o" + path;
+      if (arg == "-oLINK") arg = "-o" + link;
+    }
+    EXPECT_EQ(255, f.Main(args));
+    const std::string refusal = "vantrix: '" + path + "' is both a log file and the output file\n";
+    // A log matched after -o is refused before it is opened.
+    const std::string processing =
+        args[1] == "a.log" ? "vantrix: Processing file " + path + "\n" : "";
+    EXPECT_EQ(processing + refusal, f.err.Text());
+    EXPECT_EQ(log, Content(path));
+  }
+}
+
+// The -o file keeps what it holds until a report goes in.
+TEST(RunTest, OutputFileKeptUntilTheReport) {
+  const std::string old_report = std::string(5000, 'o') + "\n";
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    bool kept;
+  };
+  const Case cases[] = {
+      {"unknown option", {"-oREPORT", "a.log", "-x"}, 255, true},
+      {"no file read", {"-oREPORT", "missing.log"}, 255, true},
+      {"later -o", {"-oREPORT", "a.log", "-oOTHER"}, 0, true},
+      {"report", {"-oREPORT", "a.log"}, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunFixture f;
+    f.AddLog("a.log", IisLine(IisFields()));
+    const std::string report = f.scratch.Write("report.txt", old_report);
+    std::vector<std::string> args = c.args;
+    for (std::string& arg : args) {
+      if (arg == "-oREPORT") arg = "-o" + report;
+      if (arg == "-oOTHER") arg = "-o" + f.scratch.path() + "/other.txt";
+    }
+    EXPECT_EQ(c.status, f.Main(args));
+    if (c.kept) {
+      EXPECT_EQ(old_report, Content(report));
+    } else {
+      EXPECT_EQ(0u, Content(report).find("Web page hit statistics"));
+      EXPECT_EQ(std::string::npos, Content(report).find("ooo"));
+    }
+  }
+}
+
+// A match that turns into a FIFO or a device after the pattern was expanded
+// is skipped as what it is now: reading it would block or never end.
+TEST(RunTest, MatchSwappedForAFifoOrADeviceIsSkipped) {
+  RunFixture f;
+  const std::string fifo = f.scratch.path() + "/fifo.log";
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  const std::string zero = f.scratch.path() + "/zero.log";
+  std::filesystem::create_symlink("/dev/zero", zero);
+  f.AddLog("a.log", IisLine(IisFields()));
+  // Regular when the pattern was expanded.
+  f.directories.matches["*.log"] = {{fifo, true}, {zero, true}};
+  EXPECT_EQ(0, f.Main({"-v", "*.log", "a.log"}));
+  EXPECT_EQ(1, f.run.stats.totals.FilesProcessed);
+  EXPECT_EQ("vantrix: Skipping " + fifo + " due to suspect file attributes...\n"
+            "vantrix: Skipping " + zero + " due to suspect file attributes...\n"
+            "vantrix: Processing file " + f.scratch.path() + "/a.log\n"
+            "Performing reverse DNS lookup on 10 on top users...\n"
+            "  Looking up 192.168.0.10... [unresolved]\n",
+            f.err.Text());
 }
 
 TEST(RunTest, ProgramName) {

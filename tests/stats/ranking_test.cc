@@ -44,7 +44,7 @@ TEST(RankingTest, Pages) {
   for (const Case& c : kCases) {
     Statistics stats;
     for (const auto& [path, hits] : c.first_seen) {
-      for (Count i = 0; i < hits; ++i) CountPage(&stats, path, HashFoldedBytes(path));
+      for (Count i = 0; i < hits; ++i) CountPage(&stats, path, HashFoldedBytes(path, stats.hash_seed));
     }
     RankByHits(&stats);
     EXPECT_EQ(c.ranked, PageRows(stats)) << c.what;

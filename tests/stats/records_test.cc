@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <forward_list>
 #include <limits>
 #include <random>
@@ -373,6 +375,87 @@ TEST(RecordsTest, RandomStreamMatchesThePlainModel) {
   ReleaseRecords(&stats);
   EXPECT_EQ(kNoRecord, stats.UserList);
   EXPECT_EQ(kNoRecord, stats.PageList);
+}
+
+// The hash the indexes once used: unkeyed, and invertible, so that a log
+// could be built against it. A model of the attack, not of the program.
+std::uint64_t OldMix(std::uint64_t h, std::uint64_t v) {
+  h = (h ^ v) * 0xBF58476D1CE4E5B9ULL;
+  return h ^ (h >> 31);
+}
+
+std::uint64_t OldHash(std::string_view text, bool fold) {
+  std::uint64_t h = 0x243F6A8885A308D3ULL ^ text.size();
+  for (std::size_t i = 0; i < text.size(); i += 8) {
+    std::uint64_t v = 0;
+    std::memcpy(&v, text.data() + i, std::min<std::size_t>(8, text.size() - i));
+    h = OldMix(h, fold ? v | 0x2020202020202020ULL : v);
+  }
+  h = (h ^ (h >> 33)) * 0x94D049BB133111EBULL;
+  return h ^ (h >> 29);
+}
+
+// Sixteen bytes whose old hash is one value for every `i`: the first word
+// counts up, the second undoes it.
+std::string CollidingAddress(std::uint64_t i) {
+  constexpr std::uint64_t kMultiplier = 0xBF58476D1CE4E5B9ULL;
+  std::uint64_t inverse = kMultiplier;
+  for (int k = 0; k < 6; ++k) inverse *= 2 - kMultiplier * inverse;
+  constexpr std::uint64_t kState = 0x0123456789ABCDEFULL;
+  const std::uint64_t product = kState ^ (kState >> 31) ^ (kState >> 62);
+  const std::uint64_t first = 0x2E30312E30312E31ULL + i;
+  const std::uint64_t second = (product * inverse) ^ OldMix(0x243F6A8885A308D3ULL ^ 16, first);
+  std::string text(16, '\0');
+  std::memcpy(text.data(), &first, 8);
+  std::memcpy(text.data() + 8, &second, 8);
+  return text;
+}
+
+// A path of "@" and "`", which the old case-blind hash could not tell apart.
+std::string CollidingPath(int i) {
+  std::string path = "/";
+  for (int bit = 0; bit < 18; ++bit) path += (i >> bit) & 1 ? '@' : '`';
+  return path;
+}
+
+// Texts built to collide cost the index no more slot probes than ordinary
+// ones: counting stays linear whatever the log holds. Probes, not time, so
+// that the test does not depend on the machine.
+TEST(RecordsTest, CollidingTextsCostWhatOrdinaryOnesCost) {
+  ASSERT_EQ(OldHash(CollidingAddress(1), false), OldHash(CollidingAddress(2), false));
+  ASSERT_EQ(OldHash(CollidingPath(1), true), OldHash(CollidingPath(2), true));
+
+  static constexpr int kTexts = 160000;
+  static constexpr std::uint64_t kSeed = 0x5EED;
+  auto user_probes = [](const std::function<std::string(int)>& address) {
+    Statistics stats;
+    stats.hash_seed = kSeed;
+    for (int i = 0; i < kTexts; ++i) Hit(&stats, address(i), "/a.htm", "03/20/01", "10:00:00");
+    EXPECT_EQ(kTexts, stats.totals.UserCount);
+    return stats.user_index.probes();
+  };
+  auto page_probes = [](const std::function<std::string(int)>& path) {
+    Statistics stats;
+    stats.hash_seed = kSeed;
+    for (int i = 0; i < kTexts; ++i) {
+      const std::string text = path(i);
+      CountPage(&stats, text, HashFoldedBytes(text, stats.hash_seed));
+    }
+    EXPECT_EQ(std::size_t{kTexts}, stats.pages.size());
+    return stats.page_index.probes();
+  };
+
+  const std::uint64_t ordinary_users = user_probes([](int i) {
+    return "10." + std::to_string(i >> 16) + "." + std::to_string(i >> 8 & 255) + "." +
+           std::to_string(i & 255);
+  });
+  const std::uint64_t crafted_users = user_probes(CollidingAddress);
+  EXPECT_LE(crafted_users, 2 * ordinary_users);
+
+  const std::uint64_t ordinary_pages =
+      page_probes([](int i) { return "/page" + std::to_string(i) + ".htm"; });
+  const std::uint64_t crafted_pages = page_probes(CollidingPath);
+  EXPECT_LE(crafted_pages, 2 * ordinary_pages);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #!/bin/bash
 # Every end-to-end case's run once more with -fjson: the JSON parses (strict
 # UTF-8, nothing after the object), its totals, period and top lists are the
-# text report's of the same run, and its hits by day, hour and status add
-# up to the total. Cases that end early, write no report to standard output
+# text report's of the same run, its hits by day, hour and status add up to
+# the total, and its summary's lines and files add up. Cases that end early, write no report to standard output
 # or run under limits are left out.
 set -eu
 binary=$1
@@ -73,6 +73,12 @@ def compare(text, report):
     assert sum(h["hits"] for h in report["hours"]) + undated == hits, "hours"
     assert [h["hour"] for h in report["hours"]] == list(range(24)), "hour rows"
     assert sum(s["hits"] for s in report["statuses"]) == hits, "statuses"
+    lines, files = report["summary"]["lines"], report["summary"]["files"]
+    assert lines["counted"] == hits, "lines counted"
+    assert lines["read"] == lines["directives"] + lines["counted"] + lines["left_out"], "lines"
+    assert lines["left_out"] == sum(lines["left_out_by_reason"].values()), "reasons"
+    assert sum(files[f][p] for f in ("comma", "w3c") for p in ("plain", "compressed")) == \
+        totals["files"], "files"
 
 failed = 0
 for run in sys.argv[1:]:
@@ -91,10 +97,11 @@ mkdir "$work/runs"
 for case_dir in "$source_dir"/tests/e2e/cases/*/; do
   case_dir=${case_dir%/}
   name=$(basename "$case_dir")
-  # Runs that end early or write elsewhere have no report to compare.
+  # Runs that end early, write elsewhere or ask for help have no report to
+  # compare.
   [ -f "$case_dir/status" ] && [ "$(tr -d ' \n' <"$case_dir/status")" != 0 ] && continue
   [ -e "$case_dir/ulimit" ] || [ -e "$case_dir/stdout-closed" ] || [ -d "$case_dir/output" ] && continue
-  grep -q -e '^-o' -e '^-f' "$case_dir/args" 2>/dev/null && continue
+  grep -q -e '^-o' -e '^-f' -e '^--' "$case_dir/args" 2>/dev/null && continue
   # Their size is the point, not their report.
   case $name in hostile-million-* | hostile-50mb-line) continue ;; esac
 

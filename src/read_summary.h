@@ -1,0 +1,98 @@
+// What a run read and what it left out, as counts: files by format and
+// kind, files skipped or cut short and why, patterns that matched nothing,
+// and lines read, counted and left out by reason. Plain data: file
+// selection and the log reader fill it, the run owns it, and anything that
+// tells a person about the run reads it.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <numeric>
+#include <string>
+#include <vector>
+
+/// The two log formats a file may be in.
+enum class LogFormat : int { kComma, kW3c };
+inline constexpr int kLogFormatCount = 2;
+
+/// How a file's bytes are stored.
+enum class LogPacking : int { kPlain, kCompressed };
+inline constexpr int kLogPackingCount = 2;
+
+/// Why a file named by a pattern was skipped, or read only in part.
+enum class FileProblem : int {
+  kMissing,     // gone by the time it was opened
+  kUnreadable,  // could not be opened (permissions, say)
+  kNotRegular,  // a directory, device, pipe or dangling link
+  kDamaged,     // a compressed file read up to its damage
+  kReadError,   // the system failed a read; read up to there
+};
+inline constexpr int kFileProblemCount = 5;
+
+/// One line count per verdict of the filter chain, indexed by the verdict's
+/// value; the entry of the accepted verdict (0) stays 0.
+inline constexpr int kLineVerdictCount = 11;
+
+/// The lines of one chunk, one file or a whole run. The counts add up:
+/// read = directives + counted + every rejected count + bad_dates.
+struct LineCounts {
+  std::int64_t read = 0;        // lines as the filters see them: comma-format pieces of at
+                                // most 2047 bytes, W3C lines whole
+  std::int64_t directives = 0;  // "#" lines of W3C extended files
+  std::int64_t counted = 0;     // lines that became hits
+  std::array<std::int64_t, kLineVerdictCount> rejected{};  // by filter verdict
+  std::int64_t bad_dates = 0;   // passed the filters, but the date was refused
+
+  void Add(const LineCounts& other) {
+    read += other.read;
+    directives += other.directives;
+    counted += other.counted;
+    for (int i = 0; i < kLineVerdictCount; ++i) rejected[i] += other.rejected[i];
+    bad_dates += other.bad_dates;
+  }
+
+  /// Lines left out: every rejection and every bad date.
+  std::int64_t LeftOut() const {
+    return std::accumulate(rejected.begin(), rejected.end(), bad_dates);
+  }
+};
+
+/// A file that was skipped or cut short, as the pattern's search named it.
+struct ProblemFile {
+  std::string path;
+  FileProblem problem;
+};
+
+/// Everything a run read, in reading order.
+struct ReadSummary {
+  /// Files opened and read, whole or in part, by [format][packing].
+  std::array<std::array<std::int64_t, kLogPackingCount>, kLogFormatCount> files_read{};
+  /// Files skipped or cut short, in the order they were met.
+  std::vector<ProblemFile> problem_files;
+  /// Patterns that matched no file at all, as given.
+  std::vector<std::string> empty_patterns;
+  /// The lines of every file read.
+  LineCounts lines;
+
+  std::int64_t FilesRead() const {
+    return std::accumulate(files_read.begin(), files_read.end(), std::int64_t{0},
+                           [](std::int64_t sum, const auto& by_packing) {
+                             return std::accumulate(by_packing.begin(), by_packing.end(), sum);
+                           });
+  }
+
+  std::int64_t FilesWith(FileProblem problem) const {
+    return std::count_if(problem_files.begin(), problem_files.end(),
+                         [problem](const ProblemFile& file) { return file.problem == problem; });
+  }
+};
+
+/// Notes a file that could not be opened; `error` is the errno of the open.
+void NoteUnopenedFile(ReadSummary* summary, const char* path, int error);
+
+/// Notes a file that was read: its format (the first line of a W3C extended
+/// file is a directive), its packing, its lines, and why it was read only
+/// in part, if it was.
+void NoteFileRead(ReadSummary* summary, const char* path, bool compressed,
+                  const LineCounts& lines, bool read_failed, bool damaged);
