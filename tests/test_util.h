@@ -99,6 +99,15 @@ inline ListRows PageRows(const Statistics& stats) {
   return rows;
 }
 
+/// The user of `address`, which the list must hold.
+inline UserRecord& UserNamed(Statistics* stats, std::string_view address) {
+  RecordIndex i = stats->UserList;
+  while (std::string_view(stats->users[i].Address, stats->users[i].AddressSize) != address) {
+    i = stats->users[i].Next;
+  }
+  return stats->users[i];
+}
+
 inline ListRows UserRows(const Statistics& stats) {
   ListRows rows;
   for (RecordIndex i = stats.UserList; i != kNoRecord; i = stats.users[i].Next) {

@@ -62,13 +62,19 @@ class ObservedTextSource : public ByteSource {
 };
 
 // One thread's share of a read: it takes the next chunk from the reader,
-// parses it on its own, and counts it in its turn.
+// parses it on its own, and counts it in its turn. On more than one thread
+// the chunk is counted shard by shard, a step each, and then finished: one
+// thread may count a shard of this chunk while another counts the next
+// shard of the chunk before.
 class ChunkWorker {
  public:
+  static constexpr int kShardedSteps = kShardCount + 1;
+
   ChunkWorker(const Options& options, const LineFilters& filters, const char* path,
               Statistics* stats, std::FILE* diag, LineReader* reader, FileFormat* format,
-              LineCounts* lines)
-      : parser_(options, filters, path, IsTerminal(diag)),
+              LineCounts* lines, bool sharded)
+      : sharded_(sharded),
+        parser_(options, filters, path, IsTerminal(diag)),
         parsed_(stats->hash_seed),
         stats_(stats),
         diag_(diag),
@@ -85,16 +91,28 @@ class ChunkWorker {
     return true;
   }
 
-  void Work() { parser_.Parse(chunk_, &start_format_, &parsed_); }
+  void Work() {
+    parser_.Parse(chunk_, &start_format_, &parsed_);
+    if (sharded_) parsed_.hits.SortIntoShards();
+  }
 
-  void Commit() {
+  void Commit(int step) {
+    if (sharded_ && step < kShardCount) {
+      CountShard(stats_, step, &parsed_.hits);
+      return;
+    }
     parsed_.messages.Flush(diag_);
-    CountHits(stats_, parsed_.hits);
+    if (sharded_) {
+      FinishBatch(stats_, &parsed_.hits);
+    } else {
+      CountHits(stats_, parsed_.hits);
+    }
     lines_->Add(parsed_.lines);
     AddTraffic(&stats_->traffic, parsed_.traffic);
   }
 
  private:
+  bool sharded_;
   ChunkParser parser_;
   ParsedChunk parsed_;
   Statistics* stats_;
@@ -117,9 +135,10 @@ bool ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
   const LineFilters filters = CompileFilters(options);
   FileFormat format;
   format.read_status = options.gather_traffic;
-  OrderedPipeline().Run(tuning.threads, [&] {
+  const bool sharded = tuning.threads > 1;
+  OrderedPipeline(sharded ? ChunkWorker::kShardedSteps : 1).Run(tuning.threads, [&] {
     return std::make_unique<ChunkWorker>(options, filters, path, stats, diag, &reader, &format,
-                                         lines);
+                                         lines, sharded);
   });
   return !reader.failed();
 }

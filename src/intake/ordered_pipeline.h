@@ -2,20 +2,24 @@
 // was taken, so that the outcome is the one of a single thread.
 //
 // Each thread owns a worker, made by `make_worker` on that thread, and runs
-// it through three steps until Take() says there is nothing left:
-//   Take()    under the take lock: claims the next item (say, the next chunk
-//             of a file) and returns false when there is none.
-//   Work()    with no lock, beside the other threads.
-//   Commit()  under the commit lock, when every item taken before this one
-//             has been committed.
+// it through these steps until Take() says there is nothing left:
+//   Take()       under the take lock: claims the next item (say, the next
+//                chunk of a file) and returns false when there is none.
+//   Work()       with no lock, beside the other threads.
+//   Commit(0), Commit(1), ... Commit(steps - 1)
+//                each step under a lock of its own, when that step of every
+//                item taken before this one is done.
+// The commit steps make a pipeline: while one thread commits the second
+// step of an item, another may commit the first step of the next.
 //
 // The invariants the callers rely on:
 // 1. Take() runs on one thread at a time, in take order: whatever it calls
 //    (the line reader, the progress observer, the file's format state) needs
 //    no lock of its own.
-// 2. Commit() runs on one thread at a time, in take order. It alone may
-//    touch what all threads share (the statistics) and write output (the
-//    diagnostics), so both see what a single thread would have made.
+// 2. Each commit step runs on one thread at a time, in take order, and
+//    after the item's earlier steps. What all threads share (the
+//    statistics, the output) is touched only by commit steps, each part by
+//    one step alone, so each part sees what a single thread would have made.
 // 3. Everything a worker's item points into (the reader's chunk buffer
 //    among it) stays valid until that worker's next Take(), and no longer.
 // 4. An exception in any step stops every worker before its next step; Run
@@ -25,9 +29,11 @@
 //    same.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -35,6 +41,9 @@
 
 class OrderedPipeline {
  public:
+  /// Workers whose items are committed in `steps` steps.
+  explicit OrderedPipeline(int steps = 1) : steps_(steps), turns_(new StepTurn[steps]) {}
+
   /// Runs the workers on `threads` threads, the calling one included.
   template <class MakeWorker>
   void Run(int threads, MakeWorker make_worker) {
@@ -60,6 +69,13 @@ class OrderedPipeline {
   }
 
  private:
+  // Whose turn it is at one commit step.
+  struct StepTurn {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::uint64_t turn = 0;  // guarded by mutex
+  };
+
   template <class MakeWorker>
   void Drive(MakeWorker& make_worker) {
     try {
@@ -68,36 +84,41 @@ class OrderedPipeline {
         std::uint64_t turn;
         {
           std::lock_guard<std::mutex> lock(take_mutex_);
-          if (Failed() || !worker->Take()) return;
+          if (failed_ || !worker->Take()) return;
           turn = next_turn_++;
         }
         worker->Work();
-        std::unique_lock<std::mutex> lock(commit_mutex_);
-        committed_.wait(lock, [&] { return failed_ || commit_turn_ == turn; });
-        if (failed_) return;
-        worker->Commit();
-        ++commit_turn_;
-        committed_.notify_all();
+        for (int step = 0; step < steps_; ++step) {
+          StepTurn& at = turns_[step];
+          std::unique_lock<std::mutex> lock(at.mutex);
+          at.done.wait(lock, [&] { return failed_ || at.turn == turn; });
+          if (failed_) return;
+          worker->Commit(step);
+          ++at.turn;
+          at.done.notify_all();
+        }
       }
     } catch (...) {
-      std::lock_guard<std::mutex> lock(commit_mutex_);
-      if (!error_) error_ = std::current_exception();
+      {
+        std::lock_guard<std::mutex> lock(error_mutex_);
+        if (!error_) error_ = std::current_exception();
+      }
       failed_ = true;
-      committed_.notify_all();
+      // Under each step's lock, so that no waiter misses the news.
+      for (int step = 0; step < steps_; ++step) {
+        std::lock_guard<std::mutex> lock(turns_[step].mutex);
+        turns_[step].done.notify_all();
+      }
     }
   }
 
-  bool Failed() {
-    std::lock_guard<std::mutex> lock(commit_mutex_);
-    return failed_;
-  }
+  const int steps_;
+  std::unique_ptr<StepTurn[]> turns_;
 
   std::mutex take_mutex_;
   std::uint64_t next_turn_ = 0;  // guarded by take_mutex_
 
-  std::mutex commit_mutex_;
-  std::condition_variable committed_;
-  std::uint64_t commit_turn_ = 0;  // guarded by commit_mutex_
-  bool failed_ = false;            // guarded by commit_mutex_
-  std::exception_ptr error_;       // guarded by commit_mutex_
+  std::atomic<bool> failed_{false};
+  std::mutex error_mutex_;
+  std::exception_ptr error_;  // guarded by error_mutex_; read once all have ended
 };

@@ -1,9 +1,20 @@
 // The hits of one run of log lines, ready to count: parsed on any thread,
-// counted in reading order on one at a time. The statistics choose the hash
-// of each index, so the batch computes them as hits are added, where the
-// work can run beside other batches.
+// counted in reading order. The statistics choose the hash of each index,
+// so the batch computes them as hits are added, where the work can run
+// beside other batches.
+//
+// A batch is counted in one of two ways:
+// - CountHits, on one thread: the hits one after another.
+// - Shard by shard, once SortIntoShards has run: CountShard for every
+//   shard, each in reading order of the batches (every batch's shard 0
+//   before the next batch's shard 0, and so on), and then FinishBatch, in
+//   reading order, after the batch's last shard. Different shards may be
+//   counted on different threads at once; one shard is counted on one
+//   thread at a time.
+// Both ways give the same statistics.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -22,10 +33,55 @@ class HitBatch {
 
   const std::vector<HitInput>& hits() const { return hits_; }
 
+  /// Sorts the hits by the shard of their user and by the shard of their
+  /// page, keeping the reading order within each shard.
+  void SortIntoShards();
+
  private:
+  friend void CountShard(Statistics* stats, int shard, HitBatch* batch);
+  friend void FinishBatch(Statistics* stats, HitBatch* batch);
+
+  // A record that counting a shard made, and the hit that made it.
+  struct MadeRecord {
+    std::uint32_t position;  // in hits_
+    RecordIndex index;
+    RecordIndex* next;  // the record's link, written without the store
+  };
+
+  // The positions of the hits in shard order, and where each shard's
+  // begin: by their users and by their pages.
+  struct ShardOrder {
+    std::vector<std::uint32_t> positions;
+    std::array<std::uint32_t, kShardCount + 1> begin{};
+    void Sort(const std::vector<HitInput>& hits, std::uint64_t HitInput::*hash);
+  };
+
+  // What counting one shard of the batch made.
+  struct ShardResult {
+    UserTally tally;
+    std::vector<MadeRecord> users;
+    std::vector<MadeRecord> pages;
+  };
+
+  // Links the records of one kind that the shards made, in the order of
+  // the hits that made them, writing through the links kept: a shard's
+  // store may be growing on another thread meanwhile.
+  void LinkInHitOrder(std::vector<MadeRecord> ShardResult::*made, RecordIndex* head);
+
   std::uint64_t hash_seed_;
   std::vector<HitInput> hits_;
+  ShardOrder by_user_;
+  ShardOrder by_page_;
+  std::array<ShardResult, kShardCount> results_;
+  std::vector<const MadeRecord*> made_at_;  // by position, while finishing
 };
 
 /// Counts the hits of a batch, in order.
 void CountHits(Statistics* stats, const HitBatch& batch);
+
+/// Counts the users and pages of `shard` for every hit of a sorted batch.
+void CountShard(Statistics* stats, int shard, HitBatch* batch);
+
+/// Puts the records that the batch's shards made on their lists in the
+/// order of their first hits, and adds the batch to the run totals.
+void FinishBatch(Statistics* stats, HitBatch* batch);

@@ -16,46 +16,48 @@ std::uint32_t SizeOf(std::string_view text) {
 
 }  // namespace
 
-RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t hash) {
-  RecordIndex found = stats->page_index.Find(hash, [&](RecordIndex i) {
+namespace {
+
+// The page of `path`, after adding one hit to it; `made` tells whether
+// the hit made the record.
+RecordIndex FindOrAddPage(Statistics* stats, std::string_view path, std::uint64_t hash,
+                          bool* made) {
+  const int shard_number = ShardOf(hash);
+  RecordShard& shard = stats->shards[shard_number];
+  RecordIndex found = shard.page_index.Find(hash, [&](RecordIndex i) {
     const PageRecord& page = stats->pages[i];
     return EqualFolded(std::string_view(page.Path, page.PathSize), path);
   });
+  *made = found == kNoRecord;
   if (found != kNoRecord) {
     ++stats->pages[found].Hits;
     return found;
   }
-  RecordIndex index = stats->pages.Add();
+  RecordIndex index = stats->pages.Add(shard_number);
   PageRecord& page = stats->pages[index];
-  page.Path = stats->texts.Copy(path);
+  page.Path = shard.texts.Copy(path);
   page.PathSize = SizeOf(path);
   page.Hits = 1;
-  page.Next = stats->PageList;
-  stats->PageList = index;
-  stats->page_index.Insert(hash, index);
+  shard.page_index.Insert(hash, index);
+  return index;
+}
+
+}  // namespace
+
+RecordIndex CountPagePart(Statistics* stats, std::string_view path, std::uint64_t hash) {
+  bool made;
+  RecordIndex index = FindOrAddPage(stats, path, hash, &made);
+  return made ? index : kNoRecord;
+}
+
+RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t hash) {
+  bool made;
+  RecordIndex index = FindOrAddPage(stats, path, hash, &made);
+  if (made) LinkPage(stats, index);
   return index;
 }
 
 namespace {
-
-RecordIndex FindOrAddUser(Statistics* stats, std::string_view address,
-                          std::uint64_t hash) {
-  RecordIndex found = stats->user_index.Find(hash, [&](RecordIndex i) {
-    const UserRecord& user = stats->users[i];
-    return EqualBytes(user.Address, user.AddressSize, address);
-  });
-  if (found != kNoRecord) return found;
-
-  RecordIndex index = stats->users.Add();
-  UserRecord& user = stats->users[index];
-  user.Address = stats->texts.Copy(address);
-  user.AddressSize = SizeOf(address);
-  user.Next = stats->UserList;
-  stats->UserList = index;
-  stats->user_index.Insert(hash, index);
-  ++stats->totals.UserCount;
-  return index;
-}
 
 // A user's first hit opens a session, and so does a hit more than
 // SessionSpan seconds after the start of the user's current session;
@@ -67,27 +69,65 @@ bool OpensSession(const UserRecord& user, TimeStamp t) {
 
 }  // namespace
 
-void RecordHit(Statistics* stats, const HitInput& hit) {
-  const TimeStamp t = hit.time;
-
-  // The period runs from the first counted hit to the last, in the order
-  // the lines were read.
-  RunTotals& totals = stats->totals;
-  if (stats->UserList == kNoRecord) totals.PeriodStart = t;
-  totals.PeriodEnd = t;
-
-  UserRecord& user = stats->users[FindOrAddUser(stats, hit.address, hit.address_hash)];
-  if (OpensSession(user, t)) {
-    user.SessionStart = t;
-    ++user.Sessions;
-    ++totals.TotalSessions;
+RecordIndex CountUserPart(Statistics* stats, const HitInput& hit, UserTally* tally) {
+  const int shard_number = ShardOf(hit.address_hash);
+  RecordShard& shard = stats->shards[shard_number];
+  RecordIndex made = kNoRecord;
+  RecordIndex index = shard.user_index.Find(hit.address_hash, [&](RecordIndex i) {
+    const UserRecord& user = stats->users[i];
+    return EqualBytes(user.Address, user.AddressSize, hit.address);
+  });
+  if (index == kNoRecord) {
+    index = made = stats->users.Add(shard_number);
+    UserRecord& user = stats->users[index];
+    user.Address = shard.texts.Copy(hit.address);
+    user.AddressSize = SizeOf(hit.address);
+    shard.user_index.Insert(hit.address_hash, index);
+    ++tally->users;
   }
-  CountPage(stats, hit.path, hit.path_hash);
-
+  UserRecord& user = stats->users[index];
+  if (OpensSession(user, hit.time)) {
+    user.SessionStart = hit.time;
+    ++user.Sessions;
+    ++tally->sessions;
+  }
   ++user.Hits;
   user.Bytes += hit.bytes;
-  totals.TotalBytes += hit.bytes;
-  ++totals.TotalHits;
+  return made;
+}
+
+void LinkUser(Statistics* stats, RecordIndex user) {
+  stats->users[user].Next = stats->UserList;
+  stats->UserList = user;
+}
+
+void LinkPage(Statistics* stats, RecordIndex page) {
+  stats->pages[page].Next = stats->PageList;
+  stats->PageList = page;
+}
+
+// The period runs from the first counted hit to the last, in the order the
+// lines were read.
+void AddToTotals(RunTotals* totals, TimeStamp time, std::int32_t bytes) {
+  if (totals->TotalHits == 0) totals->PeriodStart = time;
+  totals->PeriodEnd = time;
+  totals->TotalBytes += bytes;
+  ++totals->TotalHits;
+}
+
+void AddToTotals(RunTotals* totals, const UserTally& tally) {
+  totals->UserCount += tally.users;
+  totals->TotalSessions += tally.sessions;
+}
+
+void RecordHit(Statistics* stats, const HitInput& hit) {
+  UserTally tally;
+  const RecordIndex user = CountUserPart(stats, hit, &tally);
+  if (user != kNoRecord) LinkUser(stats, user);
+  const RecordIndex page = CountPagePart(stats, hit.path, hit.path_hash);
+  if (page != kNoRecord) LinkPage(stats, page);
+  AddToTotals(&stats->totals, hit.time, hit.bytes);
+  AddToTotals(&stats->totals, tally);
 }
 
 void ReleaseRecords(Statistics* stats) {
@@ -96,7 +136,6 @@ void ReleaseRecords(Statistics* stats) {
   stats->pages.Clear();
   stats->users.Clear();
   stats->texts.Clear();
-  stats->user_index.Clear();
-  stats->page_index.Clear();
+  for (RecordShard& shard : stats->shards) shard = RecordShard();
   stats->traffic = Traffic();
 }

@@ -5,6 +5,7 @@
 // Nothing is kept per hit: memory grows with distinct users and pages only.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -59,10 +60,66 @@ struct RunTotals {
 /// new session.
 inline constexpr TimeStamp SessionSpan = 900;
 
+/// Users and pages live in shards chosen by the top bits of their text's
+/// hash, so that several threads can count one run of hits side by side,
+/// each shard on one thread at a time. The shards change nothing else: a
+/// shard holds each of its users' hits in reading order, and the lists
+/// link the records of every shard in the order they were first seen.
+inline constexpr int kShardBits = 4;
+inline constexpr int kShardCount = 1 << kShardBits;
+
+/// The shard of the text whose hash is `hash`.
+inline int ShardOf(std::uint64_t hash) {
+  return static_cast<int>(hash >> (64 - kShardBits));
+}
+
+/// The records of one kind, shard by shard. An index keeps the record's
+/// shard in its top bits, so that it names the record across the run.
+template <typename Record>
+class ShardedRecords {
+ public:
+  static constexpr int kLocalBits = 32 - kShardBits;
+
+  Record& operator[](RecordIndex i) { return shards_[i >> kLocalBits][i & kLocalMask]; }
+  const Record& operator[](RecordIndex i) const {
+    return shards_[i >> kLocalBits][i & kLocalMask];
+  }
+
+  /// Appends a value-initialised record to `shard` and returns its index.
+  RecordIndex Add(int shard) {
+    return static_cast<RecordIndex>(shard) << kLocalBits | shards_[shard].Add();
+  }
+
+  std::size_t size() const {
+    std::size_t total = 0;
+    for (const auto& shard : shards_) total += shard.size();
+    return total;
+  }
+  bool empty() const { return size() == 0; }
+
+  void Clear() {
+    for (auto& shard : shards_) shard.Clear();
+  }
+
+ private:
+  static constexpr RecordIndex kLocalMask = (RecordIndex{1} << kLocalBits) - 1;
+  // Small chunks: sixteen shards of a small run cost little. A shard ends
+  // below kLocalMask records, so no index is kNoRecord.
+  std::array<ChunkedArray<Record, 12, kLocalMask>, kShardCount> shards_;
+};
+
+/// The texts and the lookup aids of one shard.
+struct RecordShard {
+  TextArena texts;        // the addresses and paths of the shard's records
+  IndexTable user_index;  // bytes exactly
+  IndexTable page_index;  // ASCII case ignored
+};
+
 struct Statistics {
-  ChunkedArray<UserRecord> users;
-  ChunkedArray<PageRecord> pages;
-  TextArena texts;
+  ShardedRecords<UserRecord> users;
+  ShardedRecords<PageRecord> pages;
+  std::array<RecordShard, kShardCount> shards;
+  TextArena texts;  // host names
 
   // Heads of the two lists.
   RecordIndex UserList = kNoRecord;
@@ -73,10 +130,8 @@ struct Statistics {
   // Hits by status and time; gathered only when the report shows them.
   Traffic traffic;
 
-  // Lookup aids; the lists above are what counts.
-  std::uint64_t hash_seed = NewHashSeed();  // keys both; a test may fix it first
-  IndexTable user_index;  // bytes exactly
-  IndexTable page_index;  // ASCII case ignored
+  // Keys the hashes of both kinds of text; a test may fix it first.
+  std::uint64_t hash_seed = NewHashSeed();
 };
 
 /// A line to be counted, its time known and its lookup hashes computed
@@ -97,6 +152,37 @@ void RecordHit(Statistics* stats, const HitInput& hit);
 /// The page of `path` (whose HashFoldedBytes is `path_hash`), created if
 /// needed, after adding one hit to it.
 RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t path_hash);
+
+// RecordHit in parts, for counting shard by shard: the user's part and
+// the page's part touch only their own shard; linking and the totals touch
+// what every shard shares.
+
+/// What the user's parts of some hits opened: sessions and users.
+struct UserTally {
+  Count sessions = 0;
+  Count users = 0;
+};
+
+/// Counts a hit for its user, in the user's shard: the user's index when
+/// the hit made the record, else kNoRecord. The record is not yet on the
+/// user list.
+RecordIndex CountUserPart(Statistics* stats, const HitInput& hit, UserTally* tally);
+
+/// Counts a hit for its page, in the page's shard: the page's index when
+/// the hit made the record, else kNoRecord. The record is not yet on the
+/// page list.
+RecordIndex CountPagePart(Statistics* stats, std::string_view path, std::uint64_t path_hash);
+
+/// Puts a record that a part made on the head of its list.
+void LinkUser(Statistics* stats, RecordIndex user);
+void LinkPage(Statistics* stats, RecordIndex page);
+
+/// Adds a hit at `time` of `bytes` to the period, hits and bytes of the
+/// run totals, in reading order.
+void AddToTotals(RunTotals* totals, TimeStamp time, std::int32_t bytes);
+
+/// Adds the users and sessions that user parts opened to the run totals.
+void AddToTotals(RunTotals* totals, const UserTally& tally);
 
 /// Releases every record and text; both lists are empty afterwards.
 void ReleaseRecords(Statistics* stats);

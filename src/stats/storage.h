@@ -15,7 +15,8 @@ using RecordIndex = std::uint32_t;
 inline constexpr RecordIndex kNoRecord = UINT32_MAX;
 
 /// An array of T in chunks of 2^kChunkBits elements; elements never move.
-template <typename T, int kChunkBits = 16>
+/// Holds at most `kLimit` elements.
+template <typename T, int kChunkBits = 16, std::size_t kLimit = kNoRecord>
 class ChunkedArray {
  public:
   static constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
@@ -32,7 +33,7 @@ class ChunkedArray {
 
   /// Appends a value-initialised element and returns its index.
   RecordIndex Add() {
-    if (size_ >= kNoRecord) throw std::bad_alloc();
+    if (size_ >= kLimit) throw std::bad_alloc();
     if ((size_ & (kChunkSize - 1)) == 0) {
       chunks_.push_back(std::make_unique<T[]>(kChunkSize));
     }
@@ -50,13 +51,16 @@ class ChunkedArray {
 };
 
 /// Keeps copies of texts, each ended by a zero byte so that it can be
-/// printed as a C string. Copies never move.
+/// printed as a C string. Copies never move. Blocks grow from small to
+/// large, so that an arena that keeps few texts costs little.
 class TextArena {
  public:
   const char* Copy(std::string_view text) {
     std::size_t need = text.size() + 1;
     if (need > left_) {
-      std::size_t block = need > kBlockSize / 4 ? need : kBlockSize;
+      std::size_t size = kBlockSize;
+      if (blocks_.size() < kGrowingBlocks) size = kFirstBlockSize << blocks_.size();
+      std::size_t block = need > size / 4 ? need : size;
       blocks_.push_back(std::make_unique<char[]>(block));
       next_ = blocks_.back().get();
       left_ = block;
@@ -76,6 +80,8 @@ class TextArena {
   }
 
  private:
+  static constexpr std::size_t kFirstBlockSize = std::size_t{1} << 14;
+  static constexpr std::size_t kGrowingBlocks = 6;  // to kBlockSize
   static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
   std::vector<std::unique_ptr<char[]>> blocks_;
   char* next_ = nullptr;

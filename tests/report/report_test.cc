@@ -160,7 +160,7 @@ TEST(ReportTest, HostNameReplacesAddress) {
   RecordLine(&stats, "10.0.0.1", "/a", 1, "03/06/99", "10:00:00");
   RecordLine(&stats, "10.0.0.2", "/a", 1, "03/06/99", "10:00:00");
   RankByHits(&stats);
-  stats.users[0].HostName = "host.example";
+  UserNamed(&stats, "10.0.0.1").HostName = "host.example";
   Options options = WithCustomer("A");
   options.NumPagesToShow = 0;
   CapturedStream out;

@@ -432,7 +432,9 @@ TEST(RecordsTest, CollidingTextsCostWhatOrdinaryOnesCost) {
     stats.hash_seed = kSeed;
     for (int i = 0; i < kTexts; ++i) Hit(&stats, address(i), "/a.htm", "03/20/01", "10:00:00");
     EXPECT_EQ(kTexts, stats.totals.UserCount);
-    return stats.user_index.probes();
+    std::uint64_t probes = 0;
+    for (const RecordShard& shard : stats.shards) probes += shard.user_index.probes();
+    return probes;
   };
   auto page_probes = [](const std::function<std::string(int)>& path) {
     Statistics stats;
@@ -442,7 +444,9 @@ TEST(RecordsTest, CollidingTextsCostWhatOrdinaryOnesCost) {
       CountPage(&stats, text, HashFoldedBytes(text, stats.hash_seed));
     }
     EXPECT_EQ(std::size_t{kTexts}, stats.pages.size());
-    return stats.page_index.probes();
+    std::uint64_t probes = 0;
+    for (const RecordShard& shard : stats.shards) probes += shard.page_index.probes();
+    return probes;
   };
 
   const std::uint64_t ordinary_users = user_probes([](int i) {
