@@ -1,10 +1,11 @@
 #!/bin/bash
-# Measures vantrix on generated logs held in the page cache, against the
-# machine's reading limit (wc -l) and the tools a user would pick instead
-# (mawk counting by hand, GoAccess, Analog, where installed), checks that
-# the run stays linear in lines, users and paths, and measures its peak
-# memory by counted lines and by distinct users and pages. Prints the
-# tables and writes them to bench/RESULTS.md.
+# Measures vantrix on generated logs held in the page cache, on every core
+# and on one (under taskset), against the machine's reading limit (wc -l)
+# and the tools a user would pick instead (mawk counting by hand, GoAccess,
+# Analog, where installed), on the comma log and on the same requests in the
+# W3C extended format; checks that the run stays linear in lines, users and
+# paths, and measures its peak memory by counted lines and by distinct users
+# and pages. Prints the tables and writes them to bench/RESULTS.md.
 #
 #   bench/run.sh [--runs N] [--lines N] [--memory-only] [--vantrix PATH]
 #
@@ -21,7 +22,7 @@ set -euo pipefail
 export LC_ALL=C TZ=UTC
 
 usage() {
-  sed -n '9,16p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '10,17p' "$0" | sed 's/^# \{0,1\}//'
 }
 
 runs=5
@@ -126,9 +127,10 @@ distinct_of() {
 
 # --- Commands -------------------------------------------------------------------
 
-cat >"$tmp/analog.cfg" <<'EOF'
-DEFAULTLOGFORMAT (%S, %u, %m/%d/%y, %h:%n:%j, W3SVC%j, %j, %v, %j, %j, %b, %c, %j, GET, %r, %j,)
-DEFAULTLOGFORMAT (%*S, %*u, %m/%d/%y, %h:%n:%j, %j)
+# Analog: the same report on either log; only the line formats differ.
+# Lines of another method or service match the last format, which reads
+# nothing, so they are left out rather than counted as corrupt.
+cat >"$tmp/analog-report.cfg" <<'EOF'
 CASE INSENSITIVE
 FILEEXCLUDE *.gif,*.jpg
 DNS NONE
@@ -143,14 +145,44 @@ HOSTFLOOR -10r
 REQSORTBY REQUESTS
 HOSTSORTBY REQUESTS
 EOF
+{
+  echo 'DEFAULTLOGFORMAT (%S, %u, %m/%d/%y, %h:%n:%j, W3SVC%j, %j, %v, %j, %j, %b, %c, %j, GET, %r, %j,)'
+  echo 'DEFAULTLOGFORMAT (%*S, %*u, %m/%d/%y, %h:%n:%j, %j)'
+  cat "$tmp/analog-report.cfg"
+} >"$tmp/analog.cfg"
+# The W3C log's fields, as its "#Fields:" line names them: date time
+# s-sitename s-computername s-ip cs-method cs-uri-stem cs-uri-query s-port
+# cs-username c-ip cs(User-Agent) sc-status sc-substatus sc-win32-status
+# sc-bytes cs-bytes time-taken. Analog would build its format from that
+# line, but it has no field for the method and would count every one.
+{
+  echo 'DEFAULTLOGFORMAT (%Y-%m-%d %h:%n:%j W3SVC%j %j %v GET %r %j %j %u %S %j %c %j %j %b %j)'
+  echo 'DEFAULTLOGFORMAT (#%j)'
+  echo 'DEFAULTLOGFORMAT (%Y-%m-%d %h:%n:%j)'
+  cat "$tmp/analog-report.cfg"
+} >"$tmp/analog-w3c.cfg"
 
 # Each sets `command` to the argument vector of its tool on log $1.
 cmd_vantrix() { command=("$vantrix" -n10 -u10 "$1"); }
+# The same on one core: every thread vantrix starts shares core 0.
+cmd_vantrix_1core() { command=(taskset -c 0 "$vantrix" -n10 -u10 "$1"); }
 # The memory cases: no reverse lookups, any number of logs in one run.
 cmd_vantrix_quiet() { command=("$vantrix" -n10 -u0 "$@"); }
 cmd_wc() { command=(wc -l "$1"); }
+# mawk counts the GET hits of the web service that are not images, and
+# their pages and users, as vantrix does.
 cmd_mawk() {
   command=(mawk -F', ' '$5 ~ /^W3SVC/ && $13 == "GET" && tolower($14) !~ /\.(gif|jpg)$/ { n++; p[tolower($14)]++; u[$1]++ } END { print n }' "$1")
+}
+# On the W3C log it finds the fields by the "#Fields:" line.
+cmd_mawk_w3c() {
+  command=(mawk '
+    /^#Fields:/ { for (i = 2; i <= NF; i++) col[tolower($i)] = i - 1
+      s = col["s-sitename"]; m = col["cs-method"]; t = col["cs-uri-stem"]; c = col["c-ip"]
+      next }
+    /^#/ { next }
+    $s ~ /^W3SVC/ && $m == "GET" && tolower($t) !~ /\.(gif|jpg)$/ { n++; p[tolower($t)]++; u[$c]++ }
+    END { print n }' "$1")
 }
 cmd_goaccess() {
   command=(goaccess "$1"
@@ -158,8 +190,18 @@ cmd_goaccess() {
     --date-format=%m/%d/%y --time-format=%H:%M:%S --no-global-config --no-progress
     -o "$tmp/report.html")
 }
+# GoAccess's own W3C format is another field list; this one is the log's.
+cmd_goaccess_w3c() {
+  command=(goaccess "$1"
+    '--log-format=%d %t %v %^ %^ %m %U %q %^ %e %h %u %s %^ %^ %b %^ %L'
+    --date-format=%Y-%m-%d --time-format=%H:%M:%S --no-global-config --no-progress
+    -o "$tmp/report.html")
+}
 cmd_analog() {
   command=(analog -G +g"$tmp/analog.cfg" +O"$tmp/analog.txt" "$1")
+}
+cmd_analog_w3c() {
+  command=(analog -G +g"$tmp/analog-w3c.cfg" +O"$tmp/analog.txt" "$1")
 }
 
 peers=()
@@ -173,6 +215,13 @@ else
   meter="getrusage"
 fi
 [ ${#skipped[@]} -eq 0 ] || echo "== Not installed, skipped: ${skipped[*]}" >&2
+# One core: taskset, where it is there and the machine lets it pin.
+if have taskset && taskset -c 0 true 2>/dev/null; then
+  one_core=true
+else
+  one_core=false
+  echo "== taskset missing or refused: vantrix on one core skipped" >&2
+fi
 
 # Runs one command with its output thrown away; appends "case micros KiB".
 #   measure CASE TOOL LOG...
@@ -198,11 +247,18 @@ measure() {
   echo "$name $((end - start)) $(awk '{ print $2 }' "$tmp/stat")" >>"$tmp/results"
 }
 
-# The cases: name, tool, log. The comparison runs on the main log; the
-# linearity checks run vantrix alone on the others.
-cases=("vantrix vantrix $big" "wc wc $big")
+# The cases: name, tool, log. The comparisons run on the main log and on
+# its W3C twin (their cases named w3c...); the linearity checks run vantrix
+# alone on the others.
+cases=("vantrix vantrix $big")
+! $one_core || cases+=("vantrix-1core vantrix_1core $big")
+cases+=("wc wc $big")
 for tool in ${peers[@]+"${peers[@]}"}; do cases+=("$tool $tool $big"); done
-cases+=("small vantrix $small" "users vantrix $users" "paths vantrix $paths" "w3c vantrix $w3c")
+cases+=("w3c vantrix $w3c")
+! $one_core || cases+=("w3c-1core vantrix_1core $w3c")
+cases+=("w3c-wc wc $w3c")
+for tool in ${peers[@]+"${peers[@]}"}; do cases+=("w3c-$tool ${tool}_w3c $w3c"); done
+cases+=("small vantrix $small" "users vantrix $users" "paths vantrix $paths")
 
 # --- Runs -----------------------------------------------------------------------
 
@@ -234,7 +290,7 @@ median() {
 peak_kib() {
   awk -v n="$1" '$1 == n && $3 > m { m = $3 } END { print m + 0 }' "$tmp/results"
 }
-size_of() { stat -c %s "$1"; }
+size_of() { stat -L -c %s "$1"; }
 lines_of() { wc -l <"$1"; }
 # The report's count of hits, from one more (untimed) run.
 hits_of() {
@@ -323,10 +379,68 @@ if $memory_only; then
   exit 0
 fi
 
+# The comparison table of one log, then how vantrix on every core and on
+# one compares with the fastest peer. Its cases come as "CASE LABEL", the
+# first vantrix on every core: the other times are set against it.
+#   comparison TITLE LOG CASE_LABEL...
+comparison() {
+  local title=$1 file=$2
+  shift 2
+  local bytes lines reference t_reference entry name label t ratio
+  local fastest='' t_fastest='' t_one_core=''
+  bytes=$(size_of "$file")
+  lines=$(lines_of "$file")
+  read -r reference _ <<<"$1"
+  t_reference=$(median "$reference")
+  echo "## $title: $lines lines, $(calc '%.0f' "$bytes / 1e6") MB"
+  echo
+  echo "| command | median s | MB/s | lines/s | peak RSS MB | vantrix speed ratio |"
+  echo "|---|---:|---:|---:|---:|---:|"
+  for entry in "$@"; do
+    read -r name label <<<"$entry"
+    t=$(median "$name")
+    if [ -z "$t" ]; then
+      echo "| $label | failed | | | | |"
+      continue
+    fi
+    case $name in *-1core) t_one_core=$t ;; esac
+    case " ${peers[*]-} " in
+      *" $label "*)
+        if [ -z "$t_fastest" ] || [ "$(calc '%d' "($t < $t_fastest)")" = 1 ]; then
+          fastest=$label t_fastest=$t
+        fi ;;
+    esac
+    ratio="-"
+    [ "$name" = "$reference" ] || [ -z "$t_reference" ] ||
+      ratio=$(calc '%.2f' "$t / $t_reference")
+    echo "| $label | $t | $(calc '%.1f' "$bytes / 1e6 / $t") |" \
+      "$(calc '%.0f' "$lines / $t") |" \
+      "$(calc '%.1f' "$(peak_kib "$name") / 1024") | $ratio |"
+  done
+  echo
+  if [ -n "$t_fastest" ] && [ -n "$t_reference" ]; then
+    echo "vantrix on $(nproc) cores: $(calc '%.2f' "$t_fastest / $t_reference") times" \
+      "the fastest peer ($fastest)$([ -z "$t_one_core" ] ||
+        echo "; on 1 core: $(calc '%.2f' "$t_fastest / $t_one_core") times"); goal 10."
+    echo
+  fi
+}
+
 out=$tmp/RESULTS.md
-big_bytes=$(size_of "$big")
-big_lines=$(lines_of "$big")
 t_vantrix=$(median vantrix)
+# "CASE LABEL" of the peers, on the comma log and on the W3C log.
+peer_cases=()
+w3c_peer_cases=()
+for tool in ${peers[@]+"${peers[@]}"}; do
+  peer_cases+=("$tool $tool")
+  w3c_peer_cases+=("w3c-$tool $tool")
+done
+one_core_case=()
+w3c_one_core_case=()
+if $one_core; then
+  one_core_case=("vantrix-1core vantrix, 1 core")
+  w3c_one_core_case=("w3c-1core vantrix, 1 core")
+fi
 {
   echo "# Benchmark results"
   echo
@@ -340,29 +454,27 @@ t_vantrix=$(median vantrix)
   echo "Load average (1, 5, 15 min) before the runs: $load_before; after:" \
     "$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown)."
   echo
-  echo "## Realistic log: $big_lines lines, $(calc '%.0f' "$big_bytes / 1e6") MB"
-  echo
-  echo "| command | median s | MB/s | lines/s | peak RSS MB | vantrix speed ratio |"
-  echo "|---|---:|---:|---:|---:|---:|"
-  for name in vantrix wc ${peers[@]+"${peers[@]}"}; do
-    t=$(median "$name")
-    if [ -z "$t" ]; then
-      echo "| $name | failed | | | | |"
-      continue
-    fi
-    ratio="-"
-    [ "$name" = vantrix ] || [ -z "$t_vantrix" ] ||
-      ratio=$(calc '%.2f' "$t / $t_vantrix")
-    echo "| $name | $t | $(calc '%.1f' "$big_bytes / 1e6 / $t") |" \
-      "$(calc '%.0f' "$big_lines / $t") |" \
-      "$(calc '%.1f' "$(peak_kib "$name") / 1024") | $ratio |"
-  done
-  echo
-  echo "Commands: \`vantrix -n10 -u10 LOG\`, \`wc -l LOG\`; mawk counts GET hits,"
-  echo "pages and users by hand; goaccess writes its HTML report; analog runs"
-  echo "the configuration in bench/run.sh. The ratio is the command's median"
-  echo "time over vantrix's: above 1, vantrix is that many times faster."
+  comparison "Realistic log" "$big" "vantrix vantrix" \
+    ${one_core_case[@]+"${one_core_case[@]}"} "wc wc -l" \
+    ${peer_cases[@]+"${peer_cases[@]}"}
+  echo "Commands: \`vantrix -n10 -u10 LOG\`; for 1 core the same under"
+  echo "\`taskset -c 0\`, so that every thread vantrix starts shares one core;"
+  echo "\`wc -l LOG\`; mawk counts GET hits, pages and users by hand; goaccess"
+  echo "writes its HTML report; analog runs the configuration in bench/run.sh."
+  echo "The peers read on one thread and run as they are, on any core. The"
+  echo "ratio is the command's median time over vantrix's on $(nproc) cores: above"
+  echo "1, vantrix is that many times faster."
   [ ${#skipped[@]} -eq 0 ] || echo "Not installed, so not measured: ${skipped[*]}."
+  $one_core || echo "taskset missing or refused, so vantrix on 1 core not measured."
+  echo
+  comparison "W3C log" "$w3c" "w3c vantrix" \
+    ${w3c_one_core_case[@]+"${w3c_one_core_case[@]}"} "w3c-wc wc -l" \
+    ${w3c_peer_cases[@]+"${w3c_peer_cases[@]}"}
+  echo "The same requests in the W3C extended format, as IIS writes it (longer"
+  echo "lines: more fields). The same commands; mawk finds its fields by the"
+  echo "\`#Fields:\` line; goaccess and analog are given that line's field list"
+  echo "(the W3C format built into goaccess names other fields, and analog has"
+  echo "no field for the method: it would count every method)."
   echo
   echo "## Linearity and stress shapes (vantrix alone)"
   echo
@@ -404,9 +516,9 @@ t_vantrix=$(median vantrix)
   t_w3c=$(median w3c)
   if [ -n "$t_w3c" ] && [ -n "$t_vantrix" ]; then
     echo
-    echo "The w3c log holds the realistic log's requests in the W3C extended format"
-    echo "(longer lines: more fields). It is read at $(calc '%.2f' "$t_vantrix / $t_w3c") times the"
-    echo "realistic log's lines per second (target: at least 0.75)."
+    echo "The w3c log, the realistic log's requests in the W3C extended format, is"
+    echo "read at $(calc '%.2f' "$t_vantrix / $t_w3c") times the realistic log's lines per second"
+    echo "(target: at least 0.75)."
   fi
   echo
   cat "$tmp/memory.md"
