@@ -10,13 +10,16 @@
 namespace {
 
 // Items 0, 1, 2, ... taken in order, worked on for a while that varies, and
-// committed into `committed`. Throws in the step and at the item named.
+// committed step by step: each step into its own list, the last step into
+// `committed`. Throws in the step and at the item named.
 struct Log {
   int items = 0;
   int next = 0;
+  int steps = 1;
+  std::vector<int> by_step[3];
   std::vector<int> committed;
   int throw_at = -1;
-  char throw_in = ' ';  // 't'ake, 'w'ork or 'c'ommit
+  char throw_in = ' ';  // 't'ake, 'w'ork or 'c'ommit (the last step)
 };
 
 class CountingWorker {
@@ -33,7 +36,9 @@ class CountingWorker {
     std::this_thread::sleep_for(std::chrono::microseconds((item_ * 7919) % 300));
   }
   void Commit(int step) {
-    if (step == 0) Fail('c');
+    log_->by_step[step].push_back(item_);
+    if (step + 1 < log_->steps) return;
+    Fail('c');
     log_->committed.push_back(item_);
   }
 
@@ -46,16 +51,22 @@ class CountingWorker {
 };
 
 void RunLog(Log* log, int threads) {
-  OrderedPipeline().Run(threads, [&] { return std::make_unique<CountingWorker>(log); });
+  OrderedPipeline(log->steps).Run(threads,
+                                  [&] { return std::make_unique<CountingWorker>(log); });
 }
 
 TEST(OrderedPipelineTest, CommitsInTakeOrderOnAnyThreadCount) {
-  for (int threads : {1, 2, 3, 8}) {
-    Log log;
-    log.items = 200;
-    RunLog(&log, threads);
-    ASSERT_EQ(200u, log.committed.size()) << threads;
-    for (int i = 0; i < 200; ++i) EXPECT_EQ(i, log.committed[i]) << threads;
+  for (int steps : {1, 3}) {
+    for (int threads : {1, 2, 3, 8}) {
+      Log log;
+      log.items = 200;
+      log.steps = steps;
+      RunLog(&log, threads);
+      for (int step = 0; step < steps; ++step) {
+        ASSERT_EQ(200u, log.by_step[step].size()) << steps << threads;
+        for (int i = 0; i < 200; ++i) EXPECT_EQ(i, log.by_step[step][i]) << steps << threads;
+      }
+    }
   }
 }
 
@@ -66,6 +77,7 @@ TEST(OrderedPipelineTest, FailureStopsEveryWorkerAndIsRethrown) {
     for (int threads : {1, 2, 4}) {
       Log log;
       log.items = 100;
+      log.steps = threads == 4 ? 3 : 1;
       log.throw_at = 40;
       log.throw_in = step;
       EXPECT_THROW(RunLog(&log, threads), std::runtime_error) << step << threads;
