@@ -13,16 +13,22 @@ namespace {
 // count would put them.
 template <typename Records>
 void RankList(Records& records, RecordIndex* head) {
-  std::vector<RecordIndex> order;
+  // The counts sit beside the indexes, so that sorting reads no record.
+  struct Entry {
+    Count hits;
+    RecordIndex index;
+  };
+  std::vector<Entry> order;
   order.reserve(records.size());
-  for (RecordIndex i = *head; i != kNoRecord; i = records[i].Next) order.push_back(i);
-  std::stable_sort(order.begin(), order.end(), [&](RecordIndex a, RecordIndex b) {
-    return records[a].Hits > records[b].Hits;
-  });
+  for (RecordIndex i = *head; i != kNoRecord; i = records[i].Next) {
+    order.push_back({records[i].Hits, i});
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [](const Entry& a, const Entry& b) { return a.hits > b.hits; });
   RecordIndex next = kNoRecord;
   for (auto it = order.rbegin(); it != order.rend(); ++it) {
-    records[*it].Next = next;
-    next = *it;
+    records[it->index].Next = next;
+    next = it->index;
   }
   *head = next;
 }

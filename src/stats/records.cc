@@ -18,21 +18,12 @@ std::uint32_t SizeOf(std::string_view text) {
 
 namespace {
 
-// The page of `path`, after adding one hit to it; `made` tells whether
-// the hit made the record.
-RecordIndex FindOrAddPage(Statistics* stats, std::string_view path, std::uint64_t hash,
-                          bool* made) {
+// Making a record is rare beside finding one: kept out of line, so that the
+// finding inlines where it is called.
+[[gnu::noinline]] RecordIndex AddPage(Statistics* stats, std::string_view path,
+                                      std::uint64_t hash) {
   const int shard_number = ShardOf(hash);
   RecordShard& shard = stats->shards[shard_number];
-  RecordIndex found = shard.page_index.Find(hash, [&](RecordIndex i) {
-    const PageRecord& page = stats->pages[i];
-    return EqualFolded(std::string_view(page.Path, page.PathSize), path);
-  });
-  *made = found == kNoRecord;
-  if (found != kNoRecord) {
-    ++stats->pages[found].Hits;
-    return found;
-  }
   RecordIndex index = stats->pages.Add(shard_number);
   PageRecord& page = stats->pages[index];
   page.Path = shard.texts.Copy(path);
@@ -40,6 +31,21 @@ RecordIndex FindOrAddPage(Statistics* stats, std::string_view path, std::uint64_
   page.Hits = 1;
   shard.page_index.Insert(hash, index);
   return index;
+}
+
+// The page of `path`, after adding one hit to it; `made` tells whether
+// the hit made the record.
+inline RecordIndex FindOrAddPage(Statistics* stats, std::string_view path, std::uint64_t hash,
+                                 bool* made) {
+  const RecordIndex found =
+      stats->shards[ShardOf(hash)].page_index.Find(hash, [&](RecordIndex i) {
+        const PageRecord& page = stats->pages[i];
+        return EqualFolded(std::string_view(page.Path, page.PathSize), path);
+      });
+  *made = found == kNoRecord;
+  if (found == kNoRecord) return AddPage(stats, path, hash);
+  ++stats->pages[found].Hits;
+  return found;
 }
 
 }  // namespace
@@ -69,20 +75,30 @@ bool OpensSession(const UserRecord& user, TimeStamp t) {
 
 }  // namespace
 
-RecordIndex CountUserPart(Statistics* stats, const HitInput& hit, UserTally* tally) {
+namespace {
+
+[[gnu::noinline]] RecordIndex AddUser(Statistics* stats, const HitInput& hit) {
   const int shard_number = ShardOf(hit.address_hash);
   RecordShard& shard = stats->shards[shard_number];
+  RecordIndex index = stats->users.Add(shard_number);
+  UserRecord& user = stats->users[index];
+  user.Address = shard.texts.Copy(hit.address);
+  user.AddressSize = SizeOf(hit.address);
+  shard.user_index.Insert(hit.address_hash, index);
+  return index;
+}
+
+}  // namespace
+
+RecordIndex CountUserPart(Statistics* stats, const HitInput& hit, UserTally* tally) {
   RecordIndex made = kNoRecord;
-  RecordIndex index = shard.user_index.Find(hit.address_hash, [&](RecordIndex i) {
-    const UserRecord& user = stats->users[i];
-    return EqualBytes(user.Address, user.AddressSize, hit.address);
-  });
+  RecordIndex index = stats->shards[ShardOf(hit.address_hash)].user_index.Find(
+      hit.address_hash, [&](RecordIndex i) {
+        const UserRecord& user = stats->users[i];
+        return EqualBytes(user.Address, user.AddressSize, hit.address);
+      });
   if (index == kNoRecord) {
-    index = made = stats->users.Add(shard_number);
-    UserRecord& user = stats->users[index];
-    user.Address = shard.texts.Copy(hit.address);
-    user.AddressSize = SizeOf(hit.address);
-    shard.user_index.Insert(hit.address_hash, index);
+    index = made = AddUser(stats, hit);
     ++tally->users;
   }
   UserRecord& user = stats->users[index];
