@@ -13,22 +13,16 @@ namespace {
 // count would put them.
 template <typename Records>
 void RankList(Records& records, RecordIndex* head) {
-  // The counts sit beside the indexes, so that sorting reads no record.
-  struct Entry {
-    Count hits;
-    RecordIndex index;
-  };
-  std::vector<Entry> order;
+  std::vector<RecordIndex> order;
   order.reserve(records.size());
-  for (RecordIndex i = *head; i != kNoRecord; i = records[i].Next) {
-    order.push_back({records[i].Hits, i});
-  }
-  std::stable_sort(order.begin(), order.end(),
-                   [](const Entry& a, const Entry& b) { return a.hits > b.hits; });
+  for (RecordIndex i = *head; i != kNoRecord; i = records[i].Next) order.push_back(i);
+  std::stable_sort(order.begin(), order.end(), [&](RecordIndex a, RecordIndex b) {
+    return records[a].Hits > records[b].Hits;
+  });
   RecordIndex next = kNoRecord;
   for (auto it = order.rbegin(); it != order.rend(); ++it) {
-    records[it->index].Next = next;
-    next = it->index;
+    records[*it].Next = next;
+    next = *it;
   }
   *head = next;
 }
