@@ -66,6 +66,7 @@ class HitBatch {
   // Links the records of one kind that the shards made, in the order of
   // the hits that made them, writing through the links kept: a shard's
   // store may be growing on another thread meanwhile.
+  // cppcheck-suppress unusedPrivateFunction ; FinishBatch, a friend, calls it
   void LinkInHitOrder(std::vector<MadeRecord> ShardResult::*made, RecordIndex* head);
 
   std::uint64_t hash_seed_;

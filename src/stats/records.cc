@@ -152,6 +152,6 @@ void ReleaseRecords(Statistics* stats) {
   stats->pages.Clear();
   stats->users.Clear();
   stats->texts.Clear();
-  for (RecordShard& shard : stats->shards) shard = RecordShard();
+  stats->shards = {};
   stats->traffic = Traffic();
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <numeric>
 #include <string_view>
 
 #include "bytes/hash.h"
@@ -91,9 +92,8 @@ class ShardedRecords {
   }
 
   std::size_t size() const {
-    std::size_t total = 0;
-    for (const auto& shard : shards_) total += shard.size();
-    return total;
+    return std::accumulate(shards_.begin(), shards_.end(), std::size_t{0},
+                           [](std::size_t total, const auto& shard) { return total + shard.size(); });
   }
   bool empty() const { return size() == 0; }
 
