@@ -34,6 +34,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "fuzz_input.h"
@@ -174,10 +175,27 @@ std::string Read(const Options& options, std::string_view log, const ReadTuning&
   return text;
 }
 
-// Descending by Hits; among equal counts the newer record (the higher index,
-// records being stored in the order they were created) first.
+// The age of each record on a list not yet ranked (newest first): 0 for
+// the oldest.
 template <typename Records>
-void CheckRanked(const Records& records, RecordIndex head) {
+std::unordered_map<RecordIndex, std::size_t> AgesOf(const Records& records, RecordIndex head) {
+  std::vector<RecordIndex> newest_first;
+  for (RecordIndex i = head; i != kNoRecord && newest_first.size() <= records.size();
+       i = records[i].Next) {
+    newest_first.push_back(i);
+  }
+  std::unordered_map<RecordIndex, std::size_t> ages;
+  for (std::size_t n = 0; n < newest_first.size(); ++n) {
+    ages[newest_first[n]] = newest_first.size() - 1 - n;
+  }
+  return ages;
+}
+
+// Descending by Hits; among equal counts the newer record first, by the
+// `ages` the list had before ranking.
+template <typename Records>
+void CheckRanked(const Records& records, RecordIndex head,
+                 const std::unordered_map<RecordIndex, std::size_t>& ages) {
   std::size_t seen = 0;
   for (RecordIndex i = head; i != kNoRecord; i = records[i].Next) {
     ++seen;
@@ -185,7 +203,7 @@ void CheckRanked(const Records& records, RecordIndex head) {
     const RecordIndex next = records[i].Next;
     if (next == kNoRecord) break;
     FUZZ_CHECK(records[i].Hits >= records[next].Hits);
-    if (records[i].Hits == records[next].Hits) FUZZ_CHECK(i > next);
+    if (records[i].Hits == records[next].Hits) FUZZ_CHECK(ages.at(i) > ages.at(next));
   }
   FUZZ_CHECK(seen == records.size());
 }
@@ -295,7 +313,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   if (second_read % 2 != 0) {
     ReadTuning parallel;
-    parallel.threads = 2;
+    parallel.threads = 2 + second_read / 2 % 3;  // two to four
     parallel.chunk_size = 256 * std::size_t{second_read};
     Statistics again;
     FUZZ_CHECK(Read(options, log, parallel, &again) == diagnostics);
@@ -303,9 +321,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReleaseRecords(&again);
   }
 
+  const auto page_ages = AgesOf(stats.pages, stats.PageList);
+  const auto user_ages = AgesOf(stats.users, stats.UserList);
   RankByHits(&stats);
-  CheckRanked(stats.pages, stats.PageList);
-  CheckRanked(stats.users, stats.UserList);
+  CheckRanked(stats.pages, stats.PageList, page_ages);
+  CheckRanked(stats.users, stats.UserList, user_ages);
   CheckRecords(stats);
 
   FakeResolver resolver(flags >> 6);
