@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <numeric>
 #include <string_view>
 
 #include "bytes/hash.h"
@@ -60,53 +59,6 @@ struct RunTotals {
 /// A hit more than this many seconds after its session's first hit opens a
 /// new session.
 inline constexpr TimeStamp SessionSpan = 900;
-
-/// Users and pages live in shards chosen by the top bits of their text's
-/// hash, so that several threads can count one run of hits side by side,
-/// each shard on one thread at a time. The shards change nothing else: a
-/// shard holds each of its users' hits in reading order, and the lists
-/// link the records of every shard in the order they were first seen.
-inline constexpr int kShardBits = 4;
-inline constexpr int kShardCount = 1 << kShardBits;
-
-/// The shard of the text whose hash is `hash`.
-inline int ShardOf(std::uint64_t hash) {
-  return static_cast<int>(hash >> (64 - kShardBits));
-}
-
-/// The records of one kind, shard by shard. An index keeps the record's
-/// shard in its top bits, so that it names the record across the run.
-template <typename Record>
-class ShardedRecords {
- public:
-  static constexpr int kLocalBits = 32 - kShardBits;
-
-  Record& operator[](RecordIndex i) { return shards_[i >> kLocalBits][i & kLocalMask]; }
-  const Record& operator[](RecordIndex i) const {
-    return shards_[i >> kLocalBits][i & kLocalMask];
-  }
-
-  /// Appends a value-initialised record to `shard` and returns its index.
-  RecordIndex Add(int shard) {
-    return static_cast<RecordIndex>(shard) << kLocalBits | shards_[shard].Add();
-  }
-
-  std::size_t size() const {
-    return std::accumulate(shards_.begin(), shards_.end(), std::size_t{0},
-                           [](std::size_t total, const auto& shard) { return total + shard.size(); });
-  }
-  bool empty() const { return size() == 0; }
-
-  void Clear() {
-    for (auto& shard : shards_) shard.Clear();
-  }
-
- private:
-  static constexpr RecordIndex kLocalMask = (RecordIndex{1} << kLocalBits) - 1;
-  // Small chunks: sixteen shards of a small run cost little. A shard ends
-  // below kLocalMask records, so no index is kNoRecord.
-  std::array<ChunkedArray<Record, 12, kLocalMask>, kShardCount> shards_;
-};
 
 /// The texts and the lookup aids of one shard.
 struct RecordShard {

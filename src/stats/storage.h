@@ -1,12 +1,14 @@
-// Storage for millions of records: arrays in fixed-size chunks, so that
-// growing never copies what is stored and never needs twice the memory, and
-// an arena for the texts the records keep.
+// Storage for millions of records: records in shards of fixed-size chunks,
+// so that growing never copies what is stored and never needs twice the
+// memory, and an arena for the texts the records keep.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <numeric>
 #include <string_view>
 #include <vector>
 
@@ -14,41 +16,77 @@
 using RecordIndex = std::uint32_t;
 inline constexpr RecordIndex kNoRecord = UINT32_MAX;
 
-/// An array of T in chunks of 2^kChunkBits elements; elements never move.
-/// Holds at most `kLimit` elements.
-template <typename T, int kChunkBits = 16, std::size_t kLimit = kNoRecord>
-class ChunkedArray {
+/// Users and pages live in shards chosen by the top bits of their text's
+/// hash, so that several threads can count one run of hits side by side,
+/// each shard on one thread at a time. The shards change nothing else: a
+/// shard holds each of its users' hits in reading order, and the lists
+/// link the records of every shard in the order they were first seen.
+inline constexpr int kShardBits = 4;
+inline constexpr int kShardCount = 1 << kShardBits;
+
+/// The shard of the text whose hash is `hash`.
+inline int ShardOf(std::uint64_t hash) {
+  return static_cast<int>(hash >> (64 - kShardBits));
+}
+
+/// The records of one kind, shard by shard. An index keeps the record's
+/// shard in its top bits, so that it names the record across the run.
+/// Records sit in chunks that never move; one table finds the chunk of any
+/// index, so a lookup costs what it would in a single array.
+template <typename Record>
+class ShardedRecords {
  public:
-  static constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
+  static constexpr int kLocalBits = 32 - kShardBits;
 
-  std::size_t size() const { return size_; }
-  bool empty() const { return size_ == 0; }
+  ShardedRecords() : chunk_of_(new Record*[std::size_t{kShardCount} << kChunksBits]) {}
 
-  T& operator[](RecordIndex i) {
-    return chunks_[i >> kChunkBits][i & (kChunkSize - 1)];
-  }
-  const T& operator[](RecordIndex i) const {
-    return chunks_[i >> kChunkBits][i & (kChunkSize - 1)];
+  Record& operator[](RecordIndex i) { return chunk_of_[i >> kChunkBits][i & kChunkMask]; }
+  const Record& operator[](RecordIndex i) const {
+    return chunk_of_[i >> kChunkBits][i & kChunkMask];
   }
 
-  /// Appends a value-initialised element and returns its index.
-  RecordIndex Add() {
-    if (size_ >= kLimit) throw std::bad_alloc();
-    if ((size_ & (kChunkSize - 1)) == 0) {
-      chunks_.push_back(std::make_unique<T[]>(kChunkSize));
+  /// Appends a value-initialised record to `shard` and returns its index.
+  RecordIndex Add(int shard) {
+    Shard& at = shards_[shard];
+    if (at.size >= kShardLimit) throw std::bad_alloc();
+    const RecordIndex index = static_cast<RecordIndex>(shard) << kLocalBits | at.size;
+    if ((at.size & kChunkMask) == 0) {
+      at.chunks.push_back(std::make_unique<Record[]>(kChunkSize));
+      chunk_of_[index >> kChunkBits] = at.chunks.back().get();
     }
-    return static_cast<RecordIndex>(size_++);
+    ++at.size;
+    return index;
   }
 
-  void Clear() {
-    chunks_.clear();
-    size_ = 0;
+  std::size_t size() const {
+    return std::accumulate(shards_.begin(), shards_.end(), std::size_t{0},
+                           [](std::size_t total, const Shard& shard) { return total + shard.size; });
   }
+  bool empty() const { return size() == 0; }
+
+  void Clear() { shards_ = {}; }
 
  private:
-  std::vector<std::unique_ptr<T[]>> chunks_;
-  std::size_t size_ = 0;
+  // Small chunks: sixteen shards of a small run cost little.
+  static constexpr int kChunkBits = 12;
+  static constexpr int kChunksBits = kLocalBits - kChunkBits;  // chunks a shard may have
+  static constexpr RecordIndex kChunkSize = RecordIndex{1} << kChunkBits;
+  static constexpr RecordIndex kChunkMask = kChunkSize - 1;
+  // A shard ends below this, so that no index is kNoRecord.
+  static constexpr RecordIndex kShardLimit = (RecordIndex{1} << kLocalBits) - 1;
+
+  struct Shard {
+    std::vector<std::unique_ptr<Record[]>> chunks;
+    RecordIndex size = 0;
+  };
+
+  // The chunk of each index's top bits. An entry is written when its chunk
+  // is made and read only for the records in it; the table is left
+  // unwritten otherwise, so that its pages no shard reached take no memory.
+  std::unique_ptr<Record*[]> chunk_of_;
+  std::array<Shard, kShardCount> shards_;
 };
+
 
 /// Keeps copies of texts, each ended by a zero byte so that it can be
 /// printed as a C string. Copies never move. Blocks grow from small to
