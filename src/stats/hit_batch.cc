@@ -58,7 +58,7 @@ void CountShard(Statistics* stats, int shard, HitBatch* batch) {
   for (std::uint32_t i = batch->by_user_.begin[shard]; i < user_end; ++i) {
     if (i + kAhead < user_end) tables.user_index.Prefetch(hits[users[i + kAhead]].address_hash);
     const RecordIndex made = CountUserPart(stats, hits[users[i]], &result.tally);
-    if (made != kNoRecord) result.users.push_back({users[i], made, &stats->users[made].Next});
+    if (made != kNoRecord) result.users.push_back({users[i], made});
   }
 
   const std::uint32_t* pages = batch->by_page_.positions.data();
@@ -67,11 +67,16 @@ void CountShard(Statistics* stats, int shard, HitBatch* batch) {
     if (i + kAhead < page_end) tables.page_index.Prefetch(hits[pages[i + kAhead]].path_hash);
     const HitInput& hit = hits[pages[i]];
     const RecordIndex made = CountPagePart(stats, hit.path, hit.path_hash);
-    if (made != kNoRecord) result.pages.push_back({pages[i], made, &stats->pages[made].Next});
+    if (made != kNoRecord) result.pages.push_back({pages[i], made});
   }
 }
 
-void HitBatch::LinkInHitOrder(std::vector<MadeRecord> ShardResult::*made, RecordIndex* head) {
+// The shards' stores may be growing on other threads meanwhile, counting
+// the next batches; a record never moves, and the chunk that holds it was
+// found before any record in it was made.
+template <typename Record>
+void HitBatch::LinkInHitOrder(std::vector<MadeRecord> ShardResult::*made,
+                              ShardedRecords<Record>* records, RecordIndex* head) {
   bool any = false;
   for (const ShardResult& result : results_) any = any || !(result.*made).empty();
   if (!any) return;
@@ -81,14 +86,14 @@ void HitBatch::LinkInHitOrder(std::vector<MadeRecord> ShardResult::*made, Record
   }
   for (const MadeRecord* record : made_at_) {
     if (record == nullptr) continue;
-    *record->next = *head;
+    (*records)[record->index].Next = *head;
     *head = record->index;
   }
 }
 
 void FinishBatch(Statistics* stats, HitBatch* batch) {
-  batch->LinkInHitOrder(&HitBatch::ShardResult::users, &stats->UserList);
-  batch->LinkInHitOrder(&HitBatch::ShardResult::pages, &stats->PageList);
+  batch->LinkInHitOrder(&HitBatch::ShardResult::users, &stats->users, &stats->UserList);
+  batch->LinkInHitOrder(&HitBatch::ShardResult::pages, &stats->pages, &stats->PageList);
   for (const HitInput& hit : batch->hits_) AddToTotals(&stats->totals, hit.time, hit.bytes);
   for (const HitBatch::ShardResult& result : batch->results_) {
     AddToTotals(&stats->totals, result.tally);

@@ -45,7 +45,6 @@ class HitBatch {
   struct MadeRecord {
     std::uint32_t position;  // in hits_
     RecordIndex index;
-    RecordIndex* next;  // the record's link, written without the store
   };
 
   // The positions of the hits in shard order, and where each shard's
@@ -63,11 +62,12 @@ class HitBatch {
     std::vector<MadeRecord> pages;
   };
 
-  // Links the records of one kind that the shards made, in the order of
-  // the hits that made them, writing through the links kept: a shard's
-  // store may be growing on another thread meanwhile.
+  // Links the records of one kind that the shards made onto their list, in
+  // the order of the hits that made them.
   // cppcheck-suppress unusedPrivateFunction ; FinishBatch, a friend, calls it
-  void LinkInHitOrder(std::vector<MadeRecord> ShardResult::*made, RecordIndex* head);
+  template <typename Record>
+  void LinkInHitOrder(std::vector<MadeRecord> ShardResult::*made, ShardedRecords<Record>* records,
+                      RecordIndex* head);
 
   std::uint64_t hash_seed_;
   std::vector<HitInput> hits_;
