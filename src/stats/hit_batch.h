@@ -64,8 +64,8 @@ class HitBatch {
 
   // Links the records of one kind that the shards made onto their list, in
   // the order of the hits that made them.
-  // cppcheck-suppress unusedPrivateFunction ; FinishBatch, a friend, calls it
   template <typename Record>
+  // cppcheck-suppress unusedPrivateFunction ; FinishBatch, a friend, calls it
   void LinkInHitOrder(std::vector<MadeRecord> ShardResult::*made, ShardedRecords<Record>* records,
                       RecordIndex* head);
 
