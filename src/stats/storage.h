@@ -10,7 +10,10 @@
 #include <new>
 #include <numeric>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include <sys/mman.h>
 
 /// Index of a record in its store; kNoRecord ends a list.
 using RecordIndex = std::uint32_t;
@@ -29,16 +32,51 @@ inline int ShardOf(std::uint64_t hash) {
   return static_cast<int>(hash >> (64 - kShardBits));
 }
 
+/// A fixed table of `count` entries whose pages take memory only once an
+/// entry in them is written: the system hands out zeroed pages on first
+/// touch, so a large table that is mostly unused costs nothing.
+template <typename T>
+class SparseTable {
+ public:
+  explicit SparseTable(std::size_t count) : bytes_(count * sizeof(T)) {
+    void* pages = ::mmap(nullptr, bytes_, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (pages == MAP_FAILED) throw std::bad_alloc();
+    entries_ = static_cast<T*>(pages);
+  }
+  SparseTable(SparseTable&& other) noexcept
+      : entries_(std::exchange(other.entries_, nullptr)), bytes_(other.bytes_) {}
+  SparseTable& operator=(SparseTable&& other) noexcept {
+    std::swap(entries_, other.entries_);
+    std::swap(bytes_, other.bytes_);
+    return *this;
+  }
+  SparseTable(const SparseTable&) = delete;
+  SparseTable& operator=(const SparseTable&) = delete;
+  ~SparseTable() {
+    if (entries_ != nullptr) ::munmap(entries_, bytes_);
+  }
+
+  T& operator[](std::size_t i) { return entries_[i]; }
+  const T& operator[](std::size_t i) const { return entries_[i]; }
+
+ private:
+  T* entries_;
+  std::size_t bytes_;
+};
+
 /// The records of one kind, shard by shard. An index keeps the record's
-/// shard in its top bits, so that it names the record across the run.
-/// Records sit in chunks that never move; one table finds the chunk of any
-/// index, so a lookup costs what it would in a single array.
+/// shard above its place in the shard, so that it names the record across
+/// the run. Records sit in chunks that never move; one table finds the
+/// chunk of any index, so a lookup costs what it would in a single array.
 template <typename Record>
 class ShardedRecords {
  public:
-  static constexpr int kLocalBits = 32 - kShardBits;
+  // A shard holds fewer than 2^kLocalBits records: a billion over all,
+  // more than any memory holds. The shard sits above them in the index.
+  static constexpr int kLocalBits = 26;
 
-  ShardedRecords() : chunk_of_(new Record*[std::size_t{kShardCount} << kChunksBits]) {}
+  ShardedRecords() : chunk_of_(std::size_t{kShardCount} << kChunksBits) {}
 
   Record& operator[](RecordIndex i) { return chunk_of_[i >> kChunkBits][i & kChunkMask]; }
   const Record& operator[](RecordIndex i) const {
@@ -72,18 +110,16 @@ class ShardedRecords {
   static constexpr int kChunksBits = kLocalBits - kChunkBits;  // chunks a shard may have
   static constexpr RecordIndex kChunkSize = RecordIndex{1} << kChunkBits;
   static constexpr RecordIndex kChunkMask = kChunkSize - 1;
-  // A shard ends below this, so that no index is kNoRecord.
-  static constexpr RecordIndex kShardLimit = (RecordIndex{1} << kLocalBits) - 1;
+  static constexpr RecordIndex kShardLimit = RecordIndex{1} << kLocalBits;
+  static_assert(kShardBits + kLocalBits < 32, "an index could be kNoRecord");
 
   struct Shard {
     std::vector<std::unique_ptr<Record[]>> chunks;
     RecordIndex size = 0;
   };
 
-  // The chunk of each index's top bits. An entry is written when its chunk
-  // is made and read only for the records in it; the table is left
-  // unwritten otherwise, so that its pages no shard reached take no memory.
-  std::unique_ptr<Record*[]> chunk_of_;
+  // The chunk of each index's top bits, written when the chunk is made.
+  SparseTable<Record*> chunk_of_;
   std::array<Shard, kShardCount> shards_;
 };
 
