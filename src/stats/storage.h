@@ -38,6 +38,7 @@ inline int ShardOf(std::uint64_t hash) {
 template <typename T>
 class SparseTable {
  public:
+  // NOLINTNEXTLINE(bugprone-sizeof-expression): T may be a pointer; the table holds Ts
   explicit SparseTable(std::size_t count) : bytes_(count * sizeof(T)) {
     void* pages = ::mmap(nullptr, bytes_, PROT_READ | PROT_WRITE,
                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
