@@ -1,7 +1,8 @@
 // The statistics store of a run: users with their counts and sessions,
 // pages, and the run totals. Owns every record and every stored text until
-// ReleaseRecords. Records sit in chunked arrays and link to each other by
-// index; the two lists are kept newest first, as the ranking expects.
+// ReleaseRecords. Records sit in shards of fixed chunks (stats/storage.h)
+// and link to each other by index; the two lists are kept newest first, as
+// the ranking expects.
 // Nothing is kept per hit: memory grows with distinct users and pages only.
 #pragma once
 
