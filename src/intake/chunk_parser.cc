@@ -13,12 +13,11 @@ const char* UncountedField(const FileFormat& format, const LineFilters& filters)
 
 }  // namespace
 
-ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, const char* path,
-                         bool escape)
+ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, const char* path)
     : options_(options),
       filters_(filters),
       path_(path),
-      escape_(escape),
+      escape_(options.message_escape),
       comma_times_(DateForm::kComma, options.seconds_west),
       w3c_times_(DateForm::kW3c, options.seconds_west) {}
 
@@ -61,7 +60,7 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
       ++lines.rejected[static_cast<int>(verdict)];
       // Under a header that lets no line count, one message told of all.
       if (options_.DebugLevel != 0 && uncounted_ == nullptr) {
-        WriteRejection(&messages, verdict, fields_, options_, escape_);
+        WriteRejection(&messages, verdict, fields_, options_);
       }
       continue;
     }

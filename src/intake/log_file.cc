@@ -16,7 +16,6 @@
 #include "intake/ordered_pipeline.h"
 #include "intake/w3c_format.h"
 #include "options.h"
-#include "platform/terminal.h"
 #include "read_summary.h"
 #include "stats/hit_batch.h"
 #include "texts.h"
@@ -74,7 +73,7 @@ class ChunkWorker {
               Statistics* stats, std::FILE* diag, LineReader* reader, FileFormat* format,
               LineCounts* lines, bool sharded)
       : sharded_(sharded),
-        parser_(options, filters, path, IsTerminal(diag)),
+        parser_(options, filters, path),
         parsed_(stats->hash_seed),
         stats_(stats),
         diag_(diag),
@@ -148,7 +147,7 @@ bool ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const char* path, ReadObserver* observer, ReadSummary* summary) {
   const bool tell = options.Verbose || options.DebugLevel != 0;
-  const FieldText name(path, IsTerminal(diag));
+  const FieldText name(path, options.message_escape);
   // Without blocking: a FIFO put where a log was would wait for a writer.
   int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {

@@ -204,7 +204,8 @@ LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters) {
 }
 
 void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& fields,
-                    const Options& options, bool escape) {
+                    const Options& options) {
+  const TextEscape escape = options.message_escape;
   switch (verdict) {
     case LineVerdict::kAccepted:
       break;
@@ -221,7 +222,7 @@ void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& field
       out->Append(texts::kRejectServerIp);
       break;
     case LineVerdict::kWrongRootPath:
-      out->Printf(texts::kRejectRootPath, options.RootPath);
+      out->Printf(texts::kRejectRootPath, FieldText(options.RootPath, escape).text);
       break;
     case LineVerdict::kExcludedClientIp:
       if (fields.Present(kClientIp)) {

@@ -84,8 +84,7 @@ enum class LineVerdict {
 /// Runs the eight filters in order; the first that refuses decides.
 LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters);
 
-/// Adds the rejection message of `verdict` for this line to `out`; with
-/// `escape` (the messages go to a terminal), the line's control bytes
-/// escaped.
+/// Adds the rejection message of `verdict` for this line to `out`, the
+/// line's texts escaped as the options say for messages.
 void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& fields,
-                    const Options& options, bool escape);
+                    const Options& options);

@@ -25,18 +25,24 @@ void FormatReportDate(TimeStamp t, char* out) {
 
 namespace {
 
+// How the texts of the logs, the name service and the command line are
+// shown: on a terminal their control characters are escaped, as its
+// character set reads them.
+TextEscape EscapeFor(std::FILE* out, ReportCharset charset) {
+  if (!IsTerminal(out)) return TextEscape::kNone;
+  return charset == ReportCharset::kUtf8 ? TextEscape::kUtf8Terminal : TextEscape::kTerminal;
+}
+
 // The rows of one table: at most `limit` records of the list from `head`.
-// The names come from the logs (or the name service): on a terminal their
-// control bytes are escaped.
 template <typename Records, typename NameOf>
-void WriteRows(std::FILE* out, const Records& records, RecordIndex head,
+void WriteRows(std::FILE* out, TextEscape escape, const Records& records, RecordIndex head,
                std::int32_t limit, NameOf name_of) {
-  const bool escape = IsTerminal(out);
   std::int64_t row = 1;
   for (RecordIndex i = head; i != kNoRecord && row <= limit; i = records[i].Next, ++row) {
     const char* name = name_of(records[i]);
     std::fprintf(out, texts::kRow, static_cast<int>(row),
-                 escape ? FieldText(name, true).text : name, records[i].Hits);
+                 escape != TextEscape::kNone ? FieldText(name, escape).text : name,
+                 records[i].Hits);
   }
 }
 
@@ -79,8 +85,9 @@ void WriteReport(const Options& options, const Statistics& stats, std::FILE* out
 
   // The title, underlined with one "-" for each of its bytes (characters,
   // on a terminal that reads UTF-8).
-  const char* customer = options.CustomerName != nullptr ? options.CustomerName : "";
-  const int underline = WriteTitle(out, text.title, customer, start, end, charset);
+  const TextEscape escape = EscapeFor(out, charset);
+  const FieldText customer(options.CustomerName != nullptr ? options.CustomerName : "", escape);
+  const int underline = WriteTitle(out, text.title, customer.text, start, end, charset);
   for (int i = 0; i < underline; ++i) std::fputc('-', out);
 
   std::fprintf(out, text.hits_total, totals.TotalHits);
@@ -89,14 +96,14 @@ void WriteReport(const Options& options, const Statistics& stats, std::FILE* out
   if (options.NumPagesToShow != 0) {
     std::fprintf(out, text.pages_heading, options.NumPagesToShow);
     std::fputs(text.pages_header, out);
-    WriteRows(out, stats.pages, stats.PageList, options.NumPagesToShow,
+    WriteRows(out, escape, stats.pages, stats.PageList, options.NumPagesToShow,
               [](const PageRecord& page) { return page.Path; });
   }
 
   if (options.NumUsersToShow != 0) {
     std::fprintf(out, text.users_heading, options.NumUsersToShow);
     std::fputs(text.users_header, out);
-    WriteRows(out, stats.users, stats.UserList, options.NumUsersToShow,
+    WriteRows(out, escape, stats.users, stats.UserList, options.NumUsersToShow,
               [](const UserRecord& user) {
                 return user.HostName != nullptr ? user.HostName : user.Address;
               });

@@ -7,7 +7,6 @@
 
 #include "bytes/decimal.h"
 #include "bytes/field_text.h"
-#include "platform/terminal.h"
 #include "run/run.h"
 #include "texts.h"
 
@@ -62,7 +61,7 @@ OptionRead OpenOutput(Run* run, const char* value) {
   if (out == nullptr) {
     run->progress.Erase();
     std::fprintf(run->err, texts::kFailedToOpenOutput,
-                 FieldText(value, IsTerminal(run->err)).text);
+                 FieldText(value, run->options.message_escape).text);
     return OptionRead::kFailed;
   }
   // An earlier -o file keeps its content: no report goes there now.
@@ -75,7 +74,7 @@ OptionRead OpenOutput(Run* run, const char* value) {
   if (log != run->logs_read.end()) {
     run->progress.Erase();
     std::fprintf(run->err, texts::kLogIsOutput, run->options.ProgramName,
-                 FieldText(log->path, IsTerminal(run->err)).text);
+                 FieldText(log->path, run->options.message_escape).text);
     return OptionRead::kFailed;
   }
   return OptionRead::kDone;

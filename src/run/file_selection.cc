@@ -3,14 +3,13 @@
 #include "bytes/field_text.h"
 #include "intake/log_file.h"
 #include "platform/directory_search.h"
-#include "platform/terminal.h"
 #include "run/run.h"
 #include "texts.h"
 
 int SelectLogFiles(Run* run, const char* pattern) {
   const Options& options = run->options;
   const bool tell = options.Verbose || options.DebugLevel > 0;
-  const bool escape = IsTerminal(run->err);
+  const TextEscape escape = options.message_escape;
   run->progress.SetQuiet(tell);
 
   const std::vector<FoundFile> matches = run->directories->Find(pattern);

@@ -16,9 +16,15 @@ int main(int argc, char** argv) {
   Run run(&directories, &resolver, StandardSecondsWest());
   // What is only for a person goes only to a terminal.
   const bool terminal = IsTerminal(stderr);
-  run.progress = Progress(stderr, terminal, SteadySeconds, [] { return TerminalColumns(stderr); });
-  run.tell_terminal = terminal;
   run.utf8_locale = LocaleIsUtf8();
+  // Texts from logs, names and options are escaped there as its character
+  // set reads them.
+  run.options.message_escape = !terminal          ? TextEscape::kNone
+                               : run.utf8_locale ? TextEscape::kUtf8Terminal
+                                                 : TextEscape::kTerminal;
+  run.progress = Progress(stderr, terminal, SteadySeconds, [] { return TerminalColumns(stderr); },
+                          run.options.message_escape);
+  run.tell_terminal = terminal;
   try {
     return RunMain(&run, argc, argv);
   } catch (const std::bad_alloc&) {

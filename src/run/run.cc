@@ -41,7 +41,8 @@ int HelpExit(Run* run) {
 // What was read and what was probably meant, for a person at a terminal.
 void TellTerminal(Run* run) {
   if (!run->tell_terminal || run->options.DebugLevel != 0) return;
-  WriteRunSummary(run->err, run->options.ProgramName, run->summary, run->notes);
+  WriteRunSummary(run->err, run->options.ProgramName, run->summary, run->notes,
+                  run->options.message_escape);
 }
 
 }  // namespace

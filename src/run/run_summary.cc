@@ -43,7 +43,8 @@ void WriteFilesRead(std::FILE* out, const char* program, const ReadSummary& summ
   std::fputc('\n', out);
 }
 
-void WriteProblemFiles(std::FILE* out, const char* program, const ReadSummary& summary) {
+void WriteProblemFiles(std::FILE* out, const char* program, const ReadSummary& summary,
+                       TextEscape escape) {
   for (int problem = 0; problem < kFileProblemCount; ++problem) {
     const std::int64_t n = summary.FilesWith(static_cast<FileProblem>(problem));
     if (n == 0) continue;
@@ -56,9 +57,7 @@ void WriteProblemFiles(std::FILE* out, const char* program, const ReadSummary& s
         std::fprintf(out, texts::kSummaryMoreNames, n - kNamesShown);
         break;
       }
-      // The summary is only ever on a terminal: a file name's control bytes
-      // are escaped.
-      std::fprintf(out, "%s%s", shown == 0 ? "" : ", ", FieldText(file.path, true).text);
+      std::fprintf(out, "%s%s", shown == 0 ? "" : ", ", FieldText(file.path, escape).text);
       ++shown;
     }
     std::fputc('\n', out);
@@ -139,28 +138,28 @@ std::string ShellWord(const std::string& value) {
 }
 
 void WriteRunSummary(std::FILE* out, const char* program, const ReadSummary& summary,
-                     const ArgumentNotes& notes) {
+                     const ArgumentNotes& notes, TextEscape escape) {
   // What was read, set off from the report by an empty line.
   std::fputc('\n', out);
   if (summary.FilesRead() != 0) WriteFilesRead(out, program, summary);
-  WriteProblemFiles(out, program, summary);
+  WriteProblemFiles(out, program, summary, escape);
   for (const std::string& pattern : summary.empty_patterns) {
     if (IsGlued(notes, pattern)) continue;  // the hint tells of it
-    std::fprintf(out, texts::kSummaryEmptyPattern, program, FieldText(pattern, true).text);
+    std::fprintf(out, texts::kSummaryEmptyPattern, program, FieldText(pattern, escape).text);
   }
   if (summary.FilesRead() != 0) WriteLines(out, program, summary.lines);
 
   // What was probably meant.
   for (const ArgumentNotes::GluedValue& glued : notes.glued_values) {
-    std::fprintf(out, texts::kHintGluedValue, program, FieldText(glued.pattern, true).text,
-                 glued.option.c_str(), FieldText(ShellWord(glued.pattern), true).text);
+    std::fprintf(out, texts::kHintGluedValue, program, FieldText(glued.pattern, escape).text,
+                 glued.option.c_str(), FieldText(ShellWord(glued.pattern), escape).text);
   }
   for (const std::string& option : notes.filters_after_pattern) {
     if (!notes.pattern_seen) break;
-    std::fprintf(out, texts::kHintAfterLastPattern, program, option.c_str());
+    std::fprintf(out, texts::kHintAfterLastPattern, program, FieldText(option, escape).text);
   }
   for (const std::string& mask : notes.refused_masks) {
-    std::fprintf(out, texts::kHintRefusedMask, program, mask.c_str());
+    std::fprintf(out, texts::kHintRefusedMask, program, FieldText(mask, escape).text);
   }
   if (LooksNotIis(summary.lines)) std::fprintf(out, texts::kHintNotIis, program);
 }

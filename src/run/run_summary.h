@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "bytes/field_text.h"
+
 struct ReadSummary;
 
 /// What the command line did that is seldom what was meant, noted while the
@@ -37,10 +39,11 @@ void NoteOption(ArgumentNotes* notes, const char* arg);
 /// Takes note of a file pattern; `matched_nothing` when no file matched it.
 void NotePattern(ArgumentNotes* notes, const char* pattern, bool matched_nothing);
 
-/// Writes the summary and then the hints to `out`, each line beginning with
-/// `program` and ": ". Files and lines are left out when no file was read.
+/// Writes the summary and then the hints to `out`, a terminal, each line
+/// beginning with `program` and ": ", the texts of names and options escaped
+/// by `escape`. Files and lines are left out when no file was read.
 void WriteRunSummary(std::FILE* out, const char* program, const ReadSummary& summary,
-                     const ArgumentNotes& notes);
+                     const ArgumentNotes& notes, TextEscape escape = TextEscape::kTerminal);
 
 /// `value` as it would be typed glued to its option letter: as it is when
 /// the shell leaves it so, else in single quotes ("My Shop" gives 'My Shop').
