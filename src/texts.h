@@ -34,7 +34,7 @@ inline constexpr char kUsageOptions[] =
     "  -cCustomerName\n"
     "  -uNumUsersToShow\n"
     "  -Norwegian\n";
-// --help: the usage text, then these lines; --version.
+// --help: the banner, the usage line, then these lines; --version.
 inline constexpr char kHelpOptions[] =
     "\n"
     "Each value is glued to its option letter, with no blank between: -n25,\n"

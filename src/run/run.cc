@@ -28,13 +28,14 @@ int UsageExit(Run* run, const char* offending) {
   return kExitFailure;
 }
 
-// --help: the usage text and a line on every option, on standard output.
+// --help: the banner, the usage line and one list of the options, each
+// with what it does. On standard output, whatever -o said: the -o file is
+// for a report, and keeps what it holds.
 int HelpExit(Run* run) {
   run->progress.Erase();
-  std::fprintf(run->out, texts::kBanner, texts::kProductName, texts::kVersion);
-  std::fprintf(run->out, texts::kUsageLine, run->options.ProgramName);
-  std::fputs(texts::kUsageOptions, run->out);
-  std::fputs(texts::kHelpOptions, run->out);
+  std::fprintf(run->standard_out, texts::kBanner, texts::kProductName, texts::kVersion);
+  std::fprintf(run->standard_out, texts::kUsageLine, run->options.ProgramName);
+  std::fputs(texts::kHelpOptions, run->standard_out);
   return kExitSuccess;
 }
 
@@ -66,7 +67,7 @@ int RunMain(Run* run, int argc, char** argv) {
     }
     if (std::strcmp(arg, "--help") == 0) return HelpExit(run);
     if (std::strcmp(arg, "--version") == 0) {
-      std::fprintf(run->out, texts::kVersionLine, texts::kVersion);
+      std::fprintf(run->standard_out, texts::kVersionLine, texts::kVersion);
       return kExitSuccess;
     }
     NoteOption(&run->notes, arg);

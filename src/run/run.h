@@ -27,6 +27,7 @@ struct Run {
   Resolver* resolver;
   std::FILE* out = stdout;  // the report; -o replaces it
   std::FILE* err = stderr;  // diagnostics
+  std::FILE* standard_out = stdout;  // --help and --version, whatever -o says
   bool output_opened = false;  // out is a file that -o opened
   FileIdentity output;         // ... and this is it
   std::vector<ReadLog> logs_read;  // for a -o given after them

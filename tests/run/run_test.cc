@@ -38,6 +38,7 @@ struct RunFixture {
   RunFixture() : run(&directories, &resolver, 0) {
     run.out = out.file();
     run.err = err.file();
+    run.standard_out = out.file();
   }
   ~RunFixture() {
     if (run.output_opened) std::fclose(run.out);
