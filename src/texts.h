@@ -84,6 +84,8 @@ inline constexpr char kLogIsOutput[] = "%s: '%s' is both a log file and the outp
 // Line rejections, in filter order.
 inline constexpr char kRejectIncomplete[] =
     "  Skipping line due to incomplete data (%d tokens)\n";
+inline constexpr char kRejectTooManyFields[] =
+    "  Skipping line. It has more fields than its #Fields line names\n";
 inline constexpr char kRejectService[] =
     "  Skipping line due to wrong service (!W3SVC)\n";
 inline constexpr char kRejectMethod[] =
@@ -134,6 +136,7 @@ inline constexpr char kSummaryReason[] = "  %*" PRId64 " %s\n";
 inline constexpr const char* kSummaryRejections[] = {
     "",  // accepted
     "incomplete data",
+    "more fields than its #Fields line names",
     "wrong service (not W3SVC)",
     "wrong mode of operation (not GET)",
     "wrong server IP number",
@@ -145,6 +148,8 @@ inline constexpr const char* kSummaryRejections[] = {
     "longer than 65536 bytes",
 };
 inline constexpr char kSummaryBadDates[] = "bad date";
+inline constexpr char kSummaryContinuations[] =
+    "%s: %" PRId64 " %s past the first 2047 bytes of a line (continuation), never counted\n";
 
 // Hints for the common mistakes, after the summary.
 inline constexpr char kHintGluedValue[] =
@@ -244,7 +249,7 @@ struct HtmlTexts {
   const char* directives;
   const char* counted;
   const char* left_out;
-  const char* left_out_reasons[11];  // by line verdict; the accepted one unused
+  const char* left_out_reasons[12];  // by line verdict; the accepted one unused
   const char* bad_dates;
 };
 
@@ -280,7 +285,7 @@ inline constexpr HtmlTexts kHtmlEnglish = {
     "W3C directives",
     "counted",
     "left out",
-    {"", "incomplete data", "wrong service (not W3SVC)", "wrong mode of operation (not GET)",
+    {"", "incomplete data", "more fields than its #Fields line names", "wrong service (not W3SVC)", "wrong mode of operation (not GET)",
      "wrong server IP number", "wrong root path", "user IP on the exclude list",
      "file on the exclude list", "missing parameter", "continuing a line longer than 2047 bytes",
      "longer than 65536 bytes"},
@@ -320,7 +325,8 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
     "W3C-direktiver",
     "talt",
     "utelatt",
-    {"", "ufullstendige data", "feil tjeneste (ikke W3SVC)", "feil metode (ikke GET)",
+    {"", "ufullstendige data", "flere felt enn #Fields-linjen navngir",
+     "feil tjeneste (ikke W3SVC)", "feil metode (ikke GET)",
      "feil server-IP", "feil rotsti", "bruker-IP p&#229; ekskluderingslisten",
      "fil p&#229; ekskluderingslisten", "manglende parameter",
      "fortsetter en linje lengre enn 2047 byte", "lengre enn 65536 byte"},

@@ -212,6 +212,9 @@ void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& field
     case LineVerdict::kIncomplete:
       out->Printf(texts::kRejectIncomplete, fields.count);
       break;
+    case LineVerdict::kTooManyFields:
+      out->Append(texts::kRejectTooManyFields);
+      break;
     case LineVerdict::kWrongService:
       out->Append(texts::kRejectService);
       break;

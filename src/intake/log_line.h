@@ -67,6 +67,9 @@ LineFilters CompileFilters(const Options& options);
 enum class LineVerdict {
   kAccepted,
   kIncomplete,
+  // A W3C line with more fields than its header names: a blank inside a
+  // field moved the fields after it, so none can be trusted.
+  kTooManyFields,
   kWrongService,
   kWrongMethod,
   kWrongServerIp,
@@ -75,7 +78,9 @@ enum class LineVerdict {
   kExcludedPattern,
   kMissingParameter,
   // Passed the chain, but continues a line longer than a piece: never
-  // counted, so that no line can carry a forged one.
+  // counted, so that no line can carry a forged one. Every such piece is
+  // counted apart from the lines, whatever its verdict; this one names only
+  // its message.
   kContinuation,
   // A W3C line longer than the reader reads whole: skipped unread.
   kTooLong,

@@ -19,13 +19,14 @@ Json TextOrNull(const std::optional<std::string>& text) {
 }
 
 // The names of the layout for FileProblem, and for the line verdicts that
-// leave a line out, in their order (the accepted one has none).
+// leave a line out, in their order (the accepted one has none, nor the
+// continuation, whose pieces are no lines and are counted apart).
 constexpr const char* kProblemNames[kFileProblemCount] = {
     "missing", "unreadable", "not_regular", "damaged", "read_error"};
 constexpr const char* kLeftOutNames[kLineVerdictCount] = {
-    nullptr,           "incomplete",        "wrong_service",    "wrong_method",
-    "wrong_server_ip", "wrong_root_path",   "excluded_client_ip", "excluded_pattern",
-    "missing_parameter", "continuation",    "too_long"};
+    nullptr,           "incomplete",        "too_many_fields",  "wrong_service",
+    "wrong_method",    "wrong_server_ip",   "wrong_root_path",  "excluded_client_ip",
+    "excluded_pattern", "missing_parameter", nullptr,           "too_long"};
 
 // What was read and what was left out.
 Json SummaryOf(const ReadSummary& summary) {
@@ -45,6 +46,7 @@ Json SummaryOf(const ReadSummary& summary) {
   const LineCounts& lines = summary.lines;
   Json reasons = Json::object();
   for (int verdict = 1; verdict < kLineVerdictCount; ++verdict) {
+    if (kLeftOutNames[verdict] == nullptr) continue;
     reasons[kLeftOutNames[verdict]] = lines.rejected[static_cast<std::size_t>(verdict)];
   }
   reasons["bad_date"] = lines.bad_dates;
@@ -55,6 +57,7 @@ Json SummaryOf(const ReadSummary& summary) {
             {"patterns_without_match", std::move(patterns)}}},
           {"lines",
            {{"read", lines.read},
+            {"continuation", lines.continuations},
             {"directives", lines.directives},
             {"counted", lines.counted},
             {"left_out", lines.LeftOut()},

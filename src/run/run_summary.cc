@@ -82,6 +82,11 @@ void WriteLines(std::FILE* out, const char* program, const LineCounts& lines) {
     std::fprintf(out, texts::kSummaryReason, width, lines.bad_dates,
                  texts::kSummaryBadDates);
   }
+  // The pieces of long lines are no lines, and not among those above.
+  if (lines.continuations != 0) {
+    std::fprintf(out, texts::kSummaryContinuations, program, lines.continuations,
+                 lines.continuations == 1 ? "piece" : "pieces");
+  }
 }
 
 // True when nothing was counted and nearly every data line had too few

@@ -115,7 +115,7 @@ TEST(RunSummaryTest, NotAnIisLog) {
   for (const auto& [read, directives, incomplete, counted, hint] : cases) {
     ReadSummary summary;
     summary.files_read[0][0] = 1;
-    summary.lines = {read, directives, counted, {}, 0};
+    summary.lines = {read, 0, directives, counted, {}, 0};
     summary.lines.rejected[static_cast<int>(LineVerdict::kIncomplete)] = incomplete;
     EXPECT_EQ(hint != 0, Summary(summary, ArgumentNotes()).find("IIS log?") != std::string::npos)
         << read << " " << incomplete << " " << counted;
