@@ -3,7 +3,7 @@
 #pragma once
 
 // Counts are 64-bit and printed with PRId64, their conversion on every
-// platform; where long is 64 bits that is "ld", so the texts read "%ld".
+// platform, spliced into the texts as "%" PRId64.
 #include <cinttypes>
 
 // The version is the one of project() in CMakeLists.txt; the build hands
