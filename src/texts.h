@@ -163,6 +163,9 @@ inline constexpr char kHintAfterLastPattern[] =
     "%s: %s comes after the last log pattern, so it applied to no file\n";
 inline constexpr char kHintRefusedMask[] =
     "%s: mask '%s' was not understood: write each of the four parts as n, n-m or *\n";
+inline constexpr char kHintOutputGlued[] =
+    "%s: -o was given no file name: values are glued to their option, as in -o%s\n";
+inline constexpr char kHintOutputError[] = "%s: '%s' cannot be written: %s\n";
 inline constexpr char kHintNotIis[] = "%s: no line had the IIS fields: is this an IIS log?\n";
 inline constexpr char kHintRangeMissed[] =
     "%s: no line fell in the date range; the lines read run from %s to %s\n";

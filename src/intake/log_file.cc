@@ -141,7 +141,8 @@ bool ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
 }  // namespace
 
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
-                const char* path, ReadObserver* observer, ReadSummary* summary) {
+                const char* path, ReadObserver* observer, ReadSummary* summary,
+                const std::vector<FileIdentity>* refused, FileIdentity* identity) {
   const bool tell = options.Verbose || options.DebugLevel != 0;
   const FieldText name(path, options.message_escape);
   // Without blocking: a FIFO put where a log was would wait for a writer.
@@ -165,6 +166,12 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
     if (summary != nullptr) summary->problem_files.push_back({path, FileProblem::kNotRegular});
     return 0;
   }
+  // The file that is read, not the one the name led to a moment before.
+  if (refused != nullptr &&
+      std::find(refused->begin(), refused->end(), facts.identity) != refused->end()) {
+    return kRefusedLogFile;
+  }
+  if (identity != nullptr) *identity = facts.identity;
   if (options.Verbose) {
     std::fprintf(diag, texts::kProcessingFile, options.ProgramName, name.text);
   }

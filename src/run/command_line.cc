@@ -58,21 +58,28 @@ OptionRead SetFormat(Run* run, const char* value) {
 // The report goes into the file from here on; one that cannot be opened,
 // or that is a log read before, ends the run.
 OptionRead OpenOutput(Run* run, const char* value) {
-  FileIdentity identity;
-  std::FILE* out = OpenOutputFile(value, &identity);
-  if (out == nullptr) {
+  // An earlier -o file keeps its content: no report goes there now.
+  if (run->output_opened) AbandonOutputFile(&run->output);
+  run->output_opened = false;
+  run->out = run->standard_out;
+  int error = 0;
+  if (!OpenOutputFile(value, &run->output, &error)) {
     run->progress.Erase();
-    std::fprintf(run->err, texts::kFailedToOpenOutput,
-                 FieldText(value, run->options.message_escape).text);
+    const FieldText name(value, run->options.message_escape);
+    std::fprintf(run->err, texts::kFailedToOpenOutput, name.text);
+    // Why, for a person; a name glued to nothing is told of by the run.
+    if (run->tell_terminal && *value != '\0') {
+      std::fprintf(run->err, texts::kHintOutputError, run->options.ProgramName, name.text,
+                   std::strerror(error));
+    }
     return OptionRead::kFailed;
   }
-  // An earlier -o file keeps its content: no report goes there now.
-  if (run->output_opened) std::fclose(run->out);
-  run->out = out;
+  run->out = run->output.stream;
   run->output_opened = true;
-  run->output = identity;
   const auto log = std::find_if(run->logs_read.begin(), run->logs_read.end(),
-                                [&](const ReadLog& read) { return read.identity == identity; });
+                                [&](const ReadLog& read) {
+                                  return IsOutputFile(run->output, read.identity);
+                                });
   if (log != run->logs_read.end()) {
     run->progress.Erase();
     std::fprintf(run->err, texts::kLogIsOutput, run->options.ProgramName,

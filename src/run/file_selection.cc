@@ -35,16 +35,17 @@ int SelectLogFiles(Run* run, const char* pattern) {
     }
     // The report would overwrite a log that is the -o file.
     FileIdentity identity;
-    const bool known = IdentityOf(match.path.c_str(), &identity);
-    if (known && run->output_opened && identity == run->output) {
+    const int opened = ReadLogFile(options, &run->stats, run->err, match.path.c_str(),
+                                   &run->progress, &run->summary,
+                                   run->output_opened ? &run->output.identities : nullptr,
+                                   &identity);
+    if (opened == kRefusedLogFile) {
       run->progress.Erase();
       std::fprintf(run->err, texts::kLogIsOutput, options.ProgramName,
                    FieldText(match.path, escape).text);
       return kLogIsOutputFile;
     }
-    const int opened = ReadLogFile(options, &run->stats, run->err, match.path.c_str(),
-                                   &run->progress, &run->summary);
-    if (opened != 0 && known) run->logs_read.push_back({identity, match.path});
+    if (opened != 0) run->logs_read.push_back({identity, match.path});
     read += opened;
   }
   return read;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/directory_search.h"
+#include "platform/file_replace.h"
 #include "platform/local_time.h"
 #include "platform/resolver.h"
 #include "platform/terminal.h"
@@ -11,6 +12,8 @@
 #include "texts.h"
 
 int main(int argc, char** argv) {
+  // A report cut short by the limit on file sizes is a failure to tell.
+  FailWritesPastSizeLimit();
   SystemDirectorySearch directories;
   SystemResolver resolver;
   Run run(&directories, &resolver, StandardSecondsWest());

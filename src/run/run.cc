@@ -1,7 +1,9 @@
 #include "run/run.h"
 
 #include <cstring>
+#include <string>
 
+#include "bytes/field_text.h"
 #include "platform/terminal.h"
 #include "report/formats.h"
 #include "report/reverse_lookup.h"
@@ -77,6 +79,12 @@ int RunMain(Run* run, int argc, char** argv) {
       case OptionRead::kUnknown:
         return UsageExit(run, arg);
       case OptionRead::kFailed:
+        // "-o report.txt": the name was meant for it.
+        if (std::strcmp(arg, "-o") == 0 && run->tell_terminal) {
+          const std::string next = i + 1 < argc ? ShellWord(argv[i + 1]) : "report.txt";
+          std::fprintf(run->err, texts::kHintOutputGlued, options.ProgramName,
+                       FieldText(next, options.message_escape).text);
+        }
         return kExitFailure;
     }
   }
@@ -103,7 +111,8 @@ int RunMain(Run* run, int argc, char** argv) {
 
   // The -o file keeps its old content up to here, so a run that ends
   // without a report leaves the last report as it was.
-  const bool emptied = !run->output_opened || EmptyForReport(run->out);
+  const bool emptied = !run->output_opened || StartReport(&run->output);
+  if (run->output_opened) run->out = run->output.stream;
 
   // Norwegian as a UTF-8 terminal shows it; files and pipes get the
   // report's own bytes.
@@ -115,8 +124,17 @@ int RunMain(Run* run, int argc, char** argv) {
   }
 
   // A report that did not reach its file is a failure, not a success.
-  const bool write_failed =
-      !emptied || std::ferror(run->out) != 0 || std::fflush(run->out) != 0;
+  bool write_failed = !emptied || std::ferror(run->out) != 0 || std::fflush(run->out) != 0;
+  if (run->output_opened) {
+    // Whole or not at all: a new -o file takes the old one's place only now.
+    if (write_failed) {
+      AbandonOutputFile(&run->output);
+    } else {
+      write_failed = !FinishOutputFile(&run->output);
+    }
+    run->output_opened = false;
+    run->out = run->standard_out;
+  }
   TellTerminal(run);
 
   ReleaseRecords(&run->stats);

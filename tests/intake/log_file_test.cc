@@ -386,6 +386,37 @@ TEST(LogFileTest, ReadLogFileMessages) {
   }
 }
 
+// The file refused (the report's) is told by the descriptor that is read:
+// nothing of it is read or noted. Any other file is read, and named.
+TEST(LogFileTest, ReadLogFileRefusesByWhatItOpened) {
+  TempFile log(IisLine(IisFields()));
+  TempFile other("");
+  FileIdentity log_identity;
+  FileIdentity other_identity;
+  ASSERT_TRUE(IdentityOf(log.path(), &log_identity));
+  ASSERT_TRUE(IdentityOf(other.path(), &other_identity));
+  const struct {
+    std::vector<FileIdentity> refused;
+    int result;
+  } cases[] = {{{log_identity}, kRefusedLogFile},
+               {{other_identity, log_identity}, kRefusedLogFile},
+               {{other_identity}, 1},
+               {{}, 1}};
+  for (const auto& c : cases) {
+    Statistics stats;
+    CapturedStream diag;
+    ReadSummary summary;
+    FileIdentity identity;
+    EXPECT_EQ(c.result, ReadLogFile(DebugOptions(1), &stats, diag.file(), log.path(), nullptr,
+                                    &summary, &c.refused, &identity));
+    EXPECT_EQ(c.result == 1 ? 1 : 0, stats.totals.TotalHits);
+    EXPECT_EQ(c.result == 1 ? 1 : 0, summary.FilesRead());
+    if (c.result == 1) {
+      EXPECT_EQ(log_identity, identity);
+    }
+  }
+}
+
 // One line for each way a line can end, the whole repeated so that it
 // spans many chunks: every thread count gives the same counts, and they add
 // up to the lines read.

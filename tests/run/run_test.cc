@@ -41,7 +41,7 @@ struct RunFixture {
     run.standard_out = out.file();
   }
   ~RunFixture() {
-    if (run.output_opened) std::fclose(run.out);
+    // The run closes its -o file itself.
   }
 
   // Makes `pattern` match one log file holding `content`.
