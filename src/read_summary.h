@@ -101,6 +101,9 @@ struct ReadSummary {
   std::vector<std::string> empty_patterns;
   /// The lines of every file read.
   LineCounts lines;
+  /// The last hit read is older than the first: the period ends before it
+  /// starts, as when files are named newest first.
+  bool read_out_of_time_order = false;
 
   std::int64_t FilesRead() const {
     return std::accumulate(files_read.begin(), files_read.end(), std::int64_t{0},

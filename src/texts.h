@@ -167,6 +167,9 @@ inline constexpr char kHintOutputGlued[] =
     "%s: -o was given no file name: values are glued to their option, as in -o%s\n";
 inline constexpr char kHintOutputError[] = "%s: '%s' cannot be written: %s\n";
 inline constexpr char kHintNotIis[] = "%s: no line had the IIS fields: is this an IIS log?\n";
+inline constexpr char kHintOutOfTimeOrder[] =
+    "%s: the period ends before it starts: the files were read out of time order; "
+    "name them oldest first\n";
 inline constexpr char kHintRangeMissed[] =
     "%s: no line fell in the date range; the lines read run from %s to %s\n";
 

@@ -44,6 +44,10 @@ int HelpExit(Run* run) {
 // What was read and what was probably meant, for a person at a terminal.
 void TellTerminal(Run* run) {
   if (!run->tell_terminal || run->options.DebugLevel != 0) return;
+  // The period runs from the first hit read to the last one read.
+  const RunTotals& totals = run->stats.totals;
+  run->summary.read_out_of_time_order =
+      totals.PeriodStart > 0 && totals.PeriodEnd > 0 && totals.PeriodEnd < totals.PeriodStart;
   WriteRunSummary(run->err, run->options.ProgramName, run->summary, run->notes,
                   run->options.message_escape);
 }

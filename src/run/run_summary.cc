@@ -186,6 +186,7 @@ void WriteRunSummary(std::FILE* out, const char* program, const ReadSummary& sum
     std::fprintf(out, texts::kHintRefusedMask, program, FieldText(mask, escape).text);
   }
   if (LooksNotIis(summary.lines)) std::fprintf(out, texts::kHintNotIis, program);
+  if (summary.read_out_of_time_order) std::fprintf(out, texts::kHintOutOfTimeOrder, program);
   if (summary.lines.counted == 0 && summary.lines.out_of_range != 0) {
     std::fprintf(out, texts::kHintRangeMissed, program,
                  LocalDateTime(summary.lines.outside_first).c_str(),
