@@ -69,8 +69,10 @@ OptionRead OpenOutput(Run* run, const char* value) {
     std::fprintf(run->err, texts::kFailedToOpenOutput, name.text);
     // Why, for a person; a name glued to nothing is told of by the run.
     if (run->tell_terminal && *value != '\0') {
-      std::fprintf(run->err, texts::kHintOutputError, run->options.ProgramName, name.text,
-                   std::strerror(error));
+      const SummaryStyle style =
+          StyleFor(run->options.Norwegian, run->options.message_escape, run->utf8_locale);
+      std::fprintf(run->err, ShownText(style, style.texts->output_error).c_str(),
+                   run->options.ProgramName, name.text, std::strerror(error));
     }
     return OptionRead::kFailed;
   }

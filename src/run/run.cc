@@ -49,7 +49,8 @@ void TellTerminal(Run* run) {
   run->summary.read_out_of_time_order =
       totals.PeriodStart > 0 && totals.PeriodEnd > 0 && totals.PeriodEnd < totals.PeriodStart;
   WriteRunSummary(run->err, run->options.ProgramName, run->summary, run->notes,
-                  run->options.message_escape);
+                  StyleFor(run->options.Norwegian, run->options.message_escape,
+                           run->utf8_locale));
 }
 
 }  // namespace
@@ -86,8 +87,10 @@ int RunMain(Run* run, int argc, char** argv) {
         // "-o report.txt": the name was meant for it.
         if (std::strcmp(arg, "-o") == 0 && run->tell_terminal) {
           const std::string next = i + 1 < argc ? ShellWord(argv[i + 1]) : "report.txt";
-          std::fprintf(run->err, texts::kHintOutputGlued, options.ProgramName,
-                       FieldText(next, options.message_escape).text);
+          const SummaryStyle style =
+              StyleFor(options.Norwegian, options.message_escape, run->utf8_locale);
+          std::fprintf(run->err, ShownText(style, style.texts->output_glued).c_str(),
+                       options.ProgramName, FieldText(next, options.message_escape).text);
         }
         return kExitFailure;
     }
