@@ -71,6 +71,7 @@ void WriteSummary(JsonWriter* json, const ReadSummary& summary) {
     json->Member(kLeftOutNames[verdict], lines.rejected[static_cast<std::size_t>(verdict)]);
   }
   json->Member("bad_date", lines.bad_dates);
+  json->Member("outside_range", lines.out_of_range);
   json->EndObject();
   json->EndObject();
   json->EndObject();
