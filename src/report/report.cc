@@ -8,8 +8,7 @@
 #include "bytes/field_text.h"
 #include "platform/local_time.h"
 #include "platform/terminal.h"
-#include "options.h"
-#include "stats/records.h"
+#include "report/report_model.h"
 #include "texts.h"
 
 void FormatReportDate(TimeStamp t, char* out) {
@@ -33,16 +32,15 @@ TextEscape EscapeFor(std::FILE* out, ReportCharset charset) {
   return charset == ReportCharset::kUtf8 ? TextEscape::kUtf8Terminal : TextEscape::kTerminal;
 }
 
-// The rows of one table: at most `limit` records of the list from `head`.
-template <typename Records, typename NameOf>
-void WriteRows(std::FILE* out, TextEscape escape, const Records& records, RecordIndex head,
-               std::int32_t limit, NameOf name_of) {
-  std::int64_t row = 1;
-  for (RecordIndex i = head; i != kNoRecord && row <= limit; i = records[i].Next, ++row) {
-    const char* name = name_of(records[i]);
-    std::fprintf(out, texts::kRow, static_cast<int>(row),
-                 escape != TextEscape::kNone ? FieldText(name, escape).text : name,
-                 records[i].Hits);
+// The rows of one table. Each name's view is followed by a NUL byte, so it
+// prints as the C text it is.
+template <typename Row, typename NameOf>
+void WriteRows(std::FILE* out, TextEscape escape, const std::vector<Row>& rows, NameOf name_of) {
+  int rank = 1;
+  for (const Row& row : rows) {
+    const char* name = name_of(row).data();
+    std::fprintf(out, texts::kRow, rank++,
+                 escape != TextEscape::kNone ? FieldText(name, escape).text : name, row.hits);
   }
 }
 
@@ -73,10 +71,9 @@ int WriteTitle(std::FILE* out, const char* format, const char* customer, const c
 
 }  // namespace
 
-void WriteReport(const Options& options, const Statistics& stats, std::FILE* out,
-                 ReportCharset charset) {
-  const texts::ReportTexts& text = TextsOf(options.Norwegian, charset);
-  const RunTotals& totals = stats.totals;
+void WriteReport(const ReportModel& model, std::FILE* out, ReportCharset charset) {
+  const texts::ReportTexts& text = TextsOf(model.norwegian, charset);
+  const RunTotals& totals = model.totals;
 
   char start[32];
   char end[32];
@@ -86,26 +83,23 @@ void WriteReport(const Options& options, const Statistics& stats, std::FILE* out
   // The title, underlined with one "-" for each of its bytes (characters,
   // on a terminal that reads UTF-8).
   const TextEscape escape = EscapeFor(out, charset);
-  const FieldText customer(options.CustomerName != nullptr ? options.CustomerName : "", escape);
+  const FieldText customer(model.customer, escape);
   const int underline = WriteTitle(out, text.title, customer.text, start, end, charset);
   for (int i = 0; i < underline; ++i) std::fputc('-', out);
 
   std::fprintf(out, text.hits_total, totals.TotalHits);
   std::fprintf(out, text.sessions_total, totals.TotalSessions);
 
-  if (options.NumPagesToShow != 0) {
-    std::fprintf(out, text.pages_heading, options.NumPagesToShow);
+  if (model.pages_to_show != 0) {
+    std::fprintf(out, text.pages_heading, model.pages_to_show);
     std::fputs(text.pages_header, out);
-    WriteRows(out, escape, stats.pages, stats.PageList, options.NumPagesToShow,
-              [](const PageRecord& page) { return page.Path; });
+    WriteRows(out, escape, model.pages, [](const PageRow& page) { return page.path; });
   }
 
-  if (options.NumUsersToShow != 0) {
-    std::fprintf(out, text.users_heading, options.NumUsersToShow);
+  if (model.users_to_show != 0) {
+    std::fprintf(out, text.users_heading, model.users_to_show);
     std::fputs(text.users_header, out);
-    WriteRows(out, escape, stats.users, stats.UserList, options.NumUsersToShow,
-              [](const UserRecord& user) {
-                return user.HostName != nullptr ? user.HostName : user.Address;
-              });
+    WriteRows(out, escape, model.users,
+              [](const UserRow& user) { return user.host.value_or(user.address); });
   }
 }
