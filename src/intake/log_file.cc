@@ -83,9 +83,11 @@ class ChunkWorker {
         lines_(lines) {}
 
   // The reader hands out chunks in order, and the shared format state knows
-  // the format at each chunk's start from the chunks before it.
+  // the format at each chunk's start from the chunks before it. Taken in
+  // reading order, the chunk's hits get their number in the run.
   bool Take() {
     if (!reader_->NextChunk(&chunk_)) return false;
+    NumberBatch(stats_, &parsed_.hits);
     start_format_ = *format_;
     for (const LinePiece& piece : chunk_.pieces) format_->Note(piece);
     return true;
@@ -126,9 +128,8 @@ class ChunkWorker {
 
 // Reads every line of `source`, the file `path`, through the filter chain
 // into the statistics, on as many threads as the tuning says, and adds its
-// line counts to `lines`; the outcome is the one-thread outcome. False when
-// the source ended with a read error (or damage).
-bool ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const char* path,
+// line counts to `lines`; the outcome is the one-thread outcome.
+void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const char* path,
                ByteSource* source, const ReadTuning& tuning, LineCounts* lines) {
   // A W3C file's lines are read whole.
   LineReader reader(source, tuning.chunk_size, IsW3cFirstLine);
@@ -140,7 +141,6 @@ bool ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
     return std::make_unique<ChunkWorker>(options, filters, path, stats, diag, &reader, &format,
                                          lines, sharded);
   });
-  return !reader.failed();
 }
 
 }  // namespace
@@ -208,12 +208,6 @@ void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
   TextSource source(text);
   LineCounts counts;
   ReadLines(options, stats, diag, name, &source, tuning, lines != nullptr ? lines : &counts);
-}
-
-bool ReadLogSource(const Options& options, Statistics* stats, std::FILE* diag,
-                   ByteSource* source, const ReadTuning& tuning) {
-  LineCounts lines;
-  return ReadLines(options, stats, diag, "-", source, tuning, &lines);
 }
 
 namespace {

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <string_view>
 
-class ByteSource;
 struct LineCounts;
 struct Options;
 struct ReadSummary;
@@ -48,8 +47,3 @@ struct ReadTuning {
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
                  std::string_view text, const ReadTuning& tuning = ReadTuning(),
                  const char* name = "-", LineCounts* lines = nullptr);
-
-/// Reads the bytes of `source` as one log file; false when it ended with a
-/// read error, which drops the unfinished line it cut off.
-bool ReadLogSource(const Options& options, Statistics* stats, std::FILE* diag,
-                   ByteSource* source, const ReadTuning& tuning = ReadTuning());
