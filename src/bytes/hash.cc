@@ -1,9 +1,6 @@
 #include "bytes/hash.h"
 
-#include <chrono>
 #include <cstring>
-
-#include <sys/random.h>
 
 // The hash is the busiest code after the tokenizer: compiled in here, from
 // the library's header.
@@ -48,16 +45,6 @@ inline void FoldInto(char* out, const char* text, std::size_t size) {
 }
 
 }  // namespace
-
-std::uint64_t NewHashSeed() {
-  std::uint64_t seed = 0;
-  if (::getrandom(&seed, sizeof(seed), 0) != static_cast<ssize_t>(sizeof(seed))) {
-    // No random source: the clock still differs from run to run.
-    seed = static_cast<std::uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-  }
-  return seed;
-}
 
 std::uint64_t HashBytes(std::string_view text, std::uint64_t seed) {
   return XXH3_64bits_withSeed(text.data(), text.size(), seed);

@@ -1,14 +1,12 @@
 // Keyed hashes of texts for the lookup indexes, and the case-blind equality
-// that the page index pairs with its hash. Each run draws its own seed, so
-// that no texts chosen in advance hash alike more often than chance allows
-// and no log can make counting slower than linear. Owns nothing.
+// that the page index pairs with its hash. Each run hashes with a seed of
+// its own from the system's random source, so that no texts chosen in
+// advance hash alike more often than chance allows and no log can make
+// counting slower than linear. Owns nothing.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
-
-/// A fresh seed from the system's random source.
-std::uint64_t NewHashSeed();
 
 /// The hash of the bytes of `text` under `seed`.
 std::uint64_t HashBytes(std::string_view text, std::uint64_t seed);

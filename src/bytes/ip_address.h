@@ -14,3 +14,12 @@ IpAddress ReadIpAddress(std::string_view text);
 
 /// The same reading, telling how many of the four numbers were read.
 int ScanIpAddress(std::string_view text, IpAddress* address);
+
+/// The sixteen bytes of an IPv6 address, in network order.
+using Ipv6Bytes = std::array<std::uint8_t, 16>;
+
+/// Reads the whole of `text` as an IPv6 address in its text form: up to
+/// eight groups of one to four hex digits, one "::" for a run of zero
+/// groups, and the last 32 bits as a dotted quad if so written. False for
+/// anything else (a zone suffix included).
+bool ParseIpv6Address(std::string_view text, Ipv6Bytes* address);

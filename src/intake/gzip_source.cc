@@ -1,9 +1,10 @@
 #include "intake/gzip_source.h"
 
-#include <unistd.h>
 #include <zlib.h>
 
 #include <climits>
+
+#include "platform/file.h"
 
 namespace {
 constexpr std::size_t kInputSize = std::size_t{1} << 18;
@@ -11,7 +12,7 @@ constexpr std::size_t kInputSize = std::size_t{1} << 18;
 
 bool HasGzipSignature(int fd) {
   unsigned char magic[2];
-  return ::pread(fd, magic, 2, 0) == 2 && magic[0] == 0x1F && magic[1] == 0x8B;
+  return ReadAt(fd, reinterpret_cast<char*>(magic), 2, 0) == 2 && magic[0] == 0x1F && magic[1] == 0x8B;
 }
 
 struct GzipSource::Stream {

@@ -1,9 +1,8 @@
 #include "intake/line_reader.h"
 
-#include <cerrno>
 #include <cstring>
 
-#include <unistd.h>
+#include "platform/file.h"
 
 namespace {
 
@@ -19,13 +18,7 @@ const char* FindLineFeed(const char* start, std::size_t size) {
 
 }  // namespace
 
-long FileSource::Read(char* buffer, std::size_t size) {
-  for (;;) {
-    ssize_t n = ::read(fd_, buffer, size);
-    if (n >= 0) return static_cast<long>(n);
-    if (errno != EINTR) return -1;
-  }
-}
+long FileSource::Read(char* buffer, std::size_t size) { return ReadSome(fd_, buffer, size); }
 
 long TextSource::Read(char* buffer, std::size_t size) {
   std::size_t n = size < text_.size() ? size : text_.size();

@@ -1,13 +1,7 @@
 #include "intake/log_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <memory>
-#include <thread>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "bytes/field_text.h"
 #include "intake/chunk_parser.h"
@@ -16,6 +10,8 @@
 #include "intake/ordered_pipeline.h"
 #include "intake/w3c_format.h"
 #include "options.h"
+#include "platform/cpu.h"
+#include "platform/file.h"
 #include "platform/terminal.h"
 #include "read_summary.h"
 #include "stats/hit_batch.h"
@@ -150,22 +146,22 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
   const bool tell = options.Verbose || options.DebugLevel != 0;
   const FieldText name(path, IsTerminal(diag));
   // Without blocking: a FIFO put where a log was would wait for a writer.
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int error = 0;
+  const int fd = OpenForReading(path, &error);
   if (fd < 0) {
-    const int error = errno;
     if (tell) std::fprintf(diag, texts::kUnableToOpen, options.ProgramName, name.text);
     if (summary != nullptr) NoteUnopenedFile(summary, path, error);
     return 0;
   }
   struct Closer {
     int fd;
-    ~Closer() { ::close(fd); }
+    ~Closer() { CloseFile(fd); }
   } closer{fd};
 
   // What was opened decides, whatever the name was when it was matched:
   // a FIFO or a device can block or never end.
-  struct stat info;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  FileFacts facts;
+  if (!FactsOf(fd, &facts) || !facts.regular) {
     if (tell) std::fprintf(diag, texts::kSuspectAttributes, options.ProgramName, name.text);
     if (summary != nullptr) summary->problem_files.push_back({path, FileProblem::kNotRegular});
     return 0;
@@ -174,7 +170,7 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
     std::fprintf(diag, texts::kProcessingFile, options.ProgramName, name.text);
   }
 
-  const auto size = static_cast<std::int64_t>(info.st_size);
+  const std::int64_t size = facts.size;
   if (observer != nullptr) observer->FileStarted(path, size);
 
   // A small plain file is read on one thread; a compressed one may hold
@@ -212,14 +208,12 @@ void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
 
 namespace {
 
-// One parsing thread a core, up to a bound past which the reading of the
+// One parsing thread a usable CPU, up to a bound past which the reading of the
 // file and the counting cannot keep more threads busy.
 constexpr unsigned kMaxThreads = 16;
 
 int ThreadsForThisMachine() {
-  // 0 when the number cannot be told.
-  const unsigned cores = std::thread::hardware_concurrency();
-  return static_cast<int>(std::clamp(cores, 1u, kMaxThreads));
+  return static_cast<int>(std::clamp(static_cast<unsigned>(UsableCpuCount()), 1u, kMaxThreads));
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ class DirectorySearch {
 };
 
 /// The search of the real file system.
-class PosixDirectorySearch : public DirectorySearch {
+class SystemDirectorySearch : public DirectorySearch {
  public:
   std::vector<FoundFile> Find(std::string_view pattern) override;
 };

@@ -40,7 +40,7 @@ bool IsRegularFile(const std::string& path) {
 
 }  // namespace
 
-std::vector<FoundFile> PosixDirectorySearch::Find(std::string_view pattern) {
+std::vector<FoundFile> SystemDirectorySearch::Find(std::string_view pattern) {
   std::vector<FoundFile> found;
   const std::size_t slash = pattern.rfind('/');
   const std::string directory(

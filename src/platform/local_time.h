@@ -10,3 +10,8 @@ long StandardSecondsWest();
 
 /// The local broken-down time of `t`; false when the platform has none.
 bool ToLocalTime(std::int64_t t, std::tm* out);
+
+/// The time stamp of a local date and time (`tm_isdst` is ignored: the
+/// zone's rules tell whether summer time applies); false when the platform
+/// cannot represent it.
+bool FromLocalTime(const std::tm& local, std::int64_t* t);

@@ -29,9 +29,9 @@ class Resolver {
       const std::array<std::uint8_t, 16>& address) = 0;
 };
 
-/// The system resolver (getnameinfo with NI_NAMEREQD, which is safe to call
-/// from several threads).
-class PosixResolver : public Resolver {
+/// The system's resolver. On POSIX systems, getnameinfo with NI_NAMEREQD,
+/// which is safe to call from several threads.
+class SystemResolver : public Resolver {
  public:
   std::optional<std::string> NameOfIPv4(
       const std::array<std::uint8_t, 4>& address) override;

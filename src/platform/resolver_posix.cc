@@ -19,7 +19,7 @@ std::optional<std::string> NameOf(const sockaddr* address, socklen_t size) {
 
 }  // namespace
 
-std::optional<std::string> PosixResolver::NameOfIPv4(
+std::optional<std::string> SystemResolver::NameOfIPv4(
     const std::array<std::uint8_t, 4>& address) {
   sockaddr_in in{};
   in.sin_family = AF_INET;
@@ -27,7 +27,7 @@ std::optional<std::string> PosixResolver::NameOfIPv4(
   return NameOf(reinterpret_cast<const sockaddr*>(&in), sizeof(in));
 }
 
-std::optional<std::string> PosixResolver::NameOfIPv6(
+std::optional<std::string> SystemResolver::NameOfIPv6(
     const std::array<std::uint8_t, 16>& address) {
   sockaddr_in6 in6{};
   in6.sin6_family = AF_INET6;

@@ -1,7 +1,5 @@
 #include "report/lookup_pool.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -34,8 +32,8 @@ std::optional<std::string> LookUpAddress(Resolver* resolver, const char* address
     for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(numbers[i] & 0xFF);
     return resolver->NameOfIPv4(bytes);
   }
-  std::array<std::uint8_t, 16> bytes6;
-  if (::inet_pton(AF_INET6, address, bytes6.data()) == 1) {
+  Ipv6Bytes bytes6;
+  if (ParseIpv6Address(address, &bytes6)) {
     return resolver->NameOfIPv6(bytes6);
   }
   return std::nullopt;

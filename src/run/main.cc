@@ -11,8 +11,8 @@
 #include "texts.h"
 
 int main(int argc, char** argv) {
-  PosixDirectorySearch directories;
-  PosixResolver resolver;
+  SystemDirectorySearch directories;
+  SystemResolver resolver;
   Run run(&directories, &resolver, StandardSecondsWest());
   // What is only for a person goes only to a terminal.
   const bool terminal = IsTerminal(stderr);

@@ -6,18 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include <sys/types.h>
-
-/// Which file a name led to: the same device and inode is the same file,
-/// whatever links lead there.
-struct FileIdentity {
-  dev_t device = 0;
-  ino_t inode = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-
-/// The file that `path` names now, links followed; false when none.
-bool IdentityOf(const char* path, FileIdentity* identity);
+#include "platform/file.h"
 
 /// A log that was read, as its pattern matched it.
 struct ReadLog {

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "bytes/hash.h"
+#include "platform/random.h"
 #include "stats/hit_time.h"
 #include "stats/index_table.h"
 #include "stats/storage.h"
@@ -99,7 +100,7 @@ struct Statistics {
   Traffic traffic;
 
   // Keys the hashes of both kinds of text; a test may fix it first.
-  std::uint64_t hash_seed = NewHashSeed();
+  std::uint64_t hash_seed = RandomSeed();
 };
 
 /// A line to be counted, its time known and its lookup hashes computed

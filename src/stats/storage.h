@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include <sys/mman.h>
+#include "platform/memory.h"
 
 /// Index of a record in its store; kNoRecord ends a list.
 using RecordIndex = std::uint32_t;
@@ -40,9 +40,8 @@ class SparseTable {
  public:
   // NOLINTNEXTLINE(bugprone-sizeof-expression): T may be a pointer; the table holds Ts
   explicit SparseTable(std::size_t count) : bytes_(count * sizeof(T)) {
-    void* pages = ::mmap(nullptr, bytes_, PROT_READ | PROT_WRITE,
-                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (pages == MAP_FAILED) throw std::bad_alloc();
+    void* pages = ReserveZeroedPages(bytes_);
+    if (pages == nullptr) throw std::bad_alloc();
     entries_ = static_cast<T*>(pages);
   }
   SparseTable(SparseTable&& other) noexcept
@@ -55,7 +54,7 @@ class SparseTable {
   SparseTable(const SparseTable&) = delete;
   SparseTable& operator=(const SparseTable&) = delete;
   ~SparseTable() {
-    if (entries_ != nullptr) ::munmap(entries_, bytes_);
+    if (entries_ != nullptr) ReleasePages(entries_, bytes_);
   }
 
   T& operator[](std::size_t i) { return entries_[i]; }

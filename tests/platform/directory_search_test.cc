@@ -41,7 +41,7 @@ TEST(DirectorySearchTest, MatchesInByteOrderWithDirectoryJoined) {
   ASSERT_EQ(0, symlink("nowhere", (dir.path() + "/d.log").c_str()));
   ASSERT_EQ(0, symlink("a.log", (dir.path() + "/e.log").c_str()));
 
-  PosixDirectorySearch search;
+  SystemDirectorySearch search;
   std::vector<FoundFile> found = search.Find(dir.path() + "/*.log");
   std::vector<std::pair<std::string, bool>> got;
   for (const FoundFile& f : found) got.emplace_back(f.path.substr(dir.path().size()), f.regular);
@@ -58,7 +58,7 @@ TEST(DirectorySearchTest, PlainNamesAndMissingFolders) {
   ScratchDir dir;
   dir.Write("a.log", "");
   ASSERT_EQ(0, symlink("nowhere", (dir.path() + "/dangling").c_str()));
-  PosixDirectorySearch search;
+  SystemDirectorySearch search;
 
   std::vector<FoundFile> found = search.Find(dir.path() + "/a.log");
   ASSERT_EQ(1u, found.size());
