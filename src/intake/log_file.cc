@@ -132,7 +132,7 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
   const LineFilters filters = CompileFilters(options);
   FileFormat format;
   format.read_status = options.gather_traffic;
-  const bool sharded = tuning.threads > 1;
+  const bool sharded = tuning.threads > 1 && tuning.count_by_shard;
   OrderedPipeline(sharded ? ChunkWorker::kShardedSteps : 1).Run(tuning.threads, [&] {
     return std::make_unique<ChunkWorker>(options, filters, path, stats, diag, &reader, &format,
                                          lines, sharded);
@@ -142,7 +142,8 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
 }  // namespace
 
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
-                const char* path, ReadObserver* observer, ReadSummary* summary) {
+                const char* path, ReadObserver* observer, ReadSummary* summary,
+                const ReadTuning& file_tuning) {
   const bool tell = options.Verbose || options.DebugLevel != 0;
   const FieldText name(path, IsTerminal(diag));
   // Without blocking: a FIFO put where a log was would wait for a writer.
@@ -176,7 +177,7 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
   // A small plain file is read on one thread; a compressed one may hold
   // any number of lines.
   const bool compressed = HasGzipSignature(fd);
-  ReadTuning tuning;
+  ReadTuning tuning = file_tuning;
   if (!compressed && size < kParallelFrom) tuning.threads = 1;
 
   ObservedFileSource file(fd, observer);
@@ -210,14 +211,12 @@ namespace {
 
 // One parsing thread a usable CPU, up to a bound past which the reading of the
 // file and the counting cannot keep more threads busy.
-constexpr unsigned kMaxThreads = 16;
-
-int ThreadsForThisMachine() {
-  return static_cast<int>(std::clamp(static_cast<unsigned>(UsableCpuCount()), 1u, kMaxThreads));
-}
+constexpr int kMaxThreads = 16;
 
 }  // namespace
 
-ReadTuning::ReadTuning()
-    : threads(ThreadsForThisMachine()),
+ReadTuning::ReadTuning() : ReadTuning(UsableCpuCount()) {}
+
+ReadTuning::ReadTuning(int usable_cpus)
+    : threads(std::clamp(usable_cpus, 1, kMaxThreads)),
       chunk_size(LineReader::kDefaultChunkSize) {}

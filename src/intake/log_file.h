@@ -24,22 +24,27 @@ class ReadObserver {
   virtual void TextRead(std::size_t bytes) = 0;
 };
 
+/// How a file is read: the threads that parse its lines, the bytes read at
+/// a time, and whether several threads count a chunk shard by shard or one
+/// thread counts it whole. The result never depends on any of them.
+struct ReadTuning {
+  /// One parsing thread for each CPU the process may use (up to a bound).
+  ReadTuning();
+  /// The same for `usable_cpus` CPUs.
+  explicit ReadTuning(int usable_cpus);
+  int threads;
+  std::size_t chunk_size;
+  bool count_by_shard = true;
+};
+
 /// Reads every line of the file at `path`. Returns 1 when the file was
 /// opened (whatever it held), 0 when it could not be opened or what was
 /// opened is no regular file (a FIFO or a device put in a log's place).
 /// Notes the file, its lines and any trouble with it in `summary`, when
-/// given.
+/// given. A small file is read on one thread, whatever `tuning` says.
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const char* path, ReadObserver* observer = nullptr,
-                ReadSummary* summary = nullptr);
-
-/// How a file is read: the threads that parse its lines and the bytes read
-/// at a time. The result never depends on either.
-struct ReadTuning {
-  ReadTuning();
-  int threads;
-  std::size_t chunk_size;
-};
+                ReadSummary* summary = nullptr, const ReadTuning& tuning = ReadTuning());
 
 /// Reads `text` as the whole content of one log file: the same lines, in
 /// the same pieces, as a file holding these bytes, named `name` in messages.

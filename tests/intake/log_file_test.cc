@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "intake/line_reader.h"
 #include "intake/log_line.h"
@@ -335,6 +337,32 @@ TEST(LogFileTest, ReadLogFileReadsLikeText) {
   EXPECT_EQ(1, ReadLogFile(DebugOptions(1), &stats, diag.file(), file.path()));
   EXPECT_EQ("", diag.Text());
   ExpectLargeLogCounted(stats, byte_sum);
+}
+
+// The threads that took a file's chunks: each chunk is read by the thread
+// that takes it.
+class ThreadsSeen : public ReadObserver {
+ public:
+  void FileStarted(const char*, std::int64_t) override {}
+  void BytesRead(std::size_t) override { ids.insert(std::this_thread::get_id()); }
+  void TextRead(std::size_t) override {}
+  std::set<std::thread::id> ids;  // the take lock guards it
+};
+
+// One usable CPU: one parsing thread, the caller's, even for a file large
+// enough to be read on several.
+TEST(LogFileTest, OneUsableCpuReadsOnOneThread) {
+  const std::pair<int, int> threads_for_cpus[] = {{1, 1}, {2, 2}, {16, 16}, {64, 16}, {0, 1}};
+  for (const auto& [cpus, threads] : threads_for_cpus) {
+    EXPECT_EQ(threads, ReadTuning(cpus).threads) << cpus;
+  }
+  std::int64_t byte_sum;
+  TempFile file(LargeLog(&byte_sum));
+  Statistics stats;
+  ThreadsSeen seen;
+  EXPECT_EQ(1, ReadLogFile(Options(), &stats, stderr, file.path(), &seen, nullptr, ReadTuning(1)));
+  ExpectLargeLogCounted(stats, byte_sum);
+  EXPECT_EQ(std::set<std::thread::id>{std::this_thread::get_id()}, seen.ids);
 }
 
 TEST(LogFileTest, ReadLogFileMessages) {
