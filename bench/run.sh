@@ -388,8 +388,8 @@ read -r _ small_users small_pages <<<"$(distinct_of "$small")"
   echo "Per distinct user: $(per_distinct mem-users1 "$users" mem-users5 "$users5" 2)" \
     "bytes; per distinct page: $(per_distinct mem-paths1 "$paths" mem-paths5 "$paths5" 3) bytes"
   echo "(the growth of peak memory from the 1 M to the 5 M log over the growth in"
-  echo "distinct values). Of that, the user record takes 56 bytes and the page"
-  echo "record 24; the rest is the text and the index slot (8 bytes at a load of"
+  echo "distinct values). Of that, the user record takes 64 bytes and the page"
+  echo "record 32; the rest is the text and the index slot (8 bytes at a load of"
   echo "3/8 to 3/4, and the old table beside the new one while it doubles)."
 } >"$tmp/memory.md"
 
