@@ -170,11 +170,12 @@ cmd_vantrix_1core() { command=(taskset -c 0 "$vantrix" -n10 -u10 "$1"); }
 # The memory cases: no reverse lookups, any number of logs in one run.
 cmd_vantrix_quiet() { command=("$vantrix" -n10 -u0 "$@"); }
 cmd_wc() { command=(wc -l "$1"); }
-# The counting modes: two parsing threads whose chunks are counted shard by
-# shard on either thread, or each whole on one thread at a time; on every
-# core and on one; and one thread alone, as vantrix runs on one usable core.
-cmd_count_sharded() { command=("$count_modes" sharded 2 "$1"); }
-cmd_count_whole() { command=("$count_modes" whole 2 "$1"); }
+# The counting modes: a parsing thread a core (two on one core), whose
+# chunks are counted shard by shard on any thread, or each whole on one
+# thread at a time; and one thread alone, as vantrix runs on one usable core.
+count_threads=$(($(nproc) < 16 ? $(nproc) : 16))
+cmd_count_sharded() { command=("$count_modes" sharded "$count_threads" "$1"); }
+cmd_count_whole() { command=("$count_modes" whole "$count_threads" "$1"); }
 cmd_count_sharded_1core() { command=(taskset -c 0 "$count_modes" sharded 2 "$1"); }
 cmd_count_whole_1core() { command=(taskset -c 0 "$count_modes" whole 2 "$1"); }
 cmd_count_one_thread() { command=(taskset -c 0 "$count_modes" whole 1 "$1"); }
@@ -544,7 +545,8 @@ fi
   echo
   echo "| counting | threads | cores | median s | median CPU s |"
   echo "|---|---:|---:|---:|---:|"
-  for entry in "count-sharded shard-by-shard 2 $(nproc)" "count-whole whole-on-one 2 $(nproc)" \
+  for entry in "count-sharded shard-by-shard $count_threads $(nproc)" \
+    "count-whole whole-on-one $count_threads $(nproc)" \
     "count-sharded-1core shard-by-shard 2 1" "count-whole-1core whole-on-one 2 1" \
     "count-one-thread whole-on-one 1 1"; do
     read -r name label threads cores <<<"$entry"
