@@ -9,7 +9,6 @@
 
 #include "platform/file.h"
 
-class ByteSource;
 struct LineCounts;
 struct Options;
 struct ReadSummary;
@@ -28,6 +27,19 @@ class ReadObserver {
   virtual void TextRead(std::size_t bytes) = 0;
 };
 
+/// How a file is read: the threads that parse its lines, the bytes read at
+/// a time, and whether several threads count a chunk shard by shard or one
+/// thread counts it whole. The result never depends on any of them.
+struct ReadTuning {
+  /// One parsing thread for each CPU the process may use (up to a bound).
+  ReadTuning();
+  /// The same for `usable_cpus` CPUs.
+  explicit ReadTuning(int usable_cpus);
+  int threads;
+  std::size_t chunk_size;
+  bool count_by_shard = true;
+};
+
 /// ReadLogFile's result when the file opened is one it was told to refuse.
 inline constexpr int kRefusedLogFile = -1;
 
@@ -37,20 +49,12 @@ inline constexpr int kRefusedLogFile = -1;
 /// kRefusedLogFile when what was opened is one of the files `refused` (the
 /// report's, say), which is then not read. Notes the file, its lines and
 /// any trouble with it in `summary`, when given, and which file it read in
-/// `identity`.
+/// `identity`. A small file is read on one thread, whatever `tuning` says.
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const char* path, ReadObserver* observer = nullptr,
                 ReadSummary* summary = nullptr,
                 const std::vector<FileIdentity>* refused = nullptr,
-                FileIdentity* identity = nullptr);
-
-/// How a file is read: the threads that parse its lines and the bytes read
-/// at a time. The result never depends on either.
-struct ReadTuning {
-  ReadTuning();
-  int threads;
-  std::size_t chunk_size;
-};
+                FileIdentity* identity = nullptr, const ReadTuning& tuning = ReadTuning());
 
 /// Reads `text` as the whole content of one log file: the same lines, in
 /// the same pieces, as a file holding these bytes, named `name` in messages.
@@ -58,8 +62,3 @@ struct ReadTuning {
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
                  std::string_view text, const ReadTuning& tuning = ReadTuning(),
                  const char* name = "-", LineCounts* lines = nullptr);
-
-/// Reads the bytes of `source` as one log file; false when it ended with a
-/// read error, which drops the unfinished line it cut off.
-bool ReadLogSource(const Options& options, Statistics* stats, std::FILE* diag,
-                   ByteSource* source, const ReadTuning& tuning = ReadTuning());

@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "intake/line_reader.h"
 #include "intake/log_line.h"
@@ -119,7 +121,7 @@ TEST(LogFileTest, BadDateMessageOnlyWhenVerbose) {
   EXPECT_EQ("Bad date (2001-03-20). Skipping line...\n",
             Read(verbose, &stats, text));
   EXPECT_EQ(0, stats.totals.TotalHits);
-  EXPECT_EQ(kNoRecord, stats.UserList);
+  EXPECT_EQ(0u, stats.users.size());
   // A bad date on the first line leaves the period to the first counted one.
   Statistics first;
   Read(Options(), &first, text + IisLine(IisFields()));
@@ -211,43 +213,6 @@ TEST(LogFileTest, W3cLongLineEchoedWhole) {
   EXPECT_EQ(Echo(header.substr(0, 16)) + Echo(header.substr(16)) + Echo(line),
             Read(DebugOptions(6), &stats, header + line));
   EXPECT_EQ(1, stats.totals.TotalHits);
-}
-
-// Hands out `text`, then a read error.
-class FailingSource : public ByteSource {
- public:
-  explicit FailingSource(std::string_view text) : text_(text) {}
-  long Read(char* buffer, std::size_t size) override {
-    if (text_.empty()) return -1;
-    const std::size_t n = std::min(size, text_.size());
-    std::memcpy(buffer, text_.data(), n);
-    text_.remove_prefix(n);
-    return static_cast<long>(n);
-  }
-
- private:
-  std::string_view text_;
-};
-
-TEST(LogFileTest, ReadErrorDropsTheHalfLine) {
-  // The error cuts "/p.htm" to "/p": a page nobody asked for.
-  std::string half = IisLineWith(kTarget, "/p.htm");
-  half.resize(half.find("/p.htm") + 2);
-  const std::string text = IisLine(IisFields()) + half;
-  for (const bool fail : {false, true}) {
-    SCOPED_TRACE(fail ? "read error" : "clean end");
-    Statistics stats;
-    CapturedStream diag;
-    FailingSource failing(text);
-    TextSource clean(text);
-    ByteSource* source = fail ? static_cast<ByteSource*>(&failing) : &clean;
-    EXPECT_EQ(!fail, ReadLogSource(DebugOptions(1), &stats, diag.file(), source));
-    EXPECT_EQ("", diag.Text());
-    // At a clean end, a last line without a line feed still counts.
-    const ListRows pages = fail ? ListRows{{"/index.htm", 1}}
-                                : ListRows{{"/p", 1}, {"/index.htm", 1}};
-    EXPECT_EQ(pages, PageRows(stats));
-  }
 }
 
 TEST(LogFileTest, LineEnds) {
@@ -342,6 +307,28 @@ class TempFile {
   std::string path_;
 };
 
+TEST(LogFileTest, DamageDropsTheHalfLine) {
+  // The damage cuts "/p.htm" to "/p": a page nobody asked for.
+  std::string half = IisLineWith(kTarget, "/p.htm");
+  half.resize(half.find("/p.htm") + 2);
+  const std::string text = IisLine(IisFields()) + half;
+  for (const bool damaged : {false, true}) {
+    SCOPED_TRACE(damaged ? "damaged" : "clean end");
+    // Without its checksum every byte of the text arrives, then the damage.
+    std::string archive = GzipMember(text);
+    if (damaged) archive.resize(archive.size() - 8);
+    TempFile file(archive);
+    Statistics stats;
+    CapturedStream diag;
+    EXPECT_EQ(1, ReadLogFile(DebugOptions(1), &stats, diag.file(), file.path()));
+    EXPECT_EQ("", diag.Text());
+    // At a clean end, a last line without a line feed still counts.
+    const ListRows pages = damaged ? ListRows{{"/index.htm", 1}}
+                                   : ListRows{{"/p", 1}, {"/index.htm", 1}};
+    EXPECT_EQ(pages, PageRows(stats));
+  }
+}
+
 TEST(LogFileTest, ReadLogFileReadsLikeText) {
   std::int64_t byte_sum;
   TempFile file(LargeLog(&byte_sum));
@@ -350,6 +337,33 @@ TEST(LogFileTest, ReadLogFileReadsLikeText) {
   EXPECT_EQ(1, ReadLogFile(DebugOptions(1), &stats, diag.file(), file.path()));
   EXPECT_EQ("", diag.Text());
   ExpectLargeLogCounted(stats, byte_sum);
+}
+
+// The threads that took a file's chunks: each chunk is read by the thread
+// that takes it.
+class ThreadsSeen : public ReadObserver {
+ public:
+  void FileStarted(const char*, std::int64_t) override {}
+  void BytesRead(std::size_t) override { ids.insert(std::this_thread::get_id()); }
+  void TextRead(std::size_t) override {}
+  std::set<std::thread::id> ids;  // the take lock guards it
+};
+
+// One usable CPU: one parsing thread, the caller's, even for a file large
+// enough to be read on several.
+TEST(LogFileTest, OneUsableCpuReadsOnOneThread) {
+  const std::pair<int, int> threads_for_cpus[] = {{1, 1}, {2, 2}, {16, 16}, {64, 16}, {0, 1}};
+  for (const auto& [cpus, threads] : threads_for_cpus) {
+    EXPECT_EQ(threads, ReadTuning(cpus).threads) << cpus;
+  }
+  std::int64_t byte_sum;
+  TempFile file(LargeLog(&byte_sum));
+  Statistics stats;
+  ThreadsSeen seen;
+  EXPECT_EQ(1, ReadLogFile(Options(), &stats, stderr, file.path(), &seen, nullptr, nullptr,
+                           nullptr, ReadTuning(1)));
+  ExpectLargeLogCounted(stats, byte_sum);
+  EXPECT_EQ(std::set<std::thread::id>{std::this_thread::get_id()}, seen.ids);
 }
 
 TEST(LogFileTest, ReadLogFileMessages) {
