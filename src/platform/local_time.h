@@ -10,3 +10,7 @@ long StandardSecondsWest();
 
 /// The local broken-down time of `t`; false when the platform has none.
 bool ToLocalTime(std::int64_t t, std::tm* out);
+
+/// The offset from UTC, in seconds east, of `local`, the local time that
+/// ToLocalTime gave for `t`.
+long SecondsEastOf(const std::tm& local, std::int64_t t);

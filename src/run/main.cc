@@ -11,6 +11,8 @@
 #include "texts.h"
 
 int main(int argc, char** argv) {
+  // A console shows the report's characters, and is left as it was.
+  const ConsoleCharset console;
   SystemDirectorySearch directories;
   SystemResolver resolver;
   Run run(&directories, &resolver, StandardSecondsWest());
