@@ -29,7 +29,8 @@ sanitize: test-deps
 	cmake --build build/sanitize -j $(JOBS)
 	cd build/sanitize && ctest --output-on-failure -j $(JOBS)
 
-# Every test under the thread sanitizer (large files are read on two threads).
+# Every test under the thread sanitizer (large files are read on one thread
+# per usable core).
 tsan: test-deps
 	cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DVANTRIX_TSAN=ON
 	cmake --build build/tsan -j $(JOBS)

@@ -22,6 +22,20 @@ struct Options {
   bool Verbose = false;                // -v
   ReportFormat Format = ReportFormat::kText;  // -f; acts after all arguments
 
+  /// --from and --to: only hits at or after the first bound and before the
+  /// second count, in seconds since 1970 UTC. A W3C line's time (UTC) is
+  /// held to the bounds read as local time, summer time included, as the
+  /// report shows dates; a comma line's time, written in local standard
+  /// time, to the bounds read by that same rule, so that 08:00 in a comma
+  /// log is 08:00 of the range. The texts as given, or nullptr when the
+  /// bound is not set.
+  std::int64_t range_from = INT64_MIN;
+  std::int64_t range_to = INT64_MAX;
+  std::int64_t comma_range_from = INT64_MIN;
+  std::int64_t comma_range_to = INT64_MAX;
+  const char* range_from_text = nullptr;
+  const char* range_to_text = nullptr;
+
   /// Whether reading gathers the hits by status and by time of day, which
   /// only the JSON and HTML reports show. Decided before the first file is
   /// read, from every -f of the command line.

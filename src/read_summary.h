@@ -35,7 +35,8 @@ inline constexpr int kFileProblemCount = 5;
 inline constexpr int kLineVerdictCount = 11;
 
 /// The lines of one chunk, one file or a whole run. The counts add up:
-/// read = directives + counted + every rejected count + bad_dates.
+/// read = directives + counted + every rejected count + bad_dates +
+/// out_of_range.
 struct LineCounts {
   std::int64_t read = 0;        // lines as the filters see them: comma-format pieces of at
                                 // most 2047 bytes, W3C lines whole
@@ -43,6 +44,12 @@ struct LineCounts {
   std::int64_t counted = 0;     // lines that became hits
   std::array<std::int64_t, kLineVerdictCount> rejected{};  // by filter verdict
   std::int64_t bad_dates = 0;   // passed the filters, but the date was refused
+  std::int64_t out_of_range = 0;  // dated outside --from and --to
+  /// The earliest and latest time stamp of the lines outside the range, so
+  /// that a range that missed can say where the logs lie; 0 and 0 when
+  /// there was none.
+  std::int64_t outside_first = 0;
+  std::int64_t outside_last = 0;
 
   void Add(const LineCounts& other) {
     read += other.read;
@@ -50,11 +57,26 @@ struct LineCounts {
     counted += other.counted;
     for (int i = 0; i < kLineVerdictCount; ++i) rejected[i] += other.rejected[i];
     bad_dates += other.bad_dates;
+    if (other.out_of_range != 0) {
+      outside_first = out_of_range == 0 ? other.outside_first
+                                        : std::min(outside_first, other.outside_first);
+      outside_last = out_of_range == 0 ? other.outside_last
+                                       : std::max(outside_last, other.outside_last);
+    }
+    out_of_range += other.out_of_range;
   }
 
-  /// Lines left out: every rejection and every bad date.
+  /// Lines left out: every rejection, every bad date and every line
+  /// outside the date range.
   std::int64_t LeftOut() const {
-    return std::accumulate(rejected.begin(), rejected.end(), bad_dates);
+    return std::accumulate(rejected.begin(), rejected.end(), bad_dates + out_of_range);
+  }
+
+  /// Notes a line dated `t`, outside the range.
+  void NoteOutOfRange(std::int64_t t) {
+    outside_first = out_of_range == 0 ? t : std::min(outside_first, t);
+    outside_last = out_of_range == 0 ? t : std::max(outside_last, t);
+    ++out_of_range;
   }
 };
 

@@ -3,7 +3,7 @@
 #pragma once
 
 // Counts are 64-bit and printed with PRId64, their conversion on every
-// platform; where long is 64 bits that is "ld", so the texts read "%ld".
+// platform, spliced into the texts as "%" PRId64.
 #include <cinttypes>
 
 // The version is the one of project() in CMakeLists.txt; the build hands
@@ -52,6 +52,9 @@ inline constexpr char kHelpOptions[] =
     "                   or a browser, with hits by day, hour and status\n"
     "  -d[Level]        say why each left-out line was left out; 6 and up: echo lines\n"
     "  -v               say which files are read and which names are looked up\n"
+    "  --from=WHEN      count only hits at or after WHEN: 2024-01-31, 2024-01-31T08:00\n"
+    "                   or 2024-01-31T08:00:00, local time as the report's dates\n"
+    "  --to=WHEN        count only hits before WHEN (WHEN itself not included)\n"
     "  --help           this text\n"
     "  --version        the version\n"
     "A mask is four parts joined by dots, each n, n-m or *, as in 10.1-3.*.*\n";
@@ -107,6 +110,7 @@ inline constexpr char kRejectTooLong[] = "  Skipping line longer than 65536 byte
 
 // Statistics.
 inline constexpr char kBadDate[] = "Bad date (%s). Skipping line...\n";
+inline constexpr char kRejectOutOfRange[] = "  Skipping line. Date %s %s is outside the range\n";
 
 // The run summary on a terminal: each line begins with the program's name.
 inline constexpr char kSummaryNoFileRead[] = "%s: no file read\n";
@@ -145,6 +149,7 @@ inline constexpr const char* kSummaryRejections[] = {
     "longer than 65536 bytes",
 };
 inline constexpr char kSummaryBadDates[] = "bad date";
+inline constexpr char kSummaryOutOfRange[] = "outside the date range";
 
 // Hints for the common mistakes, after the summary.
 inline constexpr char kHintGluedValue[] =
@@ -154,6 +159,8 @@ inline constexpr char kHintAfterLastPattern[] =
 inline constexpr char kHintRefusedMask[] =
     "%s: mask '%s' was not understood: write each of the four parts as n, n-m or *\n";
 inline constexpr char kHintNotIis[] = "%s: no line had the IIS fields: is this an IIS log?\n";
+inline constexpr char kHintRangeMissed[] =
+    "%s: no line fell in the date range; the lines read run from %s to %s\n";
 
 // Reverse lookup.
 inline constexpr char kResolverUnavailable[] =
@@ -246,6 +253,7 @@ struct HtmlTexts {
   const char* left_out;
   const char* left_out_reasons[11];  // by line verdict; the accepted one unused
   const char* bad_dates;
+  const char* out_of_range;
 };
 
 inline constexpr HtmlTexts kHtmlEnglish = {
@@ -285,6 +293,7 @@ inline constexpr HtmlTexts kHtmlEnglish = {
      "file on the exclude list", "missing parameter", "continuing a line longer than 2047 bytes",
      "longer than 65536 bytes"},
     "bad date",
+    "outside the date range",
 };
 
 inline constexpr HtmlTexts kHtmlNorwegian = {
@@ -325,6 +334,7 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
      "fil p&#229; ekskluderingslisten", "manglende parameter",
      "fortsetter en linje lengre enn 2047 byte", "lengre enn 65536 byte"},
     "ugyldig dato",
+    "utenfor datoperioden",
 };
 
 }  // namespace texts

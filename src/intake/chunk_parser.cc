@@ -75,6 +75,15 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
       if (options_.Verbose) messages.Printf(texts::kBadDate, FieldText(date, escape_).text);
       continue;
     }
+    if (format->w3c ? t < options_.range_from || t >= options_.range_to
+                    : t < options_.comma_range_from || t >= options_.comma_range_to) {
+      lines.NoteOutOfRange(t);
+      if (options_.DebugLevel != 0) {
+        messages.Printf(texts::kRejectOutOfRange, FieldText(date, escape_).text,
+                        FieldText(time, escape_).text);
+      }
+      continue;
+    }
     ++lines.counted;
     parsed->hits.Add(fields_.slot[kClientIp], fields_.slot[kTarget],
                      ReadDecimal(fields_.slot[kServerBytes]), t);

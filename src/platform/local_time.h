@@ -14,3 +14,8 @@ bool ToLocalTime(std::int64_t t, std::tm* out);
 /// The offset from UTC, in seconds east, of `local`, the local time that
 /// ToLocalTime gave for `t`.
 long SecondsEastOf(const std::tm& local, std::int64_t t);
+
+/// The time stamp of a local date and time (`tm_isdst` is ignored: the
+/// zone's rules tell whether summer time applies); false when the platform
+/// cannot represent it.
+bool FromLocalTime(const std::tm& local, std::int64_t* t);

@@ -28,6 +28,20 @@ long StandardSecondsWest() {
   return _timezone;
 }
 
+bool FromLocalTime(const std::tm& local, std::int64_t* t) {
+  TzRule rule;
+  if (ZoneFromTz(&rule)) {
+    *t = TimeStampUnder(rule, local);
+    return true;
+  }
+  std::tm copy = local;
+  copy.tm_isdst = -1;
+  const __time64_t value = _mktime64(&copy);
+  if (value == -1) return false;
+  *t = value;
+  return true;
+}
+
 bool ToLocalTime(std::int64_t t, std::tm* out) {
   TzRule rule;
   if (ZoneFromTz(&rule)) {

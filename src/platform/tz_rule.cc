@@ -167,3 +167,23 @@ void LocalTimeUnder(const TzRule& rule, std::int64_t t, std::tm* out) {
   BreakDown(t - (in_daylight ? rule.daylight_west : rule.standard_west), out);
   out->tm_isdst = in_daylight ? 1 : 0;
 }
+
+std::int64_t TimeStampUnder(const TzRule& rule, const std::tm& local) {
+  // Months beyond December carry into years; days, hours, minutes and
+  // seconds are counted from the month's start, whatever their range.
+  const int months = local.tm_mon;
+  const int year = local.tm_year + 1900 + (months >= 0 ? months / 12 : -((11 - months) / 12));
+  const int month = ((months % 12) + 12) % 12;
+  const std::int64_t as_utc = DaysFromCivil(year, static_cast<unsigned>(month + 1), 1) * kDay +
+                              (local.tm_mday - 1) * std::int64_t{kDay} +
+                              local.tm_hour * std::int64_t{3600} + local.tm_min * 60L +
+                              local.tm_sec;
+  const std::int64_t standard = as_utc + rule.standard_west;
+  if (!rule.has_daylight) return standard;
+  std::tm check{};
+  LocalTimeUnder(rule, standard, &check);
+  if (check.tm_isdst == 0) return standard;
+  const std::int64_t summer = as_utc + rule.daylight_west;
+  LocalTimeUnder(rule, summer, &check);
+  return check.tm_isdst != 0 ? summer : standard;
+}

@@ -32,3 +32,9 @@ bool ParseTzRule(std::string_view text, TzRule* rule);
 
 /// The local broken-down time of `t` under `rule`.
 void LocalTimeUnder(const TzRule& rule, std::int64_t t, std::tm* out);
+
+/// The time stamp of the local date and time in `local` under `rule`,
+/// fields out of range carried over as mktime does; whether daylight-saving
+/// time applies, the rule tells (a time the change to it skips is read in
+/// standard time, and one that the change back repeats, too).
+std::int64_t TimeStampUnder(const TzRule& rule, const std::tm& local);

@@ -48,6 +48,7 @@ Json SummaryOf(const ReadSummary& summary) {
     reasons[kLeftOutNames[verdict]] = lines.rejected[static_cast<std::size_t>(verdict)];
   }
   reasons["bad_date"] = lines.bad_dates;
+  reasons["outside_range"] = lines.out_of_range;
   return {{"files",
            {{"comma", packed(LogFormat::kComma)},
             {"w3c", packed(LogFormat::kW3c)},

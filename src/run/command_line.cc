@@ -7,8 +7,10 @@
 
 #include "bytes/decimal.h"
 #include "bytes/field_text.h"
+#include "platform/local_time.h"
 #include "platform/terminal.h"
 #include "run/run.h"
+#include "stats/hit_time.h"
 #include "texts.h"
 
 namespace {
@@ -106,6 +108,64 @@ OptionRead SetVerbose(Run* run, const char*) {
   return OptionRead::kDone;
 }
 
+OptionRead SetRangeFrom(Run* run, const char* value) {
+  Options& options = run->options;
+  RangeTime t;
+  if (!ReadRangeTime(value, options.seconds_west, &t)) return OptionRead::kUnknown;
+  options.range_from = t.local;
+  options.comma_range_from = t.standard;
+  options.range_from_text = value;
+  return OptionRead::kDone;
+}
+
+OptionRead SetRangeTo(Run* run, const char* value) {
+  Options& options = run->options;
+  RangeTime t;
+  if (!ReadRangeTime(value, options.seconds_west, &t)) return OptionRead::kUnknown;
+  options.range_to = t.local;
+  options.comma_range_to = t.standard;
+  options.range_to_text = value;
+  return OptionRead::kDone;
+}
+
+// Options with a name: "--name=value".
+struct LongOptionReader {
+  const char* name;  // with its "="
+  // cppcheck-suppress unusedStructMember ; called through the table below
+  OptionRead (*read)(Run* run, const char* value);
+};
+
+constexpr LongOptionReader kLongOptions[] = {
+    {"from=", SetRangeFrom},
+    {"to=", SetRangeTo},
+};
+
+OptionRead ReadLongOption(Run* run, const char* arg) {
+  for (const LongOptionReader& option : kLongOptions) {
+    const std::size_t length = std::strlen(option.name);
+    if (std::strncmp(arg, option.name, length) == 0) return option.read(run, arg + length);
+  }
+  return OptionRead::kUnknown;
+}
+
+OptionRead ReadNamedOption(Run* run, const char* value) { return ReadLongOption(run, value); }
+
+// Exactly `count` digits from `text`, as a number.
+bool ReadDigits(const char*& text, int count, int* value) {
+  *value = 0;
+  for (int i = 0; i < count; ++i, ++text) {
+    if (*text < '0' || *text > '9') return false;
+    *value = *value * 10 + (*text - '0');
+  }
+  return true;
+}
+
+bool ReadSeparator(const char*& text, char separator) {
+  if (*text != separator) return false;
+  ++text;
+  return true;
+}
+
 struct OptionReader {
   char letter;
   // cppcheck-suppress unusedStructMember ; called through the table below
@@ -118,9 +178,43 @@ constexpr OptionReader kOptions[] = {
     {'n', SetPagesToShow}, {'o', OpenOutput},
     {'p', SetExcludePattern}, {'r', SetRootPath},    {'s', SetServerIP},
     {'u', SetUsersToShow}, {'v', SetVerbose},
+    {'-', ReadNamedOption},
 };
 
 }  // namespace
+
+bool ReadRangeTime(const char* text, long seconds_west, RangeTime* t) {
+  const char* const date = text;
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  if (!ReadDigits(text, 4, &year) || !ReadSeparator(text, '-') ||
+      !ReadDigits(text, 2, &month) || !ReadSeparator(text, '-') ||
+      !ReadDigits(text, 2, &day)) {
+    return false;
+  }
+  if (*text != '\0') {
+    if (!ReadSeparator(text, 'T') || !ReadDigits(text, 2, &hour) ||
+        !ReadSeparator(text, ':') || !ReadDigits(text, 2, &minute)) {
+      return false;
+    }
+    if (*text != '\0' && (!ReadSeparator(text, ':') || !ReadDigits(text, 2, &second))) {
+      return false;
+    }
+    if (*text != '\0') return false;
+  }
+  // The date by the logs' own calendar rules, which refuse what no calendar has.
+  const HitDate calendar = ParseW3cDate(std::string_view(date, 10));
+  if (!calendar.valid || year == 0 || hour > 23 || minute > 59 || second > 59) return false;
+  const std::int64_t clock = hour * 3600 + minute * 60 + second;
+  t->standard = calendar.day_seconds + clock + seconds_west;
+  std::tm local{};
+  local.tm_year = year - 1900;
+  local.tm_mon = month - 1;
+  local.tm_mday = day;
+  local.tm_hour = hour;
+  local.tm_min = minute;
+  local.tm_sec = second;
+  return FromLocalTime(local, &t->local);
+}
 
 OptionRead ReadOption(Run* run, const char* arg) {
   const auto* option = std::find_if(std::begin(kOptions), std::end(kOptions),

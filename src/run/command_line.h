@@ -3,6 +3,8 @@
 // an earlier one.
 #pragma once
 
+#include <cstdint>
+
 struct Run;
 
 enum class OptionRead {
@@ -13,6 +15,18 @@ enum class OptionRead {
 
 /// Reads `arg`, which begins with "-", into the run.
 OptionRead ReadOption(Run* run, const char* arg);
+
+/// A --from or --to value as time stamps: of the local time it names, and
+/// of the same clock time in the zone's standard time.
+struct RangeTime {
+  std::int64_t local = 0;
+  std::int64_t standard = 0;
+};
+
+/// Reads a --from or --to value, "YYYY-MM-DD" with "THH:MM" or "THH:MM:SS"
+/// after it, in the process's zone, `seconds_west` of UTC in standard time;
+/// false when the text is not of that form or not a time of the calendar.
+bool ReadRangeTime(const char* text, long seconds_west, RangeTime* t);
 
 /// Whether any -f among the arguments after the first names a format other
 /// than text. The format acts after all arguments are read, but what it

@@ -8,6 +8,7 @@
 #include "bytes/field_text.h"
 #include "intake/ip_mask.h"
 #include "intake/log_line.h"
+#include "platform/local_time.h"
 #include "read_summary.h"
 #include "texts.h"
 
@@ -20,7 +21,21 @@ constexpr std::int64_t kNotIisPercent = 90;
 constexpr std::int64_t kNamesShown = 3;
 
 bool TakesValue(char letter) { return letter != '\0' && std::strchr("cdenoprsu", letter); }
-bool IsFilter(char letter) { return letter != '\0' && std::strchr("eprs", letter); }
+bool IsFilter(const char* arg) {
+  if (arg[1] == '-') return std::strncmp(arg, "--from=", 7) == 0 || std::strncmp(arg, "--to=", 5) == 0;
+  return arg[1] != '\0' && std::strchr("eprs", arg[1]);
+}
+
+// A time stamp as the local "YYYY-MM-DD HH:MM:SS" that --from and --to take
+// (with a T), or "?" where the platform has no local time for it.
+std::string LocalDateTime(std::int64_t t) {
+  std::tm local{};
+  if (!ToLocalTime(t, &local)) return "?";
+  char text[80];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+  return text;
+}
 
 const char* Files(std::int64_t n) { return n == 1 ? "file" : "files"; }
 const char* Lines(std::int64_t n) { return n == 1 ? "line" : "lines"; }
@@ -83,6 +98,10 @@ void WriteLines(std::FILE* out, const char* program, const LineCounts& lines) {
     std::fprintf(out, texts::kSummaryReason, width, lines.bad_dates,
                  texts::kSummaryBadDates);
   }
+  if (lines.out_of_range != 0) {
+    std::fprintf(out, texts::kSummaryReason, width, lines.out_of_range,
+                 texts::kSummaryOutOfRange);
+  }
 }
 
 // True when nothing was counted and nearly every data line had too few
@@ -103,7 +122,7 @@ bool IsGlued(const ArgumentNotes& notes, const std::string& pattern) {
 void NoteOption(ArgumentNotes* notes, const char* arg) {
   const char letter = arg[1];
   notes->option_without_value = TakesValue(letter) && arg[2] == '\0' ? arg : "";
-  if (IsFilter(letter)) notes->filters_after_pattern.emplace_back(arg);
+  if (IsFilter(arg)) notes->filters_after_pattern.emplace_back(arg);
   if (letter == 'e' || letter == 's') {
     // A list is read up to its first refused item.
     CommaList items(arg + 2);
@@ -163,4 +182,9 @@ void WriteRunSummary(std::FILE* out, const char* program, const ReadSummary& sum
     std::fprintf(out, texts::kHintRefusedMask, program, mask.c_str());
   }
   if (LooksNotIis(summary.lines)) std::fprintf(out, texts::kHintNotIis, program);
+  if (summary.lines.counted == 0 && summary.lines.out_of_range != 0) {
+    std::fprintf(out, texts::kHintRangeMissed, program,
+                 LocalDateTime(summary.lines.outside_first).c_str(),
+                 LocalDateTime(summary.lines.outside_last).c_str());
+  }
 }

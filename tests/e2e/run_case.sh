@@ -20,7 +20,14 @@
 #             folder, with standard output and standard error on a
 #             pseudo-terminal 80 columns wide; this is what the terminal
 #             shows (carriage returns left out), status as in `status`
+#
+# With VANTRIX_UPDATE_EXPECTED=1 in the environment the case is not checked:
+# what the run wrote replaces the expected files (stdout, stderr, status,
+# terminal and the files under output/ that are there), for review with
+# `git diff` before committing. An empty actual output removes its file.
 set -u
+update=${VANTRIX_UPDATE_EXPECTED:-}
+[ "$update" = 0 ] && update=
 binary=$1
 case_dir=$2
 name=$(basename "$case_dir")
@@ -67,6 +74,14 @@ status=$?
 failed=0
 expect_file() {  # expected-file actual-file label
   local expected=$1 actual=$2 label=$3
+  if [ -n "$update" ]; then
+    if [ -s "$actual" ] || [[ "$label" == file* || "$label" == terminal ]]; then
+      cp "$actual" "$expected"
+    else
+      rm -f "$expected"
+    fi
+    return
+  fi
   if [ -f "$expected" ]; then
     if ! cmp -s "$expected" "$actual"; then
       echo "$name: $label differs (expected, then actual):"
@@ -84,6 +99,10 @@ expect_file "$case_dir/stderr" "$work/stderr" stderr
 
 expected_status=0
 [ -f "$case_dir/status" ] && expected_status=$(tr -d ' \n' <"$case_dir/status")
+if [ -n "$update" ]; then
+  if [ "$status" = 0 ]; then rm -f "$case_dir/status"; else echo "$status" >"$case_dir/status"; fi
+  expected_status=$status
+fi
 if [ "$status" != "$expected_status" ]; then
   echo "$name: exit status $status, expected $expected_status"
   failed=1
@@ -119,5 +138,9 @@ if [ -f "$case_dir/terminal" ]; then
   fi
 fi
 
+if [ -n "$update" ]; then
+  echo "$name: expected files rewritten"
+  exit 0
+fi
 [ $failed -eq 0 ] && echo "$name: ok"
 exit $failed

@@ -47,6 +47,11 @@ TEST(TzRuleTest, AgreesWithTheCLibrary) {
                   ours.tm_min == theirs.tm_min && ours.tm_isdst == theirs.tm_isdst)
           << zone << " at " << t;
       ASSERT_EQ(SecondsEastOf(theirs, t), theirs.tm_gmtoff) << zone << " at " << t;
+      // Back again: the same instant, or in the hour the change back
+      // repeats, its twin in standard time.
+      const std::int64_t back = TimeStampUnder(rule, theirs);
+      ASSERT_TRUE(back == t || back == t + rule.standard_west - rule.daylight_west)
+          << zone << " at " << t;
     }
   }
 }

@@ -104,7 +104,8 @@ TEST(FormatsTest, JsonLayout) {
                 "left_out_by_reason": {"incomplete": 0, "wrong_service": 0, "wrong_method": 1,
                   "wrong_server_ip": 0, "wrong_root_path": 0, "excluded_client_ip": 0,
                   "excluded_pattern": 0, "missing_parameter": 0, "continuation": 0,
-                  "too_long": 0, "bad_date": 0}}}
+                  "too_long": 0, "bad_date": 0,
+                  "outside_range": 0}}}
   })").dump(2) + "\n",
             ReportOf(ReportFormat::kJson));
 }
