@@ -92,3 +92,14 @@ windows:
 	  -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target vantrix
 	file $(WINDOWS_BUILD)/vantrix.exe
+
+test-windows:
+	@sh .ci/deps windows
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DBUILD_TESTING=ON
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	tests/windows/run_unit.sh $(WINDOWS_BUILD)
+	tests/e2e/run_windows.sh $(WINDOWS_BUILD)
+
+windows-package: windows
+	bash .ci/windows-package $(WINDOWS_BUILD)

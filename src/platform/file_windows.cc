@@ -74,10 +74,11 @@ long ReadAt(int file, char* buffer, std::size_t size, std::int64_t offset) {
 }
 
 std::FILE* WritingStream(int file) {
-  // Text mode: the report's line feeds reach the file as CR LF, as every
-  // other text on this system (KeepLineFeeds undoes it for the JSON and
-  // web reports).
-  return _fdopen(file, "wt");
+  // Text mode, which the descriptor holds: the report's line feeds reach
+  // the file as CR LF, as every other text here (KeepLineFeeds undoes it
+  // for the JSON and web reports).
+  _setmode(file, _O_TEXT);
+  return _fdopen(file, "w");
 }
 
 int DescriptorOf(std::FILE* stream) { return _fileno(stream); }
