@@ -18,8 +18,8 @@ hostile-output-is-log-link  a symbolic link made with ln -s
 pattern-links-followed-dangling-skipped  symbolic links made with ln -s
 hostile-dev-full-large-report  /dev/full
 hostile-out-of-memory  an address-space limit set with ulimit -v
-hostile-stdout-closed  a closed standard output (Wine opens one of its own)
-output-write-failure  a folder made unwritable with chmod
+hostile-stdout-closed  a closed standard output (Wine does not hand it on closed)
+output-write-failure  /dev/full as the -o file
 html-sample-w3c-norwegian  a zone database name in TZ (Windows has no zone database)
 json-sample-w3c-norwegian  a zone database name in TZ (Windows has no zone database)
 range-comma-inside-file  a zone database name in TZ (Windows has no zone database)
