@@ -22,6 +22,7 @@ bool LocaleIsUtf8();
 class ConsoleCharset {
  public:
   ConsoleCharset();
+  // NOLINTNEXTLINE(performance-trivially-destructible): on Windows it puts the console back
   ~ConsoleCharset();
   ConsoleCharset(const ConsoleCharset&) = delete;
   ConsoleCharset& operator=(const ConsoleCharset&) = delete;
