@@ -352,7 +352,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t report_size = 0;
   std::FILE* report = open_memstream(&report_data, &report_size);
   FUZZ_CHECK(report != nullptr);
-  WriteReport(options, stats, report);
+  WriteReport(BuildReportModel(options, stats, ReadSummary()), report);
   std::fclose(report);
   CheckReport(std::string(report_data, report_size), options, stats);
   std::free(report_data);

@@ -234,6 +234,7 @@ struct HtmlTexts {
   const char* no_hits;
   const char* statuses;
   const char* status;
+  const char* other_status;  // the row of the texts that are not three digits
   const char* pages_heading;
   const char* page;
   const char* users_heading;
@@ -271,6 +272,7 @@ inline constexpr HtmlTexts kHtmlEnglish = {
     "No hit was counted.",
     "Hits by status code",
     "Status",
+    "other",
     "The %d most visited pages",
     "Page",
     "The %d most active users",
@@ -311,6 +313,7 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
     "Ingen oppslag ble talt.",
     "Oppslag per statuskode",
     "Status",
+    "andre",
     "De %d mest bes&#248;kte sidene i perioden",
     "Side",
     "De %d mest aktive brukerne i perioden",

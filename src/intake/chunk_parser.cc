@@ -87,7 +87,10 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     ++lines.counted;
     parsed->hits.Add(fields_.slot[kClientIp], fields_.slot[kTarget],
                      ReadDecimal(fields_.slot[kServerBytes]), t);
-    if (options_.gather_traffic) parsed->traffic.Add(t, fields_.slot[kStatus]);
+    if (options_.gather_traffic) {
+      parsed->traffic.Add(t, format->w3c ? DateForm::kW3c : DateForm::kComma,
+                          fields_.slot[kStatus], fields_.slot[kServerBytes]);
+    }
   }
   parsed->lines = lines;
 }

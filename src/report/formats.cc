@@ -7,15 +7,17 @@
 
 void WriteChosenReport(const Options& options, const Statistics& stats,
                        const ReadSummary& summary, std::FILE* out, ReportCharset charset) {
+  // One model, read once, whichever writer shows it.
+  const ReportModel model = BuildReportModel(options, stats, summary);
   switch (options.Format) {
     case ReportFormat::kText:
-      WriteReport(options, stats, out, charset);
+      WriteReport(model, out, charset);
       return;
     case ReportFormat::kJson:
-      WriteJsonReport(BuildReportModel(options, stats, summary), out);
+      WriteJsonReport(model, out);
       return;
     case ReportFormat::kHtml:
-      WriteHtmlReport(BuildReportModel(options, stats, summary), out);
+      WriteHtmlReport(model, out);
       return;
   }
 }

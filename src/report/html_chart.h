@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "stats/traffic.h"
+#include "report/traffic_panels.h"
 
 struct ChartBar {
   std::string label;  // under the bar; empty for none

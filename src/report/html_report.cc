@@ -47,9 +47,10 @@ footer{color:var(--muted);font-size:.8rem;text-align:center}
 @media print{body{background:#fff;font-size:10pt}main{max-width:none;padding:0}section,.total{border-color:#aaa;border-radius:0}*{-webkit-print-color-adjust:exact;print-color-adjust:exact}}
 )";
 
+// A text of the model, whose bytes are the log's, as HTML text.
 std::string Escaped(std::string_view text) {
   std::string out;
-  AppendHtmlText(&out, text);
+  AppendHtmlText(&out, TextAsUtf8(text));
   return out;
 }
 
@@ -67,13 +68,18 @@ std::string Format(const char* format, Args... args) {
 }
 
 std::string Number(std::int64_t n) { return Format("%lld", static_cast<long long>(n)); }
+std::string Number(std::uint64_t n) {
+  return Format("%llu", static_cast<unsigned long long>(n));
+}
 
-// The date part of an ISO time, or the text report's mark for none.
-std::string DateOf(const std::optional<std::string>& iso) {
+// The local date of a time, or the text report's mark for none.
+std::string DateOf(TimeStamp t) {
+  const std::optional<std::string> iso = IsoLocalTime(t);
   return iso.has_value() ? iso->substr(0, 10) : texts::kBadDateText;
 }
 
-void AppendTotal(std::string* out, std::int64_t value, const char* label) {
+template <typename Count>
+void AppendTotal(std::string* out, Count value, const char* label) {
   *out += "<div class=\"total\"><b>" + Number(value) + "</b><span>" + label + "</span></div>\n";
 }
 
@@ -103,11 +109,28 @@ void AppendStatuses(std::string* out, const ReportModel& model, const texts::Htm
                  "<th class=\"n\">%%</th></tr>\n",
                  text.statuses, text.status, text.hits);
   const double total = static_cast<double>(model.totals.TotalHits);
-  for (const StatusHits& status : model.statuses) {
-    *out += "<tr><td class=\"name\">" + (status.present ? Escaped(status.text) : "-") +
-            "</td><td class=\"n\">" + Number(status.hits) + "</td><td class=\"n\">" +
-            Format("%.1f", total > 0 ? 100.0 * static_cast<double>(status.hits) / total : 0.0) +
+  auto row = [&](const char* kind, const std::string& name, std::int64_t hits) {
+    *out += std::string(kind) + "<td class=\"name\">" + name + "</td><td class=\"n\">" +
+            Number(hits) + "</td><td class=\"n\">" +
+            Format("%.1f", total > 0 ? 100.0 * static_cast<double>(hits) / total : 0.0) +
             "</td></tr>\n";
+  };
+  for (const StatusHits& status : model.statuses) {
+    switch (status.kind) {
+      case StatusHits::Kind::kCode:
+        row("<tr>", status.text, status.hits);
+        break;
+      case StatusHits::Kind::kOther:
+        // The texts that are not codes, their most frequent ones under them.
+        row("<tr>", text.other_status, status.hits);
+        for (const StatusHits::Named& named : status.named) {
+          row("<tr class=\"sub\">", Escaped(named.text), named.hits);
+        }
+        break;
+      case StatusHits::Kind::kAbsent:
+        row("<tr>", "-", status.hits);
+        break;
+    }
   }
   *out += "</table>\n</section>\n";
 }
@@ -191,7 +214,8 @@ void WriteHtmlReport(const ReportModel& model, std::FILE* out) {
   page += "<title>" + title + "</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n<main>\n";
   page += "<h1>" + title + "</h1>\n";
   page += "<p class=\"period\">" +
-          Format(text.period, DateOf(model.period_start).c_str(), DateOf(model.period_end).c_str()) +
+          Format(text.period, DateOf(model.totals.PeriodStart).c_str(),
+                 DateOf(model.totals.PeriodEnd).c_str()) +
           "</p>\n";
 
   const RunTotals& totals = model.totals;
@@ -199,7 +223,7 @@ void WriteHtmlReport(const ReportModel& model, std::FILE* out) {
   AppendTotal(&page, totals.TotalHits, text.hits);
   AppendTotal(&page, totals.TotalSessions, text.sessions);
   AppendTotal(&page, totals.UserCount, text.users);
-  AppendTotal(&page, totals.TotalBytes, text.bytes);
+  AppendTotal(&page, model.bytes_sent, text.bytes);
   AppendTotal(&page, totals.FilesProcessed, text.files);
   page += "</section>\n";
 

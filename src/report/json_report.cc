@@ -1,22 +1,14 @@
 #include "report/json_report.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
-#include <nlohmann/json.hpp>
+#include <string>
 
 #include "bytes/utf8.h"
+#include "report/json_writer.h"
 #include "report/report_model.h"
 #include "texts.h"
 
 namespace {
-
-// Keys in the order written, so that the layout reads as documented.
-using Json = nlohmann::ordered_json;
-
-Json TextOrNull(const std::optional<std::string>& text) {
-  return text.has_value() ? Json(*text) : Json(nullptr);
-}
 
 // The names of the layout for FileProblem, and for the line verdicts that
 // leave a line out, in their order (the accepted one has none).
@@ -27,105 +19,197 @@ constexpr const char* kLeftOutNames[kLineVerdictCount] = {
     "wrong_server_ip", "wrong_root_path",   "excluded_client_ip", "excluded_pattern",
     "missing_parameter", "continuation",    "too_long"};
 
-// What was read and what was left out.
-Json SummaryOf(const ReadSummary& summary) {
-  auto packed = [&](LogFormat format) {
-    const auto& by_packing = summary.files_read[static_cast<int>(format)];
-    return Json{{"plain", by_packing[static_cast<int>(LogPacking::kPlain)]},
-                {"compressed", by_packing[static_cast<int>(LogPacking::kCompressed)]}};
-  };
-  Json problems = Json::array();
-  for (const ProblemFile& file : summary.problem_files) {
-    problems.push_back({{"path", TextAsUtf8(file.path)},
-                        {"problem", kProblemNames[static_cast<int>(file.problem)]}});
+void TimeMember(JsonWriter* json, const char* name, TimeStamp t) {
+  const std::optional<std::string> iso = IsoLocalTime(t);
+  if (iso.has_value()) {
+    json->Member(name, std::string_view(*iso));
+  } else {
+    json->Member(name, nullptr);
   }
-  Json patterns = Json::array();
-  for (const std::string& pattern : summary.empty_patterns) patterns.push_back(TextAsUtf8(pattern));
-
-  const LineCounts& lines = summary.lines;
-  Json reasons = Json::object();
-  for (int verdict = 1; verdict < kLineVerdictCount; ++verdict) {
-    reasons[kLeftOutNames[verdict]] = lines.rejected[static_cast<std::size_t>(verdict)];
-  }
-  reasons["bad_date"] = lines.bad_dates;
-  reasons["outside_range"] = lines.out_of_range;
-  return {{"files",
-           {{"comma", packed(LogFormat::kComma)},
-            {"w3c", packed(LogFormat::kW3c)},
-            {"problems", std::move(problems)},
-            {"patterns_without_match", std::move(patterns)}}},
-          {"lines",
-           {{"read", lines.read},
-            {"directives", lines.directives},
-            {"counted", lines.counted},
-            {"left_out", lines.LeftOut()},
-            {"left_out_by_reason", std::move(reasons)}}}};
 }
 
-Json DateOf(const DayHits& day) {
-  char date[32];
-  std::snprintf(date, sizeof(date), "%04d-%02d-%02d", day.year, day.month, day.day);
-  return date;
+// What was read and what was left out.
+void WriteSummary(JsonWriter* json, const ReadSummary& summary) {
+  auto packed = [&](const char* name, LogFormat format) {
+    const auto& by_packing = summary.files_read[static_cast<int>(format)];
+    json->Key(name);
+    json->BeginObject();
+    json->Member("plain", by_packing[static_cast<int>(LogPacking::kPlain)]);
+    json->Member("compressed", by_packing[static_cast<int>(LogPacking::kCompressed)]);
+    json->EndObject();
+  };
+  json->BeginObject();
+  json->Key("files");
+  json->BeginObject();
+  packed("comma", LogFormat::kComma);
+  packed("w3c", LogFormat::kW3c);
+  json->Key("problems");
+  json->BeginArray();
+  for (const ProblemFile& file : summary.problem_files) {
+    json->BeginObject();
+    json->Member("path", std::string_view(TextAsUtf8(file.path)));
+    json->Member("problem", kProblemNames[static_cast<int>(file.problem)]);
+    json->EndObject();
+  }
+  json->EndArray();
+  json->Key("patterns_without_match");
+  json->BeginArray();
+  for (const std::string& pattern : summary.empty_patterns) json->String(TextAsUtf8(pattern));
+  json->EndArray();
+  json->EndObject();
+
+  const LineCounts& lines = summary.lines;
+  json->Key("lines");
+  json->BeginObject();
+  json->Member("read", lines.read);
+  json->Member("directives", lines.directives);
+  json->Member("counted", lines.counted);
+  json->Member("left_out", lines.LeftOut());
+  json->Key("left_out_by_reason");
+  json->BeginObject();
+  for (int verdict = 1; verdict < kLineVerdictCount; ++verdict) {
+    json->Member(kLeftOutNames[verdict], lines.rejected[static_cast<std::size_t>(verdict)]);
+  }
+  json->Member("bad_date", lines.bad_dates);
+  json->Member("outside_range", lines.out_of_range);
+  json->EndObject();
+  json->EndObject();
+  json->EndObject();
+}
+
+void WriteTraffic(JsonWriter* json, const ReportModel& model) {
+  json->Key("days");
+  json->BeginArray();
+  for (const DayHits& day : model.traffic.days) {
+    char date[32];
+    std::snprintf(date, sizeof(date), "%04d-%02d-%02d", day.year, day.month, day.day);
+    json->BeginObject();
+    json->Member("date", date);
+    json->Member("hits", day.hits);
+    json->EndObject();
+  }
+  if (model.traffic.undated != 0) {
+    json->BeginObject();
+    json->Member("date", nullptr);
+    json->Member("hits", model.traffic.undated);
+    json->EndObject();
+  }
+  json->EndArray();
+
+  json->Key("hours");
+  json->BeginArray();
+  for (std::size_t hour = 0; hour < model.traffic.hours.size(); ++hour) {
+    json->BeginObject();
+    json->Member("hour", std::uint64_t{hour});
+    json->Member("hits", model.traffic.hours[hour]);
+    json->EndObject();
+  }
+  json->EndArray();
+
+  json->Key("statuses");
+  json->BeginArray();
+  for (const StatusHits& status : model.statuses) {
+    json->BeginObject();
+    switch (status.kind) {
+      case StatusHits::Kind::kCode:
+        json->Member("status", std::string_view(status.text));
+        break;
+      case StatusHits::Kind::kOther:
+        json->Member("status", "other");
+        break;
+      case StatusHits::Kind::kAbsent:
+        json->Member("status", nullptr);
+        break;
+    }
+    json->Member("hits", status.hits);
+    if (status.kind == StatusHits::Kind::kOther) {
+      // The most frequent of the texts that are not codes.
+      json->Key("texts");
+      json->BeginArray();
+      for (const StatusHits::Named& named : status.named) {
+        json->BeginObject();
+        json->Member("status", std::string_view(TextAsUtf8(named.text)));
+        json->Member("hits", named.hits);
+        json->EndObject();
+      }
+      json->EndArray();
+    }
+    json->EndObject();
+  }
+  json->EndArray();
+}
+
+void WriteTopLists(JsonWriter* json, const ReportModel& model) {
+  json->Key("limits");
+  json->BeginObject();
+  json->Member("pages", model.pages_to_show);
+  json->Member("users", model.users_to_show);
+  json->EndObject();
+
+  std::int64_t rank = 0;
+  json->Key("pages");
+  json->BeginArray();
+  for (const PageRow& page : model.pages) {
+    json->BeginObject();
+    json->Member("rank", ++rank);
+    json->Member("path", std::string_view(TextAsUtf8(page.path)));
+    json->Member("hits", page.hits);
+    json->EndObject();
+  }
+  json->EndArray();
+
+  rank = 0;
+  json->Key("users");
+  json->BeginArray();
+  for (const UserRow& user : model.users) {
+    json->BeginObject();
+    json->Member("rank", ++rank);
+    json->Member("address", std::string_view(TextAsUtf8(user.address)));
+    if (user.host.has_value()) {
+      json->Member("host", std::string_view(TextAsUtf8(*user.host)));
+    } else {
+      json->Member("host", nullptr);
+    }
+    json->Member("hits", user.hits);
+    json->EndObject();
+  }
+  json->EndArray();
 }
 
 }  // namespace
 
 void WriteJsonReport(const ReportModel& model, std::FILE* out) {
-  Json report;
-  report["report"] = "vantrix";
-  report["version"] = kJsonLayoutVersion;
-  report["program"] = {{"name", texts::kProductName}, {"version", texts::kVersion}};
-  report["language"] = model.norwegian ? "nb" : "en";
-  report["customer"] = model.customer;
-  report["period"] = {{"start", TextOrNull(model.period_start)},
-                      {"end", TextOrNull(model.period_end)}};
+  JsonWriter json(out);
+  json.BeginObject();
+  json.Member("report", "vantrix");
+  json.Member("version", kJsonLayoutVersion);
+  json.Key("program");
+  json.BeginObject();
+  json.Member("name", texts::kProductName);
+  json.Member("version", texts::kVersion);
+  json.EndObject();
+  json.Member("language", model.norwegian ? "nb" : "en");
+  json.Member("customer", std::string_view(TextAsUtf8(model.customer)));
+  json.Key("period");
+  json.BeginObject();
+  TimeMember(&json, "start", model.totals.PeriodStart);
+  TimeMember(&json, "end", model.totals.PeriodEnd);
+  json.EndObject();
 
   const RunTotals& totals = model.totals;
-  report["totals"] = {{"hits", totals.TotalHits},   {"sessions", totals.TotalSessions},
-                      {"users", totals.UserCount},  {"bytes", totals.TotalBytes},
-                      {"files", totals.FilesProcessed}};
+  json.Key("totals");
+  json.BeginObject();
+  json.Member("hits", totals.TotalHits);
+  json.Member("sessions", totals.TotalSessions);
+  json.Member("users", totals.UserCount);
+  json.Member("bytes", model.bytes_sent);
+  json.Member("files", totals.FilesProcessed);
+  json.EndObject();
 
-  Json days = Json::array();
-  std::transform(model.traffic.days.begin(), model.traffic.days.end(), std::back_inserter(days),
-                 [](const DayHits& day) { return Json{{"date", DateOf(day)}, {"hits", day.hits}}; });
-  if (model.traffic.undated != 0) {
-    days.push_back({{"date", nullptr}, {"hits", model.traffic.undated}});
-  }
-  report["days"] = std::move(days);
-
-  Json hours = Json::array();
-  for (std::size_t hour = 0; hour < model.traffic.hours.size(); ++hour) {
-    hours.push_back({{"hour", hour}, {"hits", model.traffic.hours[hour]}});
-  }
-  report["hours"] = std::move(hours);
-
-  Json statuses = Json::array();
-  std::transform(model.statuses.begin(), model.statuses.end(), std::back_inserter(statuses),
-                 [](const StatusHits& status) {
-                   return Json{{"status", status.present ? Json(status.text) : Json(nullptr)},
-                               {"hits", status.hits}};
-                 });
-  report["statuses"] = std::move(statuses);
-
-  report["limits"] = {{"pages", model.pages_to_show}, {"users", model.users_to_show}};
-  Json pages = Json::array();
-  for (std::size_t i = 0; i < model.pages.size(); ++i) {
-    pages.push_back({{"rank", i + 1}, {"path", model.pages[i].path}, {"hits", model.pages[i].hits}});
-  }
-  report["pages"] = std::move(pages);
-  Json users = Json::array();
-  for (std::size_t i = 0; i < model.users.size(); ++i) {
-    const UserRow& user = model.users[i];
-    users.push_back({{"rank", i + 1},
-                     {"address", user.address},
-                     {"host", TextOrNull(user.host)},
-                     {"hits", user.hits}});
-  }
-  report["users"] = std::move(users);
-  report["summary"] = SummaryOf(model.summary);
-
-  // Every text is UTF-8 by now; a fault here would be the program's.
-  const std::string text = report.dump(2, ' ', false, Json::error_handler_t::strict);
-  std::fwrite(text.data(), 1, text.size(), out);
+  WriteTraffic(&json, model);
+  WriteTopLists(&json, model);
+  json.Key("summary");
+  WriteSummary(&json, model.summary);
+  json.EndObject();
   std::fputc('\n', out);
 }

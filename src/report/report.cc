@@ -8,8 +8,7 @@
 #include "bytes/field_text.h"
 #include "platform/local_time.h"
 #include "platform/terminal.h"
-#include "options.h"
-#include "stats/records.h"
+#include "report/report_model.h"
 #include "texts.h"
 
 void FormatReportDate(TimeStamp t, char* out) {
@@ -25,18 +24,16 @@ void FormatReportDate(TimeStamp t, char* out) {
 
 namespace {
 
-// The rows of one table: at most `limit` records of the list from `head`.
-// The names come from the logs (or the name service): on a terminal their
-// control bytes are escaped.
-template <typename Records, typename NameOf>
-void WriteRows(std::FILE* out, const Records& records, RecordIndex head,
-               std::int32_t limit, NameOf name_of) {
+// The rows of one table. The names come from the logs (or the name
+// service): on a terminal their control bytes are escaped. Each name's
+// view is followed by a NUL byte, so it prints as the C text it is.
+template <typename Row, typename NameOf>
+void WriteRows(std::FILE* out, const std::vector<Row>& rows, NameOf name_of) {
   const bool escape = IsTerminal(out);
-  std::int64_t row = 1;
-  for (RecordIndex i = head; i != kNoRecord && row <= limit; i = records[i].Next, ++row) {
-    const char* name = name_of(records[i]);
-    std::fprintf(out, texts::kRow, static_cast<int>(row),
-                 escape ? FieldText(name, true).text : name, records[i].Hits);
+  int rank = 1;
+  for (const Row& row : rows) {
+    const char* name = name_of(row).data();
+    std::fprintf(out, texts::kRow, rank++, escape ? FieldText(name, true).text : name, row.hits);
   }
 }
 
@@ -67,10 +64,9 @@ int WriteTitle(std::FILE* out, const char* format, const char* customer, const c
 
 }  // namespace
 
-void WriteReport(const Options& options, const Statistics& stats, std::FILE* out,
-                 ReportCharset charset) {
-  const texts::ReportTexts& text = TextsOf(options.Norwegian, charset);
-  const RunTotals& totals = stats.totals;
+void WriteReport(const ReportModel& model, std::FILE* out, ReportCharset charset) {
+  const texts::ReportTexts& text = TextsOf(model.norwegian, charset);
+  const RunTotals& totals = model.totals;
 
   char start[32];
   char end[32];
@@ -79,26 +75,22 @@ void WriteReport(const Options& options, const Statistics& stats, std::FILE* out
 
   // The title, underlined with one "-" for each of its bytes (characters,
   // on a terminal that reads UTF-8).
-  const char* customer = options.CustomerName != nullptr ? options.CustomerName : "";
-  const int underline = WriteTitle(out, text.title, customer, start, end, charset);
+  const int underline = WriteTitle(out, text.title, model.customer.data(), start, end, charset);
   for (int i = 0; i < underline; ++i) std::fputc('-', out);
 
   std::fprintf(out, text.hits_total, totals.TotalHits);
   std::fprintf(out, text.sessions_total, totals.TotalSessions);
 
-  if (options.NumPagesToShow != 0) {
-    std::fprintf(out, text.pages_heading, options.NumPagesToShow);
+  if (model.pages_to_show != 0) {
+    std::fprintf(out, text.pages_heading, model.pages_to_show);
     std::fputs(text.pages_header, out);
-    WriteRows(out, stats.pages, stats.PageList, options.NumPagesToShow,
-              [](const PageRecord& page) { return page.Path; });
+    WriteRows(out, model.pages, [](const PageRow& page) { return page.path; });
   }
 
-  if (options.NumUsersToShow != 0) {
-    std::fprintf(out, text.users_heading, options.NumUsersToShow);
+  if (model.users_to_show != 0) {
+    std::fprintf(out, text.users_heading, model.users_to_show);
     std::fputs(text.users_header, out);
-    WriteRows(out, stats.users, stats.UserList, options.NumUsersToShow,
-              [](const UserRecord& user) {
-                return user.HostName != nullptr ? user.HostName : user.Address;
-              });
+    WriteRows(out, model.users,
+              [](const UserRow& user) { return user.host.value_or(user.address); });
   }
 }

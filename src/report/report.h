@@ -1,13 +1,13 @@
 // The report text: period, totals, the most visited pages and the most
-// active users, in English or Norwegian. Only reads.
+// active users, in English or Norwegian, written from the report model.
+// Only reads.
 #pragma once
 
 #include <cstdio>
 
 #include "stats/hit_time.h"
 
-struct Options;
-struct Statistics;
+struct ReportModel;
 
 /// The local date of `t` as "%x" writes it in the "C" locale (mm/dd/yy), or
 /// "[feil i datoformat]" for a negative or unconvertible time. `out` holds
@@ -19,6 +19,7 @@ void FormatReportDate(TimeStamp t, char* out);
 /// the title is underlined with one "-" per character, not per byte.
 enum class ReportCharset { kWindows1252, kUtf8 };
 
-/// Writes the whole report to `out`.
-void WriteReport(const Options& options, const Statistics& stats,
-                 std::FILE* out, ReportCharset charset = ReportCharset::kWindows1252);
+/// Writes the whole report to `out`: the model's texts as the bytes they
+/// are, the fixed texts in `charset`.
+void WriteReport(const ReportModel& model, std::FILE* out,
+                 ReportCharset charset = ReportCharset::kWindows1252);

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 #include <ctime>
+#include <iterator>
 
-#include "bytes/utf8.h"
 #include "options.h"
 #include "platform/local_time.h"
 
@@ -19,36 +19,52 @@ std::optional<std::string> IsoLocalTime(TimeStamp t) {
   return std::string(text);
 }
 
+namespace {
+
+// The first `limit` records of a ranked list, in rank order: the one walk
+// of the lists that every report reads.
+template <typename Records>
+std::vector<RecordIndex> TopRecords(const Records& records, RecordIndex head,
+                                    std::int32_t limit) {
+  std::vector<RecordIndex> top;
+  for (RecordIndex i = head; i != kNoRecord && std::ssize(top) < limit; i = records[i].Next) {
+    top.push_back(i);
+  }
+  return top;
+}
+
+}  // namespace
+
 ReportModel BuildReportModel(const Options& options, const Statistics& stats,
                              const ReadSummary& summary) {
   ReportModel model;
   model.summary = summary;
   model.norwegian = options.Norwegian;
-  model.customer = TextAsUtf8(options.CustomerName != nullptr ? options.CustomerName : "");
-  model.period_start = IsoLocalTime(stats.totals.PeriodStart);
-  model.period_end = IsoLocalTime(stats.totals.PeriodEnd);
+  model.customer = options.CustomerName != nullptr ? options.CustomerName : "";
   model.totals = stats.totals;
   model.pages_to_show = options.NumPagesToShow;
   model.users_to_show = options.NumUsersToShow;
 
-  std::int64_t row = 1;
-  for (RecordIndex i = stats.PageList; i != kNoRecord && row <= options.NumPagesToShow;
-       i = stats.pages[i].Next, ++row) {
+  const std::vector<RecordIndex> pages =
+      TopRecords(stats.pages, stats.PageList, options.NumPagesToShow);
+  model.pages.reserve(pages.size());
+  for (RecordIndex i : pages) {
     const PageRecord& page = stats.pages[i];
-    model.pages.push_back({TextAsUtf8({page.Path, page.PathSize}), page.Hits});
+    model.pages.push_back({{page.Path, page.PathSize}, page.Hits});
   }
-  row = 1;
-  for (RecordIndex i = stats.UserList; i != kNoRecord && row <= options.NumUsersToShow;
-       i = stats.users[i].Next, ++row) {
+  const std::vector<RecordIndex> users =
+      TopRecords(stats.users, stats.UserList, options.NumUsersToShow);
+  model.users.reserve(users.size());
+  for (RecordIndex i : users) {
     const UserRecord& user = stats.users[i];
-    UserRow& out = model.users.emplace_back();
-    out.address = TextAsUtf8({user.Address, user.AddressSize});
-    if (user.HostName != nullptr) out.host = TextAsUtf8(user.HostName);
-    out.hits = user.Hits;
+    UserRow& row = model.users.emplace_back();
+    row.address = {user.Address, user.AddressSize};
+    if (user.HostName != nullptr) row.host = user.HostName;
+    row.hits = user.Hits;
   }
 
+  model.bytes_sent = stats.traffic.bytes;
   model.statuses = StatusRows(stats.traffic);
-  for (StatusHits& status : model.statuses) status.text = TextAsUtf8(status.text);
-  model.traffic = ByLocalTime(stats.traffic);
+  model.traffic = ByLocalTime(stats.traffic, options.seconds_west);
   return model;
 }

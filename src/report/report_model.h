@@ -1,29 +1,34 @@
-// What the JSON and HTML reports show, gathered once from the options and
-// the statistics: every text as UTF-8, the top lists as far as the options
-// show them, the hits by status and by local day and hour. Owns copies of
-// everything, so it may outlive the records.
+// What the reports show, gathered once from the options and the ranked
+// statistics after the lookups: the texts as the bytes they are (the
+// customer name from the command line, paths and addresses from the logs,
+// host names from the name service), the times as time stamps. Each writer
+// turns them into its own character set: the text report writes the bytes
+// as they are, JSON and the web page UTF-8. The texts are views of the
+// options' and the statistics' own, each followed by a NUL byte, so the
+// model is valid as long as they are.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "read_summary.h"
+#include "report/traffic_panels.h"
 #include "stats/hit_time.h"
 #include "stats/records.h"
-#include "stats/traffic.h"
 
 struct Options;
 
 struct PageRow {
-  std::string path;
+  std::string_view path;
   std::int64_t hits = 0;
 };
 
 struct UserRow {
-  std::string address;
-  std::optional<std::string> host;  // when the reverse lookup found one
+  std::string_view address;
+  std::optional<std::string_view> host;  // when the reverse lookup found one
   std::int64_t hits = 0;
 };
 
@@ -35,14 +40,14 @@ std::optional<std::string> IsoLocalTime(TimeStamp t);
 
 struct ReportModel {
   bool norwegian = false;
-  std::string customer;
-  std::optional<std::string> period_start;  // IsoLocalTime of PeriodStart
-  std::optional<std::string> period_end;
-  RunTotals totals;
+  std::string_view customer;
+  RunTotals totals;  // PeriodStart and PeriodEnd are the period's time stamps
   std::int32_t pages_to_show = 0;  // NumPagesToShow, as the options say
   std::int32_t users_to_show = 0;
   std::vector<PageRow> pages;  // in rank order, at most pages_to_show
   std::vector<UserRow> users;
+  // Gathered only for the reports beyond the text.
+  std::uint64_t bytes_sent = 0;
   std::vector<StatusHits> statuses;
   LocalTraffic traffic;
   ReadSummary summary;  // what was read and left out; its texts as given

@@ -1,9 +1,9 @@
 #include "stats/traffic.h"
 
-#include <ctime>
-#include <tuple>
+#include <algorithm>
+#include <limits>
 
-#include "platform/local_time.h"
+#include "bytes/decimal.h"
 
 namespace {
 
@@ -18,28 +18,59 @@ int ThreeDigitValue(std::string_view text) {
   return value;
 }
 
+std::uint64_t SaturatingSum(std::uint64_t a, std::uint64_t b) {
+  return a > std::numeric_limits<std::uint64_t>::max() - b
+             ? std::numeric_limits<std::uint64_t>::max()
+             : a + b;
+}
+
 }  // namespace
 
-void TrafficBatch::Add(TimeStamp t, std::string_view status) {
+std::uint64_t ByteCount(std::string_view field) {
+  std::size_t i = 0;
+  while (i < field.size() && IsCSpace(static_cast<unsigned char>(field[i]))) ++i;
+  if (i < field.size() && field[i] == '+') ++i;
+  constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+  std::uint64_t value = 0;
+  const std::size_t first = i;
+  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
+    const auto digit = static_cast<std::uint64_t>(field[i] - '0');
+    if (value > (kMax - digit) / 10) return 0;
+    value = value * 10 + digit;
+  }
+  return i == first ? 0 : value;
+}
+
+void TrafficBatch::Add(TimeStamp t, DateForm form, std::string_view status,
+                       std::string_view bytes_field) {
   ++hits;
   if (status.data() == nullptr) {
     ++no_status;
   } else if (const int code = ThreeDigitValue(status); code >= 0) {
     ++three_digit[static_cast<std::size_t>(code)];
   } else {
-    other_status.push_back(status);
+    ++other_status;
+    auto found = std::find_if(other_named.begin(), other_named.end(),
+                              [&](const auto& named) { return named.first == status; });
+    if (found != other_named.end()) {
+      ++found->second;
+    } else if (other_named.size() < kBatchStatusTexts) {
+      other_named.emplace_back(status, 1);
+    }
   }
+  bytes = SaturatingSum(bytes, ByteCount(bytes_field));
 
   if (t < 0) {
     ++undated;
     return;
   }
   // Lines come in time order, so a run of them shares a quarter hour.
+  auto& runs = quarters[static_cast<std::size_t>(form)];
   const std::int32_t quarter = t / kQuarterHour;
-  if (!quarters.empty() && quarters.back().first == quarter) {
-    ++quarters.back().second;
+  if (!runs.empty() && runs.back().first == quarter) {
+    ++runs.back().second;
   } else {
-    quarters.emplace_back(quarter, 1);
+    runs.emplace_back(quarter, 1);
   }
 }
 
@@ -47,9 +78,11 @@ void TrafficBatch::Clear() {
   if (hits == 0) return;
   hits = 0;
   three_digit.fill(0);
-  other_status.clear();
+  other_named.clear();
+  other_status = 0;
   no_status = 0;
-  quarters.clear();
+  bytes = 0;
+  for (auto& runs : quarters) runs.clear();
   undated = 0;
 }
 
@@ -58,50 +91,21 @@ void AddTraffic(Traffic* traffic, const TrafficBatch& batch) {
   for (std::size_t code = 0; code < batch.three_digit.size(); ++code) {
     traffic->three_digit[code] += batch.three_digit[code];
   }
-  for (std::string_view text : batch.other_status) {
-    auto found = traffic->other_status.find(text);
-    if (found == traffic->other_status.end()) {
-      found = traffic->other_status.emplace(std::string(text), 0).first;
+  for (const auto& [text, hits] : batch.other_named) {
+    auto found = traffic->other_named.find(text);
+    if (found == traffic->other_named.end()) {
+      if (traffic->other_named.size() >= kKeptStatusTexts) continue;
+      found = traffic->other_named.emplace(std::string(text), 0).first;
     }
-    ++found->second;
+    found->second += hits;
   }
+  traffic->other_status += batch.other_status;
   traffic->no_status += batch.no_status;
-  for (const auto& [quarter, hits] : batch.quarters) traffic->quarters[quarter] += hits;
-  traffic->undated += batch.undated;
-}
-
-std::vector<StatusHits> StatusRows(const Traffic& traffic) {
-  std::map<std::string, std::int64_t, std::less<>> by_text = traffic.other_status;
-  for (std::size_t code = 0; code < traffic.three_digit.size(); ++code) {
-    if (traffic.three_digit[code] == 0) continue;
-    const char text[3] = {static_cast<char>('0' + code / 100),
-                          static_cast<char>('0' + code / 10 % 10),
-                          static_cast<char>('0' + code % 10)};
-    by_text[std::string(text, 3)] += traffic.three_digit[code];
-  }
-  std::vector<StatusHits> rows;
-  rows.reserve(by_text.size() + 1);
-  for (const auto& [text, hits] : by_text) rows.push_back({true, text, hits});
-  if (traffic.no_status != 0) rows.push_back({false, std::string(), traffic.no_status});
-  return rows;
-}
-
-LocalTraffic ByLocalTime(const Traffic& traffic) {
-  LocalTraffic local;
-  local.undated = traffic.undated;
-  std::map<std::tuple<int, int, int>, std::int64_t> days;
-  for (const auto& [quarter, hits] : traffic.quarters) {
-    std::tm tm;
-    if (!ToLocalTime(std::int64_t{quarter} * kQuarterHour, &tm)) {
-      local.undated += hits;
-      continue;
+  traffic->bytes = SaturatingSum(traffic->bytes, batch.bytes);
+  for (std::size_t form = 0; form < batch.quarters.size(); ++form) {
+    for (const auto& [quarter, hits] : batch.quarters[form]) {
+      traffic->quarters[form][quarter] += hits;
     }
-    days[{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday}] += hits;
-    local.hours[static_cast<std::size_t>(tm.tm_hour) % 24] += hits;
   }
-  local.days.reserve(days.size());
-  for (const auto& [date, hits] : days) {
-    local.days.push_back({std::get<0>(date), std::get<1>(date), std::get<2>(date), hits});
-  }
-  return local;
+  traffic->undated += batch.undated;
 }

@@ -1,8 +1,9 @@
-// Counted hits by status and by time, for the reports that show them. Each
-// chunk of lines gathers its hits in a TrafficBatch on its own thread; the
-// batch is added to the run's Traffic when the chunk is counted; after the
-// last file the quarter hours become local days and hours of the day.
-// Gathered only when the chosen report shows them.
+// Counted hits by status, by time and the bytes they sent, for the reports
+// that show them. Each chunk of lines gathers its hits in a TrafficBatch on
+// its own thread; the batch is added to the run's Traffic when the chunk is
+// counted. Gathered only when the chosen report shows them. Memory stays
+// bounded whatever the logs hold: a thousand codes, a few dozen other
+// status texts, and a quarter hour for each one that had a hit.
 #pragma once
 
 #include <array>
@@ -20,60 +21,54 @@
 /// within one local hour of one local day, whatever the zone.
 inline constexpr TimeStamp kQuarterHour = 900;
 
+/// Status texts that are not three digits are one group; of these, a batch
+/// keeps this many distinct texts by name, and the run this many. Hits of a
+/// text that finds no room count in the group alone.
+inline constexpr std::size_t kBatchStatusTexts = 16;
+inline constexpr std::size_t kKeptStatusTexts = 64;
+
+/// A byte field read as an unsigned 64-bit count: white space, an optional
+/// "+" and the digits up to the first other byte. A negative or unreadable
+/// field, or one past the 64-bit range, counts no bytes.
+std::uint64_t ByteCount(std::string_view field);
+
 /// The hits of one chunk. Its status texts point into the chunk's lines and
 /// live as long as they do.
 struct TrafficBatch {
-  /// A hit that will be counted, at `t`, with the status field's text
-  /// (absent when its data() is nullptr).
-  void Add(TimeStamp t, std::string_view status);
+  /// A hit that will be counted, at `t` read in `form`'s clock, with the
+  /// status field's text (absent when its data() is nullptr) and the bytes
+  /// field's text.
+  void Add(TimeStamp t, DateForm form, std::string_view status, std::string_view bytes);
   void Clear();
 
   std::uint32_t hits = 0;
   /// Hits by status text of three digits, the usual form, by its value.
   std::array<std::uint32_t, 1000> three_digit{};
-  std::vector<std::string_view> other_status;  // one per hit
+  /// Other status texts: the first few distinct ones with their hits, and
+  /// the hits of all of them.
+  std::vector<std::pair<std::string_view, std::uint32_t>> other_named;
+  std::uint32_t other_status = 0;
   std::uint32_t no_status = 0;
-  /// Runs of hits in one quarter hour, in reading order.
-  std::vector<std::pair<std::int32_t, std::uint32_t>> quarters;
+  std::uint64_t bytes = 0;  // saturates
+  /// Runs of hits in one quarter hour, in reading order, by the form their
+  /// times were read in (DateForm's order).
+  std::array<std::vector<std::pair<std::int32_t, std::uint32_t>>, 2> quarters;
   std::uint32_t undated = 0;  // hits at a negative time: no local date
 };
 
-/// The run's hits by status and by UTC quarter hour.
+/// The run's hits by status and by UTC quarter hour, and their bytes.
 struct Traffic {
   std::array<std::int64_t, 1000> three_digit{};
-  std::map<std::string, std::int64_t, std::less<>> other_status;
+  /// At most kKeptStatusTexts texts, each with the hits counted for it.
+  std::map<std::string, std::int64_t, std::less<>> other_named;
+  std::int64_t other_status = 0;  // every hit whose text is not three digits
   std::int64_t no_status = 0;
-  std::map<std::int32_t, std::int64_t> quarters;
+  std::uint64_t bytes = 0;  // saturates
+  /// Comma-format times were read as the zone's standard time, W3C times as
+  /// UTC; the two are kept apart so that each is shown on its own clock.
+  std::array<std::map<std::int32_t, std::int64_t>, 2> quarters;
   std::int64_t undated = 0;
 };
 
 /// Adds a chunk's hits to the run's.
 void AddTraffic(Traffic* traffic, const TrafficBatch& batch);
-
-/// Hits of one status text; an absent status is its own row.
-struct StatusHits {
-  bool present = true;
-  std::string text;
-  std::int64_t hits = 0;
-};
-
-/// Every status that has hits, by text in byte order, the absent one last.
-std::vector<StatusHits> StatusRows(const Traffic& traffic);
-
-/// Hits of one local calendar day.
-struct DayHits {
-  int year = 0;
-  int month = 0;  // 1-12
-  int day = 0;    // 1-31
-  std::int64_t hits = 0;
-};
-
-struct LocalTraffic {
-  std::vector<DayHits> days;  // the days with hits, in date order
-  std::array<std::int64_t, 24> hours{};  // by local hour of the day
-  std::int64_t undated = 0;  // hits without a local date, in no day or hour
-};
-
-/// The quarter hours as local days and hours, in the process's time zone
-/// (with its daylight saving time), as the report's dates are shown.
-LocalTraffic ByLocalTime(const Traffic& traffic);

@@ -93,7 +93,7 @@ std::string ReportOf(const std::string& log, int threads, std::size_t chunk_size
   ReadLogText(options, &stats, diag.file(), log, tuning, "ex.log");
   RankByHits(&stats);
   CapturedStream out;
-  WriteReport(options, stats, out.file());
+  WriteReport(BuildReportModel(options, stats, ReadSummary()), out.file());
   WriteJsonReport(BuildReportModel(options, stats, ReadSummary()), out.file());
   *messages = diag.Text();
   return out.Text() + "\nsessions " + std::to_string(stats.totals.TotalSessions) + " bytes " +

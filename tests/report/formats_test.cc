@@ -21,7 +21,8 @@ namespace {
 
 // Three lines in Oslo's time (comma-format times are local standard time),
 // around the night the clocks went forward: 23:30 CET, then 02:30
-// standard time, which is 03:30 summer time. 10.0.0.1 has a host name.
+// standard time, which is 03:30 summer time: the period shows that, the
+// hour panel the log's own 02:30. 10.0.0.1 has a host name.
 std::string Log() {
   std::vector<std::string> first = IisFields();
   first[0] = "10.0.0.1";
@@ -81,8 +82,8 @@ TEST(FormatsTest, JsonLayout) {
     "totals": {"hits": 3, "sessions": 2, "users": 2, "bytes": 651, "files": 1},
     "days": [{"date": "2001-03-24", "hits": 2}, {"date": "2001-03-25", "hits": 1}],
     "hours": [
-      {"hour": 0, "hits": 0}, {"hour": 1, "hits": 0}, {"hour": 2, "hits": 0},
-      {"hour": 3, "hits": 1}, {"hour": 4, "hits": 0}, {"hour": 5, "hits": 0},
+      {"hour": 0, "hits": 0}, {"hour": 1, "hits": 0}, {"hour": 2, "hits": 1},
+      {"hour": 3, "hits": 0}, {"hour": 4, "hits": 0}, {"hour": 5, "hits": 0},
       {"hour": 6, "hits": 0}, {"hour": 7, "hits": 0}, {"hour": 8, "hits": 0},
       {"hour": 9, "hits": 0}, {"hour": 10, "hits": 0}, {"hour": 11, "hits": 0},
       {"hour": 12, "hits": 0}, {"hour": 13, "hits": 0}, {"hour": 14, "hits": 0},
@@ -148,7 +149,7 @@ TEST(FormatsTest, HtmlPage) {
         "<p class=\"period\">from 2001-03-24 to 2001-03-25</p>", "caf\xC3\xA9.htm",
         "/a&quot;b&#39;\xE2\x90\x81.htm", "one.example<span class=\"host\">10.0.0.1</span>",
         "&lt;b&gt;&amp;amp;", "<td class=\"name\">-</td>", "<title>2001-03-24: 2</title>",
-        "<title>03:00-03:59: 1</title>", "<h2>The 10 most visited pages</h2>",
+        "<title>02:00-02:59: 1</title>", "<h2>The 10 most visited pages</h2>",
         "<tr><td>Lines read</td><td class=\"n\">4</td></tr>",
         "<tr class=\"sub2\"><td>wrong mode of operation (not GET)</td><td class=\"n\">1</td></tr>",
         "<li><span class=\"name\">gone&lt;1&gt;.log</span>: skipped as missing</li>"}) {

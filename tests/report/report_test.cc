@@ -1,4 +1,5 @@
 #include "report/report.h"
+#include "report/report_model.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ std::string Report(const Options& options, std::initializer_list<Hit> hits,
   }
   RankByHits(&stats);
   CapturedStream out;
-  WriteReport(options, stats, out.file());
+  WriteReport(BuildReportModel(options, stats, ReadSummary()), out.file());
   return out.Text();
 }
 
@@ -164,7 +165,7 @@ TEST(ReportTest, HostNameReplacesAddress) {
   Options options = WithCustomer("A");
   options.NumPagesToShow = 0;
   CapturedStream out;
-  WriteReport(options, stats, out.file());
+  WriteReport(BuildReportModel(options, stats, ReadSummary()), out.file());
   const std::string report = out.Text();
   EXPECT_NE(std::string::npos,
             report.find("  1 10.0.0.2                                       1\n"
