@@ -263,7 +263,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   TextBuffer message;
-  WriteRejection(&message, verdict, fields, options, false);
+  WriteRejection(&message, verdict, fields, options);
 
   if (given & 8) {
     CheckW3cRead(options, directive, line);

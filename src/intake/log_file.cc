@@ -12,7 +12,6 @@
 #include "options.h"
 #include "platform/cpu.h"
 #include "platform/file.h"
-#include "platform/terminal.h"
 #include "read_summary.h"
 #include "stats/hit_batch.h"
 #include "texts.h"
@@ -70,7 +69,7 @@ class ChunkWorker {
               Statistics* stats, std::FILE* diag, LineReader* reader, FileFormat* format,
               LineCounts* lines, bool sharded)
       : sharded_(sharded),
-        parser_(options, filters, path, IsTerminal(diag)),
+        parser_(options, filters, path),
         parsed_(stats->hash_seed),
         stats_(stats),
         diag_(diag),
@@ -142,9 +141,10 @@ bool ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
 }  // namespace
 
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
-                const char* path, ReadObserver* observer, ReadSummary* summary) {
+                const char* path, ReadObserver* observer, ReadSummary* summary,
+                const std::vector<FileIdentity>* refused, FileIdentity* identity) {
   const bool tell = options.Verbose || options.DebugLevel != 0;
-  const FieldText name(path, IsTerminal(diag));
+  const FieldText name(path, options.message_escape);
   // Without blocking: a FIFO put where a log was would wait for a writer.
   int error = 0;
   const int fd = OpenForReading(path, &error);
@@ -166,6 +166,12 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
     if (summary != nullptr) summary->problem_files.push_back({path, FileProblem::kNotRegular});
     return 0;
   }
+  // The file that is read, not the one the name led to a moment before.
+  if (refused != nullptr &&
+      std::find(refused->begin(), refused->end(), facts.identity) != refused->end()) {
+    return kRefusedLogFile;
+  }
+  if (identity != nullptr) *identity = facts.identity;
   if (options.Verbose) {
     std::fprintf(diag, texts::kProcessingFile, options.ProgramName, name.text);
   }

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <vector>
+
+#include "platform/file.h"
 
 class ByteSource;
 struct LineCounts;
@@ -25,14 +28,21 @@ class ReadObserver {
   virtual void TextRead(std::size_t bytes) = 0;
 };
 
+/// ReadLogFile's result when the file opened is one it was told to refuse.
+inline constexpr int kRefusedLogFile = -1;
+
 /// Reads every line of the file at `path`. Returns 1 when the file was
 /// opened (whatever it held), 0 when it could not be opened or what was
-/// opened is no regular file (a FIFO or a device put in a log's place).
-/// Notes the file, its lines and any trouble with it in `summary`, when
-/// given.
+/// opened is no regular file (a FIFO or a device put in a log's place),
+/// kRefusedLogFile when what was opened is one of the files `refused` (the
+/// report's, say), which is then not read. Notes the file, its lines and
+/// any trouble with it in `summary`, when given, and which file it read in
+/// `identity`.
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const char* path, ReadObserver* observer = nullptr,
-                ReadSummary* summary = nullptr);
+                ReadSummary* summary = nullptr,
+                const std::vector<FileIdentity>* refused = nullptr,
+                FileIdentity* identity = nullptr);
 
 /// How a file is read: the threads that parse its lines and the bytes read
 /// at a time. The result never depends on either.

@@ -6,7 +6,6 @@
 #include "bytes/field_text.h"
 #include "options.h"
 #include "platform/resolver.h"
-#include "platform/terminal.h"
 #include "report/lookup_pool.h"
 #include "stats/records.h"
 #include "texts.h"
@@ -35,7 +34,7 @@ void ResolveTopUsers(const Options& options, Statistics* stats, Resolver* resolv
 
   if (options.Verbose) std::fprintf(diag, texts::kLookupStart, options.NumUsersToShow);
   // Addresses come from the logs, names from the name service.
-  const bool escape = options.Verbose && IsTerminal(diag);
+  const TextEscape escape = options.message_escape;
   std::vector<RecordIndex> users;
   std::vector<LookupJob> jobs;
   std::int64_t row = 1;

@@ -386,6 +386,37 @@ TEST(LogFileTest, ReadLogFileMessages) {
   }
 }
 
+// The file refused (the report's) is told by the descriptor that is read:
+// nothing of it is read or noted. Any other file is read, and named.
+TEST(LogFileTest, ReadLogFileRefusesByWhatItOpened) {
+  TempFile log(IisLine(IisFields()));
+  TempFile other("");
+  FileIdentity log_identity;
+  FileIdentity other_identity;
+  ASSERT_TRUE(IdentityOf(log.path(), &log_identity));
+  ASSERT_TRUE(IdentityOf(other.path(), &other_identity));
+  const struct {
+    std::vector<FileIdentity> refused;
+    int result;
+  } cases[] = {{{log_identity}, kRefusedLogFile},
+               {{other_identity, log_identity}, kRefusedLogFile},
+               {{other_identity}, 1},
+               {{}, 1}};
+  for (const auto& c : cases) {
+    Statistics stats;
+    CapturedStream diag;
+    ReadSummary summary;
+    FileIdentity identity;
+    EXPECT_EQ(c.result, ReadLogFile(DebugOptions(1), &stats, diag.file(), log.path(), nullptr,
+                                    &summary, &c.refused, &identity));
+    EXPECT_EQ(c.result == 1 ? 1 : 0, stats.totals.TotalHits);
+    EXPECT_EQ(c.result == 1 ? 1 : 0, summary.FilesRead());
+    if (c.result == 1) {
+      EXPECT_EQ(log_identity, identity);
+    }
+  }
+}
+
 // One line for each way a line can end, the whole repeated so that it
 // spans many chunks: every thread count gives the same counts, and they add
 // up to the lines read.
@@ -402,16 +433,19 @@ TEST(LogFileTest, LineCountsByReason) {
     text += IisLineWith(kServerBytes, "-");              // missing parameter
     text += IisLineWith(kDate, "13/45/01");              // bad date
     text += IisLineWith(kTarget, "/b.htm");              // counted
+    text += std::string(5000, 'x') + "\n";              // incomplete, 2 more pieces
   }
   LineCounts expected;
-  expected.read = 3000;
+  expected.read = 3300;
+  expected.continuations = 600;
   expected.counted = 600;
   expected.bad_dates = 300;
+  expected.rejected[static_cast<int>(LineVerdict::kIncomplete)] = 300;
   for (LineVerdict v : {LineVerdict::kIncomplete, LineVerdict::kWrongService,
                         LineVerdict::kWrongMethod, LineVerdict::kWrongServerIp,
                         LineVerdict::kExcludedClientIp, LineVerdict::kExcludedPattern,
                         LineVerdict::kMissingParameter}) {
-    expected.rejected[static_cast<int>(v)] = 300;
+    expected.rejected[static_cast<int>(v)] += 300;
   }
   for (int threads : {1, 2}) {
     SCOPED_TRACE(testing::Message() << threads << " threads");
@@ -423,11 +457,54 @@ TEST(LogFileTest, LineCountsByReason) {
     LineCounts lines;
     ReadLogText(Options(), &stats, diag.file(), text, tuning, "-", &lines);
     EXPECT_EQ(expected.read, lines.read);
+    EXPECT_EQ(expected.continuations, lines.continuations);
     EXPECT_EQ(expected.counted, lines.counted);
     EXPECT_EQ(expected.rejected, lines.rejected);
     EXPECT_EQ(expected.bad_dates, lines.bad_dates);
     EXPECT_EQ(lines.read, lines.counted + lines.LeftOut());
     EXPECT_EQ(600, stats.totals.TotalHits);
+  }
+}
+
+// A W3C line is read by the positions its header names: one with more
+// fields (a blank inside a user agent, say) would put the wrong field in
+// every slot after the blank, so it is left out, with a message of its own.
+TEST(LogFileTest, W3cFieldCounts) {
+  const std::string header =
+      "#Fields: date time c-ip cs-method cs-uri-stem cs(User-Agent) sc-bytes\n";
+  constexpr char kTooMany[] =
+      "  Skipping line. It has more fields than its #Fields line names\n";
+  constexpr char kSix[] = "  Skipping line due to incomplete data (6 tokens)\n";
+  struct Case {
+    std::string line;
+    LineVerdict verdict;  // kAccepted: counted
+    std::string message;
+  };
+  const Case cases[] = {
+      {"2024-03-20 08:00:00 10.0.0.1 GET /a.htm Mozilla 10\n", LineVerdict::kAccepted, ""},
+      // Blanks around and between fields are separators, however many.
+      {" 2024-03-20\t08:00:00  10.0.0.1 GET /a.htm Mozilla 10 \t\n", LineVerdict::kAccepted, ""},
+      {"2024-03-20 08:00:00 10.0.0.1 GET /a.htm Mozilla\n", LineVerdict::kIncomplete, kSix + 0},
+      {"2024-03-20 08:00:00 10.0.0.1 GET /a.htm Mozilla 10 x\n", LineVerdict::kTooManyFields,
+       kTooMany},
+      // A tab inside the agent: the status would become the byte count.
+      {"2024-03-20 08:00:00 10.0.0.1 GET /a.htm Mozilla\tx 2147483647\n",
+       LineVerdict::kTooManyFields, kTooMany},
+      {"2024-03-20 08:00:00 10.0.0.1 GET /a.htm a b c d e f g h 10\n",
+       LineVerdict::kTooManyFields, kTooMany},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    Statistics stats;
+    CapturedStream diag;
+    LineCounts lines;
+    ReadLogText(DebugOptions(1), &stats, diag.file(), header + c.line, ReadTuning(), "-",
+                &lines);
+    EXPECT_EQ(c.message, diag.Text());
+    EXPECT_EQ(2, lines.read);
+    EXPECT_EQ(c.verdict == LineVerdict::kAccepted ? 1 : 0, lines.counted);
+    EXPECT_EQ(c.verdict == LineVerdict::kAccepted ? 0 : 1,
+              lines.rejected[static_cast<int>(c.verdict)]);
   }
 }
 
