@@ -26,6 +26,8 @@ range-w3c-across-midnight  a zone database name in TZ (Windows has no zone datab
 nul-byte-ends-line-text  a log named nul.log (NUL is a device on Windows, whatever the extension)
 pattern-question-mark-and-case  names that differ only in case (Windows matches them alike)
 terminal-norwegian-utf8  a UTF-8 argument (a Windows program gets its arguments in its code page)
+terminal-c1-controls-escaped  a UTF-8 argument (a Windows program gets its arguments in its code page)
+terminal-c1-controls-escaped-utf8  a UTF-8 argument (a Windows program gets its arguments in its code page)
 '
 
 export WINEPREFIX=${WINEPREFIX:-$build/wineprefix} WINEDEBUG=-all
