@@ -20,27 +20,29 @@
 #include "stats/hit_time.h"
 #include "stats/records.h"
 
-/// A FILE* whose bytes can be read back, for diagnostics compared whole.
+/// A FILE* whose bytes can be read back, for diagnostics compared whole:
+/// a temporary file, binary on every system.
 class CapturedStream {
  public:
-  CapturedStream() : file_(open_memstream(&data_, &size_)) {}
-  ~CapturedStream() {
-    std::fclose(file_);
-    std::free(data_);
-  }
+  CapturedStream() : file_(std::tmpfile()) {}
+  ~CapturedStream() { std::fclose(file_); }
   CapturedStream(const CapturedStream&) = delete;
   CapturedStream& operator=(const CapturedStream&) = delete;
 
   std::FILE* file() { return file_; }
 
+  /// Everything written so far; writing goes on at the end.
   std::string Text() {
     std::fflush(file_);
-    return std::string(data_, size_);
+    const long end = std::ftell(file_);
+    std::string text(static_cast<std::size_t>(end < 0 ? 0 : end), '\0');
+    std::rewind(file_);
+    text.resize(std::fread(text.data(), 1, text.size(), file_));
+    std::fseek(file_, 0, SEEK_END);
+    return text;
   }
 
  private:
-  char* data_ = nullptr;
-  std::size_t size_ = 0;
   std::FILE* file_;
 };
 

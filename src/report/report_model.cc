@@ -10,7 +10,7 @@
 std::optional<std::string> IsoLocalTime(TimeStamp t) {
   std::tm local;
   if (t < 0 || !ToLocalTime(t, &local)) return std::nullopt;
-  const long offset = local.tm_gmtoff;
+  const long offset = SecondsEastOf(local, t);
   const long minutes = (offset < 0 ? -offset : offset) / 60;
   char text[64];
   std::snprintf(text, sizeof(text), "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld",

@@ -12,6 +12,8 @@
 #include "texts.h"
 
 int main(int argc, char** argv) {
+  // A console shows the report's characters, and is left as it was.
+  const ConsoleCharset console;
   // A report cut short by the limit on file sizes is a failure to tell.
   FailWritesPastSizeLimit();
   SystemDirectorySearch directories;

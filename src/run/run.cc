@@ -4,6 +4,7 @@
 #include <string>
 
 #include "bytes/field_text.h"
+#include "platform/file.h"
 #include "platform/terminal.h"
 #include "report/formats.h"
 #include "report/reverse_lookup.h"
@@ -125,7 +126,9 @@ int RunMain(Run* run, int argc, char** argv) {
   // report's own bytes.
   const bool utf8 = run->utf8_locale && IsTerminal(run->out);
   if (emptied) {
-    // The designed text, or the same numbers and more as JSON or a web page.
+    // The designed text, or the same numbers and more as JSON or a web page;
+    // those two are the same bytes on every system, line feeds and all.
+    if (options.Format != ReportFormat::kText) KeepLineFeeds(run->out);
     WriteChosenReport(options, run->stats, run->summary, run->out,
                       utf8 ? ReportCharset::kUtf8 : ReportCharset::kWindows1252);
   }
