@@ -154,4 +154,5 @@ void ReleaseRecords(Statistics* stats) {
   stats->texts.Clear();
   stats->shards = {};
   stats->traffic = Traffic();
+  stats->requests = Requests();
 }
