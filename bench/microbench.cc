@@ -139,10 +139,13 @@ void BM_ParseHitTime(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseHitTime);
 
-// Counts a hit with its hashes computed, as the reader hands it over.
+// Counts a hit with its hashes computed, as the reader hands it over,
+// stamped with its place in the run.
 void Record(Statistics* stats, const Stream::Hit& hit) {
-  RecordHit(stats, {hit.address, HashBytes(hit.address, stats->hash_seed), hit.path,
-                    HashFoldedBytes(hit.path, stats->hash_seed), hit.bytes, hit.stamp});
+  RecordHit(stats,
+            {hit.address, HashBytes(hit.address, stats->hash_seed), hit.path,
+             HashFoldedBytes(hit.path, stats->hash_seed), hit.bytes, hit.stamp},
+            static_cast<FirstSeen>(stats->totals.TotalHits));
 }
 
 // Every user and page new to the store: the start of a run.

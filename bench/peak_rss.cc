@@ -1,6 +1,7 @@
-// vantrix_peak_rss: runs a command and writes its wall time in seconds and
-// its peak resident memory in KiB, "%e %M" as GNU time prints them, to a
-// file. The benchmark script uses it where GNU time is not installed.
+// vantrix_peak_rss: runs a command and writes its wall time in seconds, its
+// peak resident memory in KiB and its user and system CPU seconds,
+// "%e %M %U %S" as GNU time prints them, to a file. The benchmark script
+// uses it where GNU time is not installed.
 //
 //   vantrix_peak_rss OUT COMMAND [ARG...]
 #include <cstdio>
@@ -41,7 +42,11 @@ int main(int argc, char** argv) {
     std::perror(argv[1]);
     return 2;
   }
-  std::fprintf(out, "%.3f %ld\n", wall, usage.ru_maxrss);
+  auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
+  std::fprintf(out, "%.3f %ld %.2f %.2f\n", wall, usage.ru_maxrss, seconds(usage.ru_utime),
+               seconds(usage.ru_stime));
   std::fclose(out);
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   return 128 + WTERMSIG(status);

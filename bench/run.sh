@@ -56,10 +56,11 @@ echo "== Building Release into build/bench" >&2
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
   -DVANTRIX_BENCH=ON >/dev/null
 cmake --build "$build" -j "${JOBS:-$(nproc)}" \
-  --target vantrix vantrix_loggen vantrix_peak_rss >/dev/null
+  --target vantrix vantrix_loggen vantrix_peak_rss vantrix_count_modes >/dev/null
 [ -n "$vantrix" ] || vantrix=$build/vantrix
 loggen=$build/bench/vantrix_loggen
 peak_rss=$build/bench/vantrix_peak_rss
+count_modes=$build/bench/vantrix_count_modes
 
 # --- Logs -----------------------------------------------------------------------
 
@@ -169,6 +170,15 @@ cmd_vantrix_1core() { command=(taskset -c 0 "$vantrix" -n10 -u10 "$1"); }
 # The memory cases: no reverse lookups, any number of logs in one run.
 cmd_vantrix_quiet() { command=("$vantrix" -n10 -u0 "$@"); }
 cmd_wc() { command=(wc -l "$1"); }
+# The counting modes: a parsing thread a core (two on one core), whose
+# chunks are counted shard by shard on any thread, or each whole on one
+# thread at a time; and one thread alone, as vantrix runs on one usable core.
+count_threads=$(($(nproc) < 16 ? $(nproc) : 16))
+cmd_count_sharded() { command=("$count_modes" sharded "$count_threads" "$1"); }
+cmd_count_whole() { command=("$count_modes" whole "$count_threads" "$1"); }
+cmd_count_sharded_1core() { command=(taskset -c 0 "$count_modes" sharded 2 "$1"); }
+cmd_count_whole_1core() { command=(taskset -c 0 "$count_modes" whole 2 "$1"); }
+cmd_count_one_thread() { command=(taskset -c 0 "$count_modes" whole 1 "$1"); }
 # mawk counts the GET hits of the web service that are not images, and
 # their pages and users, as vantrix does.
 cmd_mawk() {
@@ -209,7 +219,7 @@ skipped=()
 for tool in mawk goaccess analog; do
   if have "$tool"; then peers+=("$tool"); else skipped+=("$tool"); fi
 done
-if [ -x /usr/bin/time ] && /usr/bin/time -f '%e %M' -o "$tmp/probe" true 2>/dev/null; then
+if [ -x /usr/bin/time ] && /usr/bin/time -f '%e %M %U %S' -o "$tmp/probe" true 2>/dev/null; then
   meter="GNU time"
 else
   meter="getrusage"
@@ -223,7 +233,8 @@ else
   echo "== taskset missing or refused: vantrix on one core skipped" >&2
 fi
 
-# Runs one command with its output thrown away; appends "case micros KiB".
+# Runs one command with its output thrown away; appends "case micros KiB
+# cpu-seconds" (user and system).
 #   measure CASE TOOL LOG...
 measure() {
   local name=$1 tool=$2
@@ -232,7 +243,7 @@ measure() {
   "cmd_$tool" "$@"
   start=${EPOCHREALTIME/./}
   if [ "$meter" = "GNU time" ]; then
-    /usr/bin/time -f '%e %M' -o "$tmp/stat" "${command[@]}" \
+    /usr/bin/time -f '%e %M %U %S' -o "$tmp/stat" "${command[@]}" \
       >/dev/null 2>"$tmp/stderr" || status=$?
   else
     "$peak_rss" "$tmp/stat" "${command[@]}" >/dev/null 2>"$tmp/stderr" ||
@@ -244,7 +255,7 @@ measure() {
     head -5 "$tmp/stderr" >&2
     return 1
   fi
-  echo "$name $((end - start)) $(awk '{ print $2 }' "$tmp/stat")" >>"$tmp/results"
+  echo "$name $((end - start)) $(awk '{ print $2, $3 + $4 }' "$tmp/stat")" >>"$tmp/results"
 }
 
 # The cases: name, tool, log. The comparisons run on the main log and on
@@ -259,6 +270,9 @@ cases+=("w3c vantrix $w3c")
 cases+=("w3c-wc wc $w3c")
 for tool in ${peers[@]+"${peers[@]}"}; do cases+=("w3c-$tool ${tool}_w3c $w3c"); done
 cases+=("small vantrix $small" "users vantrix $users" "paths vantrix $paths")
+count_cases=(count-sharded count-whole)
+! $one_core || count_cases+=(count-sharded-1core count-whole-1core count-one-thread)
+for name in "${count_cases[@]}"; do cases+=("$name ${name//-/_} $big"); done
 
 # --- Runs -----------------------------------------------------------------------
 
@@ -286,6 +300,12 @@ median() {
     awk '{ v[NR] = $1 } END { if (NR == 0) exit
       m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
       printf "%.3f\n", m / 1e6 }'
+}
+# Median CPU seconds (user and system) of a case.
+median_cpu() {
+  awk -v n="$1" '$1 == n { print $4 }' "$tmp/results" | sort -n |
+    awk '{ v[NR] = $1 } END { if (NR == 0) exit
+      printf "%.2f\n", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 peak_kib() {
   awk -v n="$1" '$1 == n && $3 > m { m = $3 } END { print m + 0 }' "$tmp/results"
@@ -369,8 +389,8 @@ read -r _ small_users small_pages <<<"$(distinct_of "$small")"
   echo "Per distinct user: $(per_distinct mem-users1 "$users" mem-users5 "$users5" 2)" \
     "bytes; per distinct page: $(per_distinct mem-paths1 "$paths" mem-paths5 "$paths5" 3) bytes"
   echo "(the growth of peak memory from the 1 M to the 5 M log over the growth in"
-  echo "distinct values). Of that, the user record takes 56 bytes and the page"
-  echo "record 24; the rest is the text and the index slot (8 bytes at a load of"
+  echo "distinct values). Of that, the user record takes 64 bytes and the page"
+  echo "record 32; the rest is the text and the index slot (8 bytes at a load of"
   echo "3/8 to 3/4, and the old table beside the new one while it doubles)."
 } >"$tmp/memory.md"
 
@@ -520,6 +540,27 @@ fi
     echo "read at $(calc '%.2f' "$t_vantrix / $t_w3c") times the realistic log's lines per second"
     echo "(target: at least 0.75)."
   fi
+  echo
+  echo "## Counting: shard by shard, or each chunk whole on one thread"
+  echo
+  echo "| counting | threads | cores | median s | median CPU s |"
+  echo "|---|---:|---:|---:|---:|"
+  for entry in "count-sharded shard-by-shard $count_threads $(nproc)" \
+    "count-whole whole-on-one $count_threads $(nproc)" \
+    "count-sharded-1core shard-by-shard 2 1" "count-whole-1core whole-on-one 2 1" \
+    "count-one-thread whole-on-one 1 1"; do
+    read -r name label threads cores <<<"$entry"
+    t=$(median "$name")
+    [ -n "$t" ] || continue
+    echo "| $label | $threads | $cores | $t | $(median_cpu "$name") |"
+  done
+  echo
+  echo "Command: \`vantrix_count_modes sharded|whole THREADS LOG\` (bench/count_modes.cc)"
+  echo "on the realistic log: the program's read of the log, mapped into memory,"
+  echo "with -n10 and no lookups. Shard by shard, a chunk's users and pages are"
+  echo "counted in sixteen steps that the threads take in turn, beside the next"
+  echo "chunk's; whole, the thread that parsed a chunk counts it in one step"
+  echo "while the other parses. CPU s is user and system time."
   echo
   cat "$tmp/memory.md"
 } >"$out"

@@ -205,7 +205,10 @@ void CheckW3cRead(const Options& options, std::string_view directive, std::strin
                            fields.slot[kDate], fields.slot[kTime]) != kRejectedDate;
   FUZZ_CHECK(stats.totals.TotalHits == (counted ? 1 : 0));
   if (counted) {
-    const PageRecord& page = stats.pages[stats.PageList];
+    FUZZ_CHECK(stats.pages.size() == 1);
+    RecordIndex only = kNoRecord;
+    stats.pages.ForEach([&](RecordIndex i) { only = i; });
+    const PageRecord& page = stats.pages[only];
     FUZZ_CHECK(std::string_view(page.Path, page.PathSize) == fields.slot[kTarget]);
   }
 }
@@ -263,7 +266,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   TextBuffer message;
-  WriteRejection(&message, verdict, fields, options, false);
+  WriteRejection(&message, verdict, fields, options);
 
   if (given & 8) {
     CheckW3cRead(options, directive, line);

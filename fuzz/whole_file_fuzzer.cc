@@ -7,17 +7,18 @@
 //
 // Properties, after reading:
 // - reading on one thread in large chunks and on two threads in small
-//   chunks gives the same records, totals and diagnostics;
+//   chunks gives the same records, in the same order of first sight, the
+//   same totals and diagnostics;
 // - TotalHits = the users' Hits summed = the pages' Hits summed;
 //   TotalSessions = the users' Sessions summed; TotalBytes = the users'
 //   Bytes summed; UserCount = the users;
 // - every user has at least one session and no more sessions than hits;
 //   every page has a hit; a run without users has no period;
 // - no two users have the same address, no two pages the same path with
-//   ASCII case ignored;
+//   ASCII case ignored; no two records of a kind were first seen at once;
 // after ranking:
 // - both lists hold every record once, by Hits descending, equal counts
-//   newest first;
+//   first seen last first;
 // after the lookup and the report:
 // - at most NumUsersToShow lookups, each user's name that of its own
 //   address; and the report opens with its title,
@@ -26,6 +27,7 @@
 //   its days, hours and statuses add up to it; the web page is UTF-8;
 // after the release:
 // - nothing is left.
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +36,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "fuzz_input.h"
@@ -105,16 +106,18 @@ void CheckRecords(const Statistics& stats) {
   Count bytes = 0;
   std::size_t users = 0;
   std::set<std::string> addresses;
-  for (RecordIndex u = stats.UserList; u != kNoRecord; u = stats.users[u].Next) {
-    FUZZ_CHECK(++users <= stats.users.size());
+  std::set<FirstSeen> stamps;
+  stats.users.ForEach([&](RecordIndex u) {
+    ++users;
     const UserRecord& user = stats.users[u];
     FUZZ_CHECK(addresses.emplace(user.Address, user.AddressSize).second);
+    FUZZ_CHECK(stamps.insert(user.first_seen).second);
     FUZZ_CHECK(user.Sessions >= 1 && user.Sessions <= user.Hits);
     FUZZ_CHECK(user.SessionStart != kRejectedDate);
     hits += user.Hits;
     sessions += user.Sessions;
     bytes += user.Bytes;
-  }
+  });
   FUZZ_CHECK(users == stats.users.size());
   FUZZ_CHECK(static_cast<Count>(users) == totals.UserCount);
   FUZZ_CHECK(hits == totals.TotalHits);
@@ -125,19 +128,33 @@ void CheckRecords(const Statistics& stats) {
   Count pages_hits = 0;
   std::size_t pages = 0;
   std::set<std::string> paths;
-  for (RecordIndex p = stats.PageList; p != kNoRecord; p = stats.pages[p].Next) {
-    FUZZ_CHECK(++pages <= stats.pages.size());
+  stamps.clear();
+  stats.pages.ForEach([&](RecordIndex p) {
+    ++pages;
     const PageRecord& page = stats.pages[p];
     FUZZ_CHECK(paths.insert(Folded(page.Path, page.PathSize)).second);
+    FUZZ_CHECK(stamps.insert(page.first_seen).second);
     FUZZ_CHECK(page.Hits >= 1);
     pages_hits += page.Hits;
-  }
+  });
   FUZZ_CHECK(pages == stats.pages.size());
   FUZZ_CHECK(pages_hits == totals.TotalHits);
 }
 
-// Every record and total, in list order, as text: two reads of one log
-// must give the same.
+// Every record of a kind, first seen last first. The stamps themselves
+// depend on the chunks; their order does not.
+template <typename Records>
+std::vector<RecordIndex> NewestFirst(const Records& records) {
+  std::vector<RecordIndex> order;
+  records.ForEach([&](RecordIndex i) { order.push_back(i); });
+  std::sort(order.begin(), order.end(), [&](RecordIndex a, RecordIndex b) {
+    return records[a].first_seen > records[b].first_seen;
+  });
+  return order;
+}
+
+// Every record and total, records newest first, as text: two reads of one
+// log must give the same.
 std::string Snapshot(const Statistics& stats) {
   std::string text;
   const RunTotals& totals = stats.totals;
@@ -147,12 +164,12 @@ std::string Snapshot(const Statistics& stats) {
     text += std::to_string(value) + ' ';
   }
   text += '\n';
-  for (RecordIndex p = stats.PageList; p != kNoRecord; p = stats.pages[p].Next) {
+  for (RecordIndex p : NewestFirst(stats.pages)) {
     const PageRecord& page = stats.pages[p];
     text += "page " + std::string(page.Path, page.PathSize) + ' ' +
             std::to_string(page.Hits) + '\n';
   }
-  for (RecordIndex u = stats.UserList; u != kNoRecord; u = stats.users[u].Next) {
+  for (RecordIndex u : NewestFirst(stats.users)) {
     const UserRecord& user = stats.users[u];
     text += "user " + std::string(user.Address, user.AddressSize) + ' ' +
             std::to_string(user.Hits) + ' ' + std::to_string(user.Sessions) + ' ' +
@@ -175,27 +192,10 @@ std::string Read(const Options& options, std::string_view log, const ReadTuning&
   return text;
 }
 
-// The age of each record on a list not yet ranked (newest first): 0 for
-// the oldest.
+// Descending by Hits; among equal counts the record first seen later
+// first.
 template <typename Records>
-std::unordered_map<RecordIndex, std::size_t> AgesOf(const Records& records, RecordIndex head) {
-  std::vector<RecordIndex> newest_first;
-  for (RecordIndex i = head; i != kNoRecord && newest_first.size() <= records.size();
-       i = records[i].Next) {
-    newest_first.push_back(i);
-  }
-  std::unordered_map<RecordIndex, std::size_t> ages;
-  for (std::size_t n = 0; n < newest_first.size(); ++n) {
-    ages[newest_first[n]] = newest_first.size() - 1 - n;
-  }
-  return ages;
-}
-
-// Descending by Hits; among equal counts the newer record first, by the
-// `ages` the list had before ranking.
-template <typename Records>
-void CheckRanked(const Records& records, RecordIndex head,
-                 const std::unordered_map<RecordIndex, std::size_t>& ages) {
+void CheckRanked(const Records& records, RecordIndex head) {
   std::size_t seen = 0;
   for (RecordIndex i = head; i != kNoRecord; i = records[i].Next) {
     ++seen;
@@ -203,7 +203,9 @@ void CheckRanked(const Records& records, RecordIndex head,
     const RecordIndex next = records[i].Next;
     if (next == kNoRecord) break;
     FUZZ_CHECK(records[i].Hits >= records[next].Hits);
-    if (records[i].Hits == records[next].Hits) FUZZ_CHECK(ages.at(i) > ages.at(next));
+    if (records[i].Hits == records[next].Hits) {
+      FUZZ_CHECK(records[i].first_seen > records[next].first_seen);
+    }
   }
   FUZZ_CHECK(seen == records.size());
 }
@@ -321,11 +323,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReleaseRecords(&again);
   }
 
-  const auto page_ages = AgesOf(stats.pages, stats.PageList);
-  const auto user_ages = AgesOf(stats.users, stats.UserList);
   RankByHits(&stats);
-  CheckRanked(stats.pages, stats.PageList, page_ages);
-  CheckRanked(stats.users, stats.UserList, user_ages);
+  CheckRanked(stats.pages, stats.PageList);
+  CheckRanked(stats.users, stats.UserList);
   CheckRecords(stats);
 
   FakeResolver resolver(flags >> 6);
@@ -360,6 +360,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   ReleaseRecords(&stats);
   FUZZ_CHECK(stats.UserList == kNoRecord && stats.PageList == kNoRecord);
-  FUZZ_CHECK(stats.users.empty() && stats.pages.empty());
+  FUZZ_CHECK(stats.users.size() == 0 && stats.pages.size() == 0);
   return 0;
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "bytes/field_text.h"
+
 /// What the run writes after reading: the designed text report, or the same
 /// numbers and more as one JSON object or one web page.
 enum class ReportFormat { kText, kJson, kHtml };
@@ -48,6 +50,11 @@ struct Options {
   /// library's `timezone`): how comma-format dates, which are local
   /// standard time, become time stamps.
   long seconds_west = 0;
+
+  /// How texts from logs, file names, host names and option values are
+  /// shown in the messages on standard error: escaped when it is a
+  /// terminal. The run knows; nothing below it asks the terminal.
+  TextEscape message_escape = TextEscape::kNone;
 
   Options();
 };

@@ -31,15 +31,19 @@ enum class FileProblem : int {
 inline constexpr int kFileProblemCount = 5;
 
 /// One line count per verdict of the filter chain, indexed by the verdict's
-/// value; the entry of the accepted verdict (0) stays 0.
-inline constexpr int kLineVerdictCount = 11;
+/// value; the entries of the accepted verdict (0) and of the continuation
+/// (10), which names only a message, stay 0.
+inline constexpr int kLineVerdictCount = 12;
+inline constexpr int kContinuationVerdict = 10;
 
 /// The lines of one chunk, one file or a whole run. The counts add up:
 /// read = directives + counted + every rejected count + bad_dates +
-/// out_of_range.
+/// out_of_range. A line cut in pieces is one line, with the verdict of its
+/// first piece.
 struct LineCounts {
-  std::int64_t read = 0;        // lines as the filters see them: comma-format pieces of at
-                                // most 2047 bytes, W3C lines whole
+  std::int64_t read = 0;        // physical lines, each up to its line feed
+  std::int64_t continuations = 0;  // later pieces of comma-format lines longer than
+                                   // 2047 bytes: never counted, and no lines
   std::int64_t directives = 0;  // "#" lines of W3C extended files
   std::int64_t counted = 0;     // lines that became hits
   std::array<std::int64_t, kLineVerdictCount> rejected{};  // by filter verdict
@@ -53,6 +57,7 @@ struct LineCounts {
 
   void Add(const LineCounts& other) {
     read += other.read;
+    continuations += other.continuations;
     directives += other.directives;
     counted += other.counted;
     for (int i = 0; i < kLineVerdictCount; ++i) rejected[i] += other.rejected[i];
@@ -96,6 +101,9 @@ struct ReadSummary {
   std::vector<std::string> empty_patterns;
   /// The lines of every file read.
   LineCounts lines;
+  /// The last hit read is older than the first: the period ends before it
+  /// starts, as when files are named newest first.
+  bool read_out_of_time_order = false;
 
   std::int64_t FilesRead() const {
     return std::accumulate(files_read.begin(), files_read.end(), std::int64_t{0},

@@ -1,10 +1,14 @@
 // Every fixed text the program writes: usage, diagnostics and both report
-// languages. Bytes are Windows-1252; the Norwegian letter is written "\xF8".
+// languages (the summary and hints of a terminal in summary_texts.h). Bytes
+// are Windows-1252; the Norwegian letter is written "\xF8".
 #pragma once
 
 // Counts are 64-bit and printed with PRId64, their conversion on every
 // platform, spliced into the texts as "%" PRId64.
 #include <cinttypes>
+
+// The summary and hints a terminal shows after the report.
+#include "summary_texts.h"  // IWYU pragma: export
 
 // The version is the one of project() in CMakeLists.txt; the build hands
 // it down, as it does to the Debian package.
@@ -34,7 +38,7 @@ inline constexpr char kUsageOptions[] =
     "  -cCustomerName\n"
     "  -uNumUsersToShow\n"
     "  -Norwegian\n";
-// --help: the usage text, then these lines; --version.
+// --help: the banner, the usage line, then these lines; --version.
 inline constexpr char kHelpOptions[] =
     "\n"
     "Each value is glued to its option letter, with no blank between: -n25,\n"
@@ -87,6 +91,8 @@ inline constexpr char kLogIsOutput[] = "%s: '%s' is both a log file and the outp
 // Line rejections, in filter order.
 inline constexpr char kRejectIncomplete[] =
     "  Skipping line due to incomplete data (%d tokens)\n";
+inline constexpr char kRejectTooManyFields[] =
+    "  Skipping line. It has more fields than its #Fields line names\n";
 inline constexpr char kRejectService[] =
     "  Skipping line due to wrong service (!W3SVC)\n";
 inline constexpr char kRejectMethod[] =
@@ -111,56 +117,6 @@ inline constexpr char kRejectTooLong[] = "  Skipping line longer than 65536 byte
 // Statistics.
 inline constexpr char kBadDate[] = "Bad date (%s). Skipping line...\n";
 inline constexpr char kRejectOutOfRange[] = "  Skipping line. Date %s %s is outside the range\n";
-
-// The run summary on a terminal: each line begins with the program's name.
-inline constexpr char kSummaryNoFileRead[] = "%s: no file read\n";
-inline constexpr char kSummaryFilesRead[] = "%s: %" PRId64 " %s read: ";
-inline constexpr char kSummaryCommaFiles[] = "%" PRId64 " comma-separated";
-inline constexpr char kSummaryW3cFiles[] = "%" PRId64 " W3C extended";
-inline constexpr char kSummaryCompressed[] = " (%" PRId64 " compressed)";
-inline constexpr char kSummaryProblemFiles[] = "%s: %" PRId64 " %s %s: ";
-inline constexpr char kSummaryMoreNames[] = " and %" PRId64 " more";
-// One per way a file may be skipped or cut short, in FileProblem order.
-inline constexpr const char* kSummaryProblems[] = {
-    "skipped as missing",
-    "skipped as unreadable",
-    "skipped as not a regular file",
-    "damaged, read up to the damage",
-    "cut short by a read error",
-};
-inline constexpr char kSummaryEmptyPattern[] = "%s: '%s' matched no file\n";
-inline constexpr char kSummaryLines[] = "%s: %" PRId64 " %s read";
-inline constexpr char kSummaryDirectives[] = " (%" PRId64 " W3C directives)";
-inline constexpr char kSummaryCountedLeftOut[] = ", %" PRId64 " counted, %" PRId64 " left out";
-// The lines left out, one reason a line under the count, the counts aligned.
-inline constexpr char kSummaryReason[] = "  %*" PRId64 " %s\n";
-// One per rejection message, in filter order, then the bad date's.
-inline constexpr const char* kSummaryRejections[] = {
-    "",  // accepted
-    "incomplete data",
-    "wrong service (not W3SVC)",
-    "wrong mode of operation (not GET)",
-    "wrong server IP number",
-    "wrong root path",
-    "user IP on the exclude list",
-    "file on the exclude list",
-    "missing parameter",
-    "continuing a line longer than 2047 bytes",
-    "longer than 65536 bytes",
-};
-inline constexpr char kSummaryBadDates[] = "bad date";
-inline constexpr char kSummaryOutOfRange[] = "outside the date range";
-
-// Hints for the common mistakes, after the summary.
-inline constexpr char kHintGluedValue[] =
-    "%s: '%s' matched no file: values are glued to their option, as in %s%s\n";
-inline constexpr char kHintAfterLastPattern[] =
-    "%s: %s comes after the last log pattern, so it applied to no file\n";
-inline constexpr char kHintRefusedMask[] =
-    "%s: mask '%s' was not understood: write each of the four parts as n, n-m or *\n";
-inline constexpr char kHintNotIis[] = "%s: no line had the IIS fields: is this an IIS log?\n";
-inline constexpr char kHintRangeMissed[] =
-    "%s: no line fell in the date range; the lines read run from %s to %s\n";
 
 // Reverse lookup.
 inline constexpr char kResolverUnavailable[] =
@@ -252,7 +208,7 @@ struct HtmlTexts {
   const char* directives;
   const char* counted;
   const char* left_out;
-  const char* left_out_reasons[11];  // by line verdict; the accepted one unused
+  const char* left_out_reasons[12];  // by line verdict; the accepted one unused
   const char* bad_dates;
   const char* out_of_range;
 };
@@ -290,7 +246,7 @@ inline constexpr HtmlTexts kHtmlEnglish = {
     "W3C directives",
     "counted",
     "left out",
-    {"", "incomplete data", "wrong service (not W3SVC)", "wrong mode of operation (not GET)",
+    {"", "incomplete data", "more fields than its #Fields line names", "wrong service (not W3SVC)", "wrong mode of operation (not GET)",
      "wrong server IP number", "wrong root path", "user IP on the exclude list",
      "file on the exclude list", "missing parameter", "continuing a line longer than 2047 bytes",
      "longer than 65536 bytes"},
@@ -332,7 +288,8 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
     "W3C-direktiver",
     "talt",
     "utelatt",
-    {"", "ufullstendige data", "feil tjeneste (ikke W3SVC)", "feil metode (ikke GET)",
+    {"", "ufullstendige data", "flere felt enn #Fields-linjen navngir",
+     "feil tjeneste (ikke W3SVC)", "feil metode (ikke GET)",
      "feil server-IP", "feil rotsti", "bruker-IP p&#229; ekskluderingslisten",
      "fil p&#229; ekskluderingslisten", "manglende parameter",
      "fortsetter en linje lengre enn 2047 byte", "lengre enn 65536 byte"},

@@ -1,9 +1,10 @@
 // Helpers shared by the unit tests: a stream that collects what is written
 // to it, calendar arithmetic independent of the program's own, a builder for
 // log lines in the comma-separated IIS format, hits counted the reader's
-// way, and walks over the statistics lists.
+// way, and walks over the statistics' records.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -13,31 +14,35 @@
 #include <utility>
 #include <vector>
 
+#include <zlib.h>
+
 #include "stats/hit_batch.h"
 #include "stats/hit_time.h"
 #include "stats/records.h"
 
-/// A FILE* whose bytes can be read back, for diagnostics compared whole.
+/// A FILE* whose bytes can be read back, for diagnostics compared whole:
+/// a temporary file, binary on every system.
 class CapturedStream {
  public:
-  CapturedStream() : file_(open_memstream(&data_, &size_)) {}
-  ~CapturedStream() {
-    std::fclose(file_);
-    std::free(data_);
-  }
+  CapturedStream() : file_(std::tmpfile()) {}
+  ~CapturedStream() { std::fclose(file_); }
   CapturedStream(const CapturedStream&) = delete;
   CapturedStream& operator=(const CapturedStream&) = delete;
 
   std::FILE* file() { return file_; }
 
+  /// Everything written so far; writing goes on at the end.
   std::string Text() {
     std::fflush(file_);
-    return std::string(data_, size_);
+    const long end = std::ftell(file_);
+    std::string text(static_cast<std::size_t>(end < 0 ? 0 : end), '\0');
+    std::rewind(file_);
+    text.resize(std::fread(text.data(), 1, text.size(), file_));
+    std::fseek(file_, 0, SEEK_END);
+    return text;
   }
 
  private:
-  char* data_ = nullptr;
-  std::size_t size_ = 0;
   std::FILE* file_;
 };
 
@@ -58,6 +63,21 @@ inline std::vector<std::string> IisFields() {
   return {"192.168.0.10", "-",   "03/20/01", "7:55:20", "W3SVC1",
           "WEBSRV",       "192.168.0.1", "47", "163",    "322",
           "200",          "0",   "GET",      "/index.htm", "-"};
+}
+
+/// One gzip member holding `text`.
+inline std::string GzipMember(const std::string& text) {
+  z_stream z{};
+  if (deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return {};
+  std::string out(deflateBound(&z, text.size()) + 64, '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  z.avail_in = static_cast<uInt>(text.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  const bool done = deflate(&z, Z_FINISH) == Z_STREAM_END;
+  out.resize(done ? z.total_out : 0);
+  deflateEnd(&z);
+  return out;
 }
 
 /// Joins fields as the server writes them: ", " between fields, a trailing
@@ -83,34 +103,52 @@ inline void RecordLine(Statistics* stats, std::string_view address, std::string_
   const TimeStamp t = HitTimeCache(DateForm::kComma, 0).ParseHitTime(date, time);
   if (t == kRejectedDate) return;
   HitBatch batch(stats->hash_seed);
+  NumberBatch(stats, &batch);
   batch.Add(address, path, bytes, t);
   CountHits(stats, batch);
 }
 
-/// (text, hits) of each record of a list, in list order.
+/// Every record of one kind: in list order once ranked, and before that
+/// newest first (the record first seen last leads).
+template <typename Record>
+std::vector<RecordIndex> ListOrder(const ShardedRecords<Record>& records, RecordIndex head) {
+  std::vector<RecordIndex> order;
+  if (head != kNoRecord) {
+    for (RecordIndex i = head; i != kNoRecord; i = records[i].Next) order.push_back(i);
+    return order;
+  }
+  records.ForEach([&](RecordIndex i) { order.push_back(i); });
+  std::sort(order.begin(), order.end(), [&](RecordIndex a, RecordIndex b) {
+    return records[a].first_seen > records[b].first_seen;
+  });
+  return order;
+}
+
+/// (text, hits) of each record of a kind, in ListOrder.
 using ListRows = std::vector<std::pair<std::string, Count>>;
 
 inline ListRows PageRows(const Statistics& stats) {
   ListRows rows;
-  for (RecordIndex i = stats.PageList; i != kNoRecord; i = stats.pages[i].Next) {
+  for (RecordIndex i : ListOrder(stats.pages, stats.PageList)) {
     const PageRecord& page = stats.pages[i];
     rows.emplace_back(std::string(page.Path, page.PathSize), page.Hits);
   }
   return rows;
 }
 
-/// The user of `address`, which the list must hold.
+/// The user of `address`, which must have been counted.
 inline UserRecord& UserNamed(Statistics* stats, std::string_view address) {
-  RecordIndex i = stats->UserList;
-  while (std::string_view(stats->users[i].Address, stats->users[i].AddressSize) != address) {
-    i = stats->users[i].Next;
-  }
-  return stats->users[i];
+  RecordIndex found = kNoRecord;
+  stats->users.ForEach([&](RecordIndex i) {
+    const UserRecord& user = stats->users[i];
+    if (std::string_view(user.Address, user.AddressSize) == address) found = i;
+  });
+  return stats->users[found];
 }
 
 inline ListRows UserRows(const Statistics& stats) {
   ListRows rows;
-  for (RecordIndex i = stats.UserList; i != kNoRecord; i = stats.users[i].Next) {
+  for (RecordIndex i : ListOrder(stats.users, stats.UserList)) {
     const UserRecord& user = stats.users[i];
     rows.emplace_back(std::string(user.Address, user.AddressSize), user.Hits);
   }

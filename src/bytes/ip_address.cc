@@ -1,5 +1,7 @@
 #include "bytes/ip_address.h"
 
+#include <algorithm>
+
 #include "bytes/decimal.h"
 
 int ScanIpAddress(std::string_view text, IpAddress* address) {
@@ -93,11 +95,9 @@ bool ParseIpv6Address(std::string_view text, Ipv6Bytes* address) {
   } else {
     // The zero groups "::" stands for: what follows it moves to the end.
     if (filled == bytes.size()) return false;
-    const std::size_t tail = filled - gap;
-    for (std::size_t i = 0; i < tail; ++i) {
-      bytes[bytes.size() - 1 - i] = bytes[filled - 1 - i];
-      bytes[filled - 1 - i] = 0;
-    }
+    const auto at = [&bytes](std::size_t i) { return bytes.begin() + static_cast<std::ptrdiff_t>(i); };
+    std::copy_backward(at(gap), at(filled), bytes.end());
+    std::fill(at(gap), at(gap + bytes.size() - filled), std::uint8_t{0});
   }
   *address = bytes;
   return true;

@@ -15,12 +15,11 @@ const char* UncountedField(const FileFormat& format, const LineFilters& filters)
 
 }  // namespace
 
-ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, const char* path,
-                         bool escape)
+ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, const char* path)
     : options_(options),
       filters_(filters),
       path_(path),
-      escape_(escape),
+      escape_(options.message_escape),
       comma_times_(DateForm::kComma, options.seconds_west),
       w3c_times_(DateForm::kW3c, options.seconds_west) {}
 
@@ -32,7 +31,6 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
   TextBuffer& messages = parsed->messages;
   uncounted_ = UncountedField(*format, filters_);
   LineCounts lines;
-  lines.read = static_cast<std::int64_t>(chunk.pieces.size());
   for (const LinePiece& line : chunk.pieces) {
     const std::string_view piece = line.text;
     // The text of a line ends at its first NUL byte, if it has one: the
@@ -51,10 +49,15 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     if (line.kind != PieceKind::kTooLong) {
       if (format->w3c) {
         TokenizeW3cLine(piece, format->layout, &fields_);
+        // Past the fields the header names, a blank inside a field has
+        // moved every field after it.
+        verdict = format->layout.known && fields_.count > format->layout.field_count
+                      ? LineVerdict::kTooManyFields
+                      : FilterLine(fields_, filters_);
       } else {
         TokenizeLine(piece, &fields_);
+        verdict = FilterLine(fields_, filters_);
       }
-      verdict = FilterLine(fields_, filters_);
       // The rest of a long line could carry a whole forged line.
       if (verdict == LineVerdict::kAccepted && line.kind == PieceKind::kContinuation) {
         verdict = LineVerdict::kContinuation;
@@ -64,10 +67,15 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
       GatherRequest(*format, verdict == LineVerdict::kAccepted, parsed);
     }
     if (verdict != LineVerdict::kAccepted) {
-      ++lines.rejected[static_cast<int>(verdict)];
+      // A later piece is no line of its own; -d tells of it as of a line.
+      if (line.kind == PieceKind::kContinuation) {
+        ++lines.continuations;
+      } else {
+        ++lines.rejected[static_cast<int>(verdict)];
+      }
       // Under a header that lets no line count, one message told of all.
       if (options_.DebugLevel != 0 && uncounted_ == nullptr) {
-        WriteRejection(&messages, verdict, fields_, options_, escape_);
+        WriteRejection(&messages, verdict, fields_, options_);
       }
       continue;
     }
@@ -98,11 +106,13 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
                           fields_.slot[kStatus], fields_.slot[kServerBytes]);
     }
   }
+  lines.read = static_cast<std::int64_t>(chunk.pieces.size()) - lines.continuations;
   parsed->lines = lines;
 }
 
 // The line counts are kept per verdict.
 static_assert(static_cast<int>(LineVerdict::kTooLong) + 1 == kLineVerdictCount);
+static_assert(static_cast<int>(LineVerdict::kContinuation) == kContinuationVerdict);
 
 void ChunkParser::GatherRequest(const FileFormat& format, bool page_hit, ParsedChunk* parsed) {
   if (!IsCountedRequest(fields_, filters_)) return;

@@ -5,6 +5,7 @@
 // parse; each needs a parser of its own.
 #pragma once
 
+#include "bytes/field_text.h"
 #include "bytes/text_buffer.h"
 #include "intake/file_format.h"
 #include "intake/line_reader.h"
@@ -31,10 +32,8 @@ struct ParsedChunk {
 
 class ChunkParser {
  public:
-  /// `path` names the file in messages; `escape`: they go to a terminal,
-  /// so the control bytes of log texts in them are escaped.
-  ChunkParser(const Options& options, const LineFilters& filters, const char* path,
-              bool escape);
+  /// `path` names the file in messages.
+  ChunkParser(const Options& options, const LineFilters& filters, const char* path);
 
   /// Parses `chunk`, whose first piece is read in `format`; leaves `format`
   /// as the chunk's last piece leaves it.
@@ -50,7 +49,7 @@ class ChunkParser {
   const Options& options_;
   const LineFilters& filters_;
   const char* path_;
-  bool escape_;
+  TextEscape escape_;  // of the messages
   HitTimeCache comma_times_;
   HitTimeCache w3c_times_;
   LogFields fields_;

@@ -12,7 +12,6 @@
 #include "options.h"
 #include "platform/cpu.h"
 #include "platform/file.h"
-#include "platform/terminal.h"
 #include "read_summary.h"
 #include "stats/hit_batch.h"
 #include "texts.h"
@@ -70,7 +69,7 @@ class ChunkWorker {
               Statistics* stats, std::FILE* diag, LineReader* reader, FileFormat* format,
               LineCounts* lines, bool sharded)
       : sharded_(sharded),
-        parser_(options, filters, path, IsTerminal(diag)),
+        parser_(options, filters, path),
         parsed_(stats->hash_seed),
         stats_(stats),
         diag_(diag),
@@ -79,9 +78,11 @@ class ChunkWorker {
         lines_(lines) {}
 
   // The reader hands out chunks in order, and the shared format state knows
-  // the format at each chunk's start from the chunks before it.
+  // the format at each chunk's start from the chunks before it. Taken in
+  // reading order, the chunk's hits get their number in the run.
   bool Take() {
     if (!reader_->NextChunk(&chunk_)) return false;
+    NumberBatch(stats_, &parsed_.hits);
     start_format_ = *format_;
     for (const LinePiece& piece : chunk_.pieces) format_->Note(piece);
     return true;
@@ -123,29 +124,29 @@ class ChunkWorker {
 
 // Reads every line of `source`, the file `path`, through the filter chain
 // into the statistics, on as many threads as the tuning says, and adds its
-// line counts to `lines`; the outcome is the one-thread outcome. False when
-// the source ended with a read error (or damage).
-bool ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const char* path,
+// line counts to `lines`; the outcome is the one-thread outcome.
+void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const char* path,
                ByteSource* source, const ReadTuning& tuning, LineCounts* lines) {
   // A W3C file's lines are read whole.
   LineReader reader(source, tuning.chunk_size, IsW3cFirstLine);
   const LineFilters filters = CompileFilters(options);
   FileFormat format;
   format.read_status = options.gather_traffic;
-  const bool sharded = tuning.threads > 1;
+  const bool sharded = tuning.threads > 1 && tuning.count_by_shard;
   OrderedPipeline(sharded ? ChunkWorker::kShardedSteps : 1).Run(tuning.threads, [&] {
     return std::make_unique<ChunkWorker>(options, filters, path, stats, diag, &reader, &format,
                                          lines, sharded);
   });
-  return !reader.failed();
 }
 
 }  // namespace
 
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
-                const char* path, ReadObserver* observer, ReadSummary* summary) {
+                const char* path, ReadObserver* observer, ReadSummary* summary,
+                const std::vector<FileIdentity>* refused, FileIdentity* identity,
+                const ReadTuning& file_tuning) {
   const bool tell = options.Verbose || options.DebugLevel != 0;
-  const FieldText name(path, IsTerminal(diag));
+  const FieldText name(path, options.message_escape);
   // Without blocking: a FIFO put where a log was would wait for a writer.
   int error = 0;
   const int fd = OpenForReading(path, &error);
@@ -167,6 +168,12 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
     if (summary != nullptr) summary->problem_files.push_back({path, FileProblem::kNotRegular});
     return 0;
   }
+  // The file that is read, not the one the name led to a moment before.
+  if (refused != nullptr &&
+      std::find(refused->begin(), refused->end(), facts.identity) != refused->end()) {
+    return kRefusedLogFile;
+  }
+  if (identity != nullptr) *identity = facts.identity;
   if (options.Verbose) {
     std::fprintf(diag, texts::kProcessingFile, options.ProgramName, name.text);
   }
@@ -177,7 +184,7 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
   // A small plain file is read on one thread; a compressed one may hold
   // any number of lines.
   const bool compressed = HasGzipSignature(fd);
-  ReadTuning tuning;
+  ReadTuning tuning = file_tuning;
   if (!compressed && size < kParallelFrom) tuning.threads = 1;
 
   ObservedFileSource file(fd, observer);
@@ -207,24 +214,16 @@ void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
   ReadLines(options, stats, diag, name, &source, tuning, lines != nullptr ? lines : &counts);
 }
 
-bool ReadLogSource(const Options& options, Statistics* stats, std::FILE* diag,
-                   ByteSource* source, const ReadTuning& tuning) {
-  LineCounts lines;
-  return ReadLines(options, stats, diag, "-", source, tuning, &lines);
-}
-
 namespace {
 
 // One parsing thread a usable CPU, up to a bound past which the reading of the
 // file and the counting cannot keep more threads busy.
-constexpr unsigned kMaxThreads = 16;
-
-int ThreadsForThisMachine() {
-  return static_cast<int>(std::clamp(static_cast<unsigned>(UsableCpuCount()), 1u, kMaxThreads));
-}
+constexpr int kMaxThreads = 16;
 
 }  // namespace
 
-ReadTuning::ReadTuning()
-    : threads(ThreadsForThisMachine()),
+ReadTuning::ReadTuning() : ReadTuning(UsableCpuCount()) {}
+
+ReadTuning::ReadTuning(int usable_cpus)
+    : threads(std::clamp(usable_cpus, 1, kMaxThreads)),
       chunk_size(LineReader::kDefaultChunkSize) {}

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
-class ByteSource;
+#include "platform/file.h"
+
 struct LineCounts;
 struct Options;
 struct ReadSummary;
@@ -25,22 +27,34 @@ class ReadObserver {
   virtual void TextRead(std::size_t bytes) = 0;
 };
 
-/// Reads every line of the file at `path`. Returns 1 when the file was
-/// opened (whatever it held), 0 when it could not be opened or what was
-/// opened is no regular file (a FIFO or a device put in a log's place).
-/// Notes the file, its lines and any trouble with it in `summary`, when
-/// given.
-int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
-                const char* path, ReadObserver* observer = nullptr,
-                ReadSummary* summary = nullptr);
-
-/// How a file is read: the threads that parse its lines and the bytes read
-/// at a time. The result never depends on either.
+/// How a file is read: the threads that parse its lines, the bytes read at
+/// a time, and whether several threads count a chunk shard by shard or one
+/// thread counts it whole. The result never depends on any of them.
 struct ReadTuning {
+  /// One parsing thread for each CPU the process may use (up to a bound).
   ReadTuning();
+  /// The same for `usable_cpus` CPUs.
+  explicit ReadTuning(int usable_cpus);
   int threads;
   std::size_t chunk_size;
+  bool count_by_shard = true;
 };
+
+/// ReadLogFile's result when the file opened is one it was told to refuse.
+inline constexpr int kRefusedLogFile = -1;
+
+/// Reads every line of the file at `path`. Returns 1 when the file was
+/// opened (whatever it held), 0 when it could not be opened or what was
+/// opened is no regular file (a FIFO or a device put in a log's place),
+/// kRefusedLogFile when what was opened is one of the files `refused` (the
+/// report's, say), which is then not read. Notes the file, its lines and
+/// any trouble with it in `summary`, when given, and which file it read in
+/// `identity`. A small file is read on one thread, whatever `tuning` says.
+int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
+                const char* path, ReadObserver* observer = nullptr,
+                ReadSummary* summary = nullptr,
+                const std::vector<FileIdentity>* refused = nullptr,
+                FileIdentity* identity = nullptr, const ReadTuning& tuning = ReadTuning());
 
 /// Reads `text` as the whole content of one log file: the same lines, in
 /// the same pieces, as a file holding these bytes, named `name` in messages.
@@ -48,8 +62,3 @@ struct ReadTuning {
 void ReadLogText(const Options& options, Statistics* stats, std::FILE* diag,
                  std::string_view text, const ReadTuning& tuning = ReadTuning(),
                  const char* name = "-", LineCounts* lines = nullptr);
-
-/// Reads the bytes of `source` as one log file; false when it ended with a
-/// read error, which drops the unfinished line it cut off.
-bool ReadLogSource(const Options& options, Statistics* stats, std::FILE* diag,
-                   ByteSource* source, const ReadTuning& tuning = ReadTuning());

@@ -215,12 +215,16 @@ bool IsCountedRequest(const LogFields& fields, const LineFilters& filters) {
 }
 
 void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& fields,
-                    const Options& options, bool escape) {
+                    const Options& options) {
+  const TextEscape escape = options.message_escape;
   switch (verdict) {
     case LineVerdict::kAccepted:
       break;
     case LineVerdict::kIncomplete:
       out->Printf(texts::kRejectIncomplete, fields.count);
+      break;
+    case LineVerdict::kTooManyFields:
+      out->Append(texts::kRejectTooManyFields);
       break;
     case LineVerdict::kWrongService:
       out->Append(texts::kRejectService);
@@ -232,7 +236,7 @@ void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& field
       out->Append(texts::kRejectServerIp);
       break;
     case LineVerdict::kWrongRootPath:
-      out->Printf(texts::kRejectRootPath, options.RootPath);
+      out->Printf(texts::kRejectRootPath, FieldText(options.RootPath, escape).text);
       break;
     case LineVerdict::kExcludedClientIp:
       if (fields.Present(kClientIp)) {

@@ -70,6 +70,9 @@ LineFilters CompileFilters(const Options& options);
 enum class LineVerdict {
   kAccepted,
   kIncomplete,
+  // A W3C line with more fields than its header names: a blank inside a
+  // field moved the fields after it, so none can be trusted.
+  kTooManyFields,
   kWrongService,
   kWrongMethod,
   kWrongServerIp,
@@ -78,7 +81,9 @@ enum class LineVerdict {
   kExcludedPattern,
   kMissingParameter,
   // Passed the chain, but continues a line longer than a piece: never
-  // counted, so that no line can carry a forged one.
+  // counted, so that no line can carry a forged one. Every such piece is
+  // counted apart from the lines, whatever its verdict; this one names only
+  // its message.
   kContinuation,
   // A W3C line longer than the reader reads whole: skipped unread.
   kTooLong,
@@ -92,8 +97,7 @@ LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters);
 /// date and time: what the health panels count.
 bool IsCountedRequest(const LogFields& fields, const LineFilters& filters);
 
-/// Adds the rejection message of `verdict` for this line to `out`; with
-/// `escape` (the messages go to a terminal), the line's control bytes
-/// escaped.
+/// Adds the rejection message of `verdict` for this line to `out`, the
+/// line's texts escaped as the options say for messages.
 void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& fields,
-                    const Options& options, bool escape);
+                    const Options& options);

@@ -20,13 +20,15 @@
 //    after the item's earlier steps. What all threads share (the
 //    statistics, the output) is touched only by commit steps, each part by
 //    one step alone, so each part sees what a single thread would have made.
+//    (A caller may also number its items in Take(), under invariant 1.)
 // 3. Everything a worker's item points into (the reader's chunk buffer
 //    among it) stays valid until that worker's next Take(), and no longer.
 // 4. An exception in any step stops every worker before its next step; Run
 //    rethrows the first one once every thread has ended.
-// 5. A thread that cannot be started (a tight memory limit) leaves the work
+// 5. A thread that cannot be started, whatever the reason (a thread limit,
+//    no memory for its stack or for its place in the list), leaves the work
 //    to those that were; with the calling thread alone the outcome is the
-//    same.
+//    same. Every thread started is joined before Run returns or throws.
 #pragma once
 
 #include <atomic>
@@ -35,7 +37,6 @@
 #include <exception>
 #include <memory>
 #include <mutex>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -51,24 +52,36 @@ class OrderedPipeline {
   }
 
   /// The same, with the threads started by `start_thread(body)`, which
-  /// returns a std::thread or throws std::system_error as its constructor
-  /// does.
+  /// returns a std::thread or throws, as its constructor does.
   template <class MakeWorker, class StartThread>
   void Run(int threads, MakeWorker make_worker, StartThread start_thread) {
-    std::vector<std::thread> helpers;
-    for (int i = 1; i < threads; ++i) {
-      try {
-        helpers.push_back(start_thread([&] { Drive(make_worker); }));
-      } catch (const std::system_error&) {
-        break;  // no thread to be had: the others do its share
+    Helpers helpers;
+    try {
+      helpers.threads.reserve(threads > 1 ? threads - 1 : 0);
+      for (int i = 1; i < threads; ++i) {
+        // The room is reserved: only the start itself can fail.
+        helpers.threads.push_back(start_thread([&] { Drive(make_worker); }));
       }
+    } catch (...) {
+      // No more threads to be had: the ones started do their share.
     }
     Drive(make_worker);
-    for (std::thread& helper : helpers) helper.join();
+    helpers.JoinAll();
     if (error_) std::rethrow_exception(error_);
   }
 
  private:
+  // The threads started besides the calling one; all joined, come what may.
+  struct Helpers {
+    std::vector<std::thread> threads;
+    void JoinAll() {
+      for (std::thread& thread : threads) {
+        if (thread.joinable()) thread.join();
+      }
+    }
+    ~Helpers() { JoinAll(); }
+  };
+
   // Whose turn it is at one commit step.
   struct StepTurn {
     std::mutex mutex;

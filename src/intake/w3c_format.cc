@@ -11,6 +11,7 @@
 using w3c_text::BeforeNul;
 using w3c_text::IsSeparator;
 using w3c_text::kReadSlots;
+using w3c_text::WithoutByteOrderMark;
 
 namespace {
 
@@ -24,14 +25,8 @@ constexpr std::array<std::string_view, kFieldCount> kSlotNames = {
     "cs-method"sv,  "cs-uri-stem"sv,
 };
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kFieldsDirective = "#Fields:";
 constexpr std::string_view kDateDirective = "#Date:";
-
-std::string_view WithoutByteOrderMark(std::string_view line) {
-  if (line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
-  return line;
-}
 
 int SlotOfName(std::string_view name) {
   for (int slot = 0; slot < kFieldCount; ++slot) {
@@ -86,8 +81,10 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status) 
     }
     ++position;
   }
+  // One that names no field is a header all the same, under which no line
+  // can count: it names no cs-uri-stem.
   fresh.field_count = position;
-  fresh.known = position > 0;
+  fresh.known = true;
   fresh.directive_date = std::move(layout->directive_date);
 
   // The slots the filter chain reads, by rising position; a position fills

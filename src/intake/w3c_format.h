@@ -12,19 +12,21 @@
 //   the last name. Names are matched ignoring ASCII case ("C-IP" is c-ip);
 //   unknown names are ignored but keep their position; when a name comes
 //   twice, its first position fills the slot. A later "#Fields:" replaces
-//   the layout; one that names no field leaves no layout.
+//   the layout; one that names no field is a layout under which no line
+//   can count.
 // - A field the header does not name is absent, except: without s-sitename
 //   a line is the web service's, without sc-bytes it sends 0 bytes, without
 //   cs-method it is a GET, without time it is at midnight, without s-ip its
 //   server address is empty (it passes unless -s is given), and without
 //   date it takes the date of the file's last "#Date:" directive before it
 //   (the first word after "#Date:"; absent when there is none).
-// - A data line is split at runs of spaces, tabs, carriage returns and line
-//   feeds; its text ends at its first NUL. "+" stays as written and "-"
-//   alone is an absent field. Fields past the layout's are counted but not
-//   read.
-// - A line that begins with "#" (after an optional byte order mark) is a
-//   directive, never a data line.
+// - A data line is split at runs of spaces and tabs (and the line feed that
+//   ends it); a carriage return inside it is part of its field. Its text
+//   ends at its first NUL. "+" stays as written and "-" alone is an absent
+//   field. Fields past the layout's are counted but not read; the reader
+//   leaves out a line that has any.
+// - A UTF-8 byte order mark at the start of any line is no part of it. A
+//   line that begins with "#" is a directive, never a data line.
 #pragma once
 
 #include <array>
@@ -45,7 +47,7 @@ bool IsW3cDirective(std::string_view line);
 /// The field layout announced by the last "#Fields:" directive, and the
 /// date of the last "#Date:" directive.
 struct W3cLayout {
-  bool known = false;  // a #Fields: directive naming fields has been seen
+  bool known = false;  // a #Fields: directive has been seen
   int field_count = 0;  // names in the directive
   /// For each of the 14 slots, the field position that fills it, or -1.
   std::array<int, kFieldCount> field_of_slot;

@@ -10,6 +10,7 @@ using w3c_text::BeforeNul;
 using w3c_text::IsSeparator;
 using w3c_text::kReadSlots;
 using w3c_text::kUnnamedText;
+using w3c_text::WithoutByteOrderMark;
 
 namespace {
 
@@ -36,7 +37,7 @@ inline void FinishLine(const W3cLayout& layout, int count, LogFields* fields) {
 
 void TokenizeW3cLinePortable(std::string_view line, const W3cLayout& layout,
                              LogFields* fields) {
-  line = BeforeNul(line);
+  line = BeforeNul(WithoutByteOrderMark(line));
   fields->slot.fill(std::string_view());
 
   const char* p = line.data();
@@ -72,7 +73,7 @@ inline unsigned SeparatorMask(__m128i bytes) {
       static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
           _mm_max_epu8(bytes, _mm_set1_epi8(' ')), _mm_set1_epi8(' ')))) & ~blanks;
   if (low == 0) return blanks;
-  return blanks | MatchByte(bytes, '\t') | MatchByte(bytes, '\r') | MatchByte(bytes, '\n');
+  return blanks | MatchByte(bytes, '\t') | MatchByte(bytes, '\n');
 }
 
 }  // namespace
@@ -82,6 +83,7 @@ inline unsigned SeparatorMask(__m128i bytes) {
 // after a wanted field's first byte where it ends. A field the layout does
 // not want costs a count.
 void TokenizeW3cLine(std::string_view line, const W3cLayout& layout, LogFields* fields) {
+  line = WithoutByteOrderMark(line);
   fields->slot.fill(std::string_view());
   const char* const base = line.data();
   std::size_t size = line.size();

@@ -34,10 +34,18 @@ inline constexpr std::array<std::string_view, kFieldCount> kUnnamedText = [] {
   return text;
 }();
 
-// Blanks between fields and names. A carriage return or line feed can only
-// end a line, so it ends the last field there.
-inline bool IsSeparator(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+// Blanks between fields and names. A line feed can only end a line, so it
+// ends the last field there; the carriage return before it is gone already,
+// and any other is part of its field.
+inline bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+// A UTF-8 byte order mark may begin any line: the first of a file, and the
+// first of each file that cat joined to it. It is no part of the line.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+inline std::string_view WithoutByteOrderMark(std::string_view line) {
+  if (line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
+  return line;
 }
 
 // The text of a line ends at its first NUL byte, if it has one.

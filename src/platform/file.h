@@ -58,3 +58,8 @@ int DescriptorOf(std::FILE* stream);
 
 /// Cuts the regular `file` to no bytes; false on failure.
 bool EmptyFile(int file);
+
+/// Makes `stream` write a line feed as the byte it is. Standard output,
+/// standard error and WritingStream's streams are text streams, whose line
+/// feeds Windows writes as CR LF; POSIX systems make no difference.
+void KeepLineFeeds(std::FILE* stream);

@@ -64,3 +64,5 @@ std::FILE* WritingStream(int file) { return ::fdopen(file, "w"); }
 int DescriptorOf(std::FILE* stream) { return ::fileno(stream); }
 
 bool EmptyFile(int file) { return ::ftruncate(file, 0) == 0; }
+
+void KeepLineFeeds(std::FILE*) {}

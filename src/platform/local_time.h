@@ -11,6 +11,10 @@ long StandardSecondsWest();
 /// The local broken-down time of `t`; false when the platform has none.
 bool ToLocalTime(std::int64_t t, std::tm* out);
 
+/// The offset from UTC, in seconds east, of `local`, the local time that
+/// ToLocalTime gave for `t`.
+long SecondsEastOf(const std::tm& local, std::int64_t t);
+
 /// The time stamp of a local date and time (`tm_isdst` is ignored: the
 /// zone's rules tell whether summer time applies); false when the platform
 /// cannot represent it.

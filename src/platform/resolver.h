@@ -30,9 +30,15 @@ class Resolver {
 };
 
 /// The system's resolver. On POSIX systems, getnameinfo with NI_NAMEREQD,
-/// which is safe to call from several threads.
+/// which is safe to call from several threads, and no start-up; on Windows,
+/// Windows Sockets 1.1 (WSAStartup, gethostbyaddr, whose answer each thread
+/// has for itself, WSACleanup).
 class SystemResolver : public Resolver {
  public:
+#ifdef _WIN32
+  int StartUp(std::uint16_t requested, std::uint16_t* granted) override;
+  void CleanUp() override;
+#endif
   std::optional<std::string> NameOfIPv4(
       const std::array<std::uint8_t, 4>& address) override;
   std::optional<std::string> NameOfIPv6(

@@ -14,3 +14,16 @@ int TerminalColumns(std::FILE* stream);
 /// True when the user's locale (LC_ALL, LC_CTYPE or LANG) has the UTF-8
 /// character set. The program's own locale stays as it was.
 bool LocaleIsUtf8();
+
+/// While it lives, a console the program writes to shows the report's
+/// character set, Windows-1252 (the Norwegian "ø" as the byte 0xF8), and
+/// afterwards what it showed before. Nothing on a POSIX terminal, whose
+/// character set the locale tells (LocaleIsUtf8).
+class ConsoleCharset {
+ public:
+  ConsoleCharset();
+  // NOLINTNEXTLINE(performance-trivially-destructible): on Windows it puts the console back
+  ~ConsoleCharset();
+  ConsoleCharset(const ConsoleCharset&) = delete;
+  ConsoleCharset& operator=(const ConsoleCharset&) = delete;
+};

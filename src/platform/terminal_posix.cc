@@ -66,3 +66,6 @@ bool LocaleIsUtf8() {
   std::setlocale(LC_CTYPE, saved.c_str());  // NOLINT(concurrency-mt-unsafe): one thread yet
   return utf8;
 }
+
+ConsoleCharset::ConsoleCharset() = default;
+ConsoleCharset::~ConsoleCharset() = default;

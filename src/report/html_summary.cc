@@ -47,6 +47,9 @@ void AppendReadSummary(std::string* out, const ReadSummary& summary,
 
   const LineCounts& lines = summary.lines;
   AppendRow(out, text.lines_read, lines.read);
+  if (lines.continuations != 0) {
+    AppendRow(out, text.left_out_reasons[kContinuationVerdict], lines.continuations, 1);
+  }
   if (lines.directives != 0) AppendRow(out, text.directives, lines.directives, 1);
   AppendRow(out, text.counted, lines.counted, 1);
   AppendRow(out, text.left_out, lines.LeftOut(), 1);

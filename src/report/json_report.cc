@@ -12,13 +12,14 @@
 namespace {
 
 // The names of the layout for FileProblem, and for the line verdicts that
-// leave a line out, in their order (the accepted one has none).
+// leave a line out, in their order (the accepted one has none, nor the
+// continuation, whose pieces are no lines and are counted apart).
 constexpr const char* kProblemNames[kFileProblemCount] = {
     "missing", "unreadable", "not_regular", "damaged", "read_error"};
 constexpr const char* kLeftOutNames[kLineVerdictCount] = {
-    nullptr,           "incomplete",        "wrong_service",    "wrong_method",
-    "wrong_server_ip", "wrong_root_path",   "excluded_client_ip", "excluded_pattern",
-    "missing_parameter", "continuation",    "too_long"};
+    nullptr,           "incomplete",        "too_many_fields",  "wrong_service",
+    "wrong_method",    "wrong_server_ip",   "wrong_root_path",  "excluded_client_ip",
+    "excluded_pattern", "missing_parameter", nullptr,           "too_long"};
 
 void TimeMember(JsonWriter* json, const char* name, TimeStamp t) {
   const std::optional<std::string> iso = IsoLocalTime(t);
@@ -63,12 +64,14 @@ void WriteSummary(JsonWriter* json, const ReadSummary& summary) {
   json->Key("lines");
   json->BeginObject();
   json->Member("read", lines.read);
+  json->Member("continuation", lines.continuations);
   json->Member("directives", lines.directives);
   json->Member("counted", lines.counted);
   json->Member("left_out", lines.LeftOut());
   json->Key("left_out_by_reason");
   json->BeginObject();
   for (int verdict = 1; verdict < kLineVerdictCount; ++verdict) {
+    if (kLeftOutNames[verdict] == nullptr) continue;
     json->Member(kLeftOutNames[verdict], lines.rejected[static_cast<std::size_t>(verdict)]);
   }
   json->Member("bad_date", lines.bad_dates);

@@ -4,7 +4,6 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <system_error>
 
 #include "bytes/ip_address.h"
 #include "platform/resolver.h"
@@ -45,15 +44,13 @@ LookupPool::LookupPool(Resolver* resolver, std::vector<LookupJob>* jobs, int max
   const std::size_t wanted =
       max_threads < 2 ? 0 : std::min(jobs_.size(), static_cast<std::size_t>(max_threads));
   if (wanted < 2) return;
-  workers_.reserve(wanted);
-  for (std::size_t i = 0; i < wanted; ++i) {
-    try {
-      workers_.emplace_back([this] { Work(); });
-    } catch (const std::system_error&) {
-      // No more threads to be had (a tight limit, say): the ones started
-      // do the work, or the caller alone if there are none.
-      break;
-    }
+  try {
+    workers_.reserve(wanted);
+    // The room is reserved: only the start of a thread can fail.
+    for (std::size_t i = 0; i < wanted; ++i) workers_.emplace_back([this] { Work(); });
+  } catch (...) {
+    // No more threads to be had (a tight limit, no memory): the ones
+    // started do the work, or the caller alone if there are none.
   }
 }
 

@@ -24,16 +24,23 @@ void FormatReportDate(TimeStamp t, char* out) {
 
 namespace {
 
-// The rows of one table. The names come from the logs (or the name
-// service): on a terminal their control bytes are escaped. Each name's
-// view is followed by a NUL byte, so it prints as the C text it is.
+// How the texts of the logs, the name service and the command line are
+// shown: on a terminal their control characters are escaped, as its
+// character set reads them.
+TextEscape EscapeFor(std::FILE* out, ReportCharset charset) {
+  if (!IsTerminal(out)) return TextEscape::kNone;
+  return charset == ReportCharset::kUtf8 ? TextEscape::kUtf8Terminal : TextEscape::kTerminal;
+}
+
+// The rows of one table. Each name's view is followed by a NUL byte, so it
+// prints as the C text it is.
 template <typename Row, typename NameOf>
-void WriteRows(std::FILE* out, const std::vector<Row>& rows, NameOf name_of) {
-  const bool escape = IsTerminal(out);
+void WriteRows(std::FILE* out, TextEscape escape, const std::vector<Row>& rows, NameOf name_of) {
   int rank = 1;
   for (const Row& row : rows) {
     const char* name = name_of(row).data();
-    std::fprintf(out, texts::kRow, rank++, escape ? FieldText(name, true).text : name, row.hits);
+    std::fprintf(out, texts::kRow, rank++,
+                 escape != TextEscape::kNone ? FieldText(name, escape).text : name, row.hits);
   }
 }
 
@@ -75,7 +82,9 @@ void WriteReport(const ReportModel& model, std::FILE* out, ReportCharset charset
 
   // The title, underlined with one "-" for each of its bytes (characters,
   // on a terminal that reads UTF-8).
-  const int underline = WriteTitle(out, text.title, model.customer.data(), start, end, charset);
+  const TextEscape escape = EscapeFor(out, charset);
+  const FieldText customer(model.customer, escape);
+  const int underline = WriteTitle(out, text.title, customer.text, start, end, charset);
   for (int i = 0; i < underline; ++i) std::fputc('-', out);
 
   std::fprintf(out, text.hits_total, totals.TotalHits);
@@ -84,13 +93,13 @@ void WriteReport(const ReportModel& model, std::FILE* out, ReportCharset charset
   if (model.pages_to_show != 0) {
     std::fprintf(out, text.pages_heading, model.pages_to_show);
     std::fputs(text.pages_header, out);
-    WriteRows(out, model.pages, [](const PageRow& page) { return page.path; });
+    WriteRows(out, escape, model.pages, [](const PageRow& page) { return page.path; });
   }
 
   if (model.users_to_show != 0) {
     std::fprintf(out, text.users_heading, model.users_to_show);
     std::fputs(text.users_header, out);
-    WriteRows(out, model.users,
+    WriteRows(out, escape, model.users,
               [](const UserRow& user) { return user.host.value_or(user.address); });
   }
 }

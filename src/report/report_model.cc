@@ -2,16 +2,16 @@
 
 #include <cstdio>
 #include <ctime>
-#include <iterator>
 
 #include "options.h"
 #include "platform/local_time.h"
+#include "stats/ranking.h"
 #include "texts.h"
 
 std::optional<std::string> IsoLocalTime(TimeStamp t) {
   std::tm local;
   if (t < 0 || !ToLocalTime(t, &local)) return std::nullopt;
-  const long offset = local.tm_gmtoff;
+  const long offset = SecondsEastOf(local, t);
   const long minutes = (offset < 0 ? -offset : offset) / 60;
   char text[64];
   std::snprintf(text, sizeof(text), "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld",
@@ -19,22 +19,6 @@ std::optional<std::string> IsoLocalTime(TimeStamp t) {
                 local.tm_min, local.tm_sec, offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
   return std::string(text);
 }
-
-namespace {
-
-// The first `limit` records of a ranked list, in rank order: the one walk
-// of the lists that every report reads.
-template <typename Records>
-std::vector<RecordIndex> TopRecords(const Records& records, RecordIndex head,
-                                    std::int32_t limit) {
-  std::vector<RecordIndex> top;
-  for (RecordIndex i = head; i != kNoRecord && std::ssize(top) < limit; i = records[i].Next) {
-    top.push_back(i);
-  }
-  return top;
-}
-
-}  // namespace
 
 ReportModel BuildReportModel(const Options& options, const Statistics& stats,
                              const ReadSummary& summary) {
@@ -56,15 +40,13 @@ ReportModel BuildReportModel(const Options& options, const Statistics& stats,
   model.pages_to_show = options.NumPagesToShow;
   model.users_to_show = options.NumUsersToShow;
 
-  const std::vector<RecordIndex> pages =
-      TopRecords(stats.pages, stats.PageList, options.NumPagesToShow);
+  const std::vector<RecordIndex> pages = TopPages(stats, options.NumPagesToShow);
   model.pages.reserve(pages.size());
   for (RecordIndex i : pages) {
     const PageRecord& page = stats.pages[i];
     model.pages.push_back({{page.Path, page.PathSize}, page.Hits});
   }
-  const std::vector<RecordIndex> users =
-      TopRecords(stats.users, stats.UserList, options.NumUsersToShow);
+  const std::vector<RecordIndex> users = TopUsers(stats, options.NumUsersToShow);
   model.users.reserve(users.size());
   for (RecordIndex i : users) {
     const UserRecord& user = stats.users[i];

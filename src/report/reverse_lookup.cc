@@ -6,8 +6,8 @@
 #include "bytes/field_text.h"
 #include "options.h"
 #include "platform/resolver.h"
-#include "platform/terminal.h"
 #include "report/lookup_pool.h"
+#include "stats/ranking.h"
 #include "stats/records.h"
 #include "texts.h"
 
@@ -35,15 +35,11 @@ void ResolveTopUsers(const Options& options, Statistics* stats, Resolver* resolv
 
   if (options.Verbose) std::fprintf(diag, texts::kLookupStart, options.NumUsersToShow);
   // Addresses come from the logs, names from the name service.
-  const bool escape = options.Verbose && IsTerminal(diag);
-  std::vector<RecordIndex> users;
+  const TextEscape escape = options.message_escape;
+  const std::vector<RecordIndex> users = TopUsers(*stats, options.NumUsersToShow);
   std::vector<LookupJob> jobs;
-  std::int64_t row = 1;
-  for (RecordIndex i = stats->UserList; i != kNoRecord && row <= options.NumUsersToShow;
-       i = stats->users[i].Next, ++row) {
-    users.push_back(i);
-    jobs.push_back({stats->users[i].Address, std::nullopt, false});
-  }
+  jobs.reserve(users.size());
+  for (RecordIndex i : users) jobs.push_back({stats->users[i].Address, std::nullopt, false});
 
   if (observer != nullptr) observer->LookupsStarted(jobs.size());
   {

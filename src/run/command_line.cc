@@ -8,7 +8,6 @@
 #include "bytes/decimal.h"
 #include "bytes/field_text.h"
 #include "platform/local_time.h"
-#include "platform/terminal.h"
 #include "run/run.h"
 #include "stats/hit_time.h"
 #include "texts.h"
@@ -59,25 +58,34 @@ OptionRead SetFormat(Run* run, const char* value) {
 // The report goes into the file from here on; one that cannot be opened,
 // or that is a log read before, ends the run.
 OptionRead OpenOutput(Run* run, const char* value) {
-  FileIdentity identity;
-  std::FILE* out = OpenOutputFile(value, &identity);
-  if (out == nullptr) {
+  // An earlier -o file keeps its content: no report goes there now.
+  if (run->output_opened) AbandonOutputFile(&run->output);
+  run->output_opened = false;
+  run->out = run->standard_out;
+  int error = 0;
+  if (!OpenOutputFile(value, &run->output, &error)) {
     run->progress.Erase();
-    std::fprintf(run->err, texts::kFailedToOpenOutput,
-                 FieldText(value, IsTerminal(run->err)).text);
+    const FieldText name(value, run->options.message_escape);
+    std::fprintf(run->err, texts::kFailedToOpenOutput, name.text);
+    // Why, for a person; a name glued to nothing is told of by the run.
+    if (run->tell_terminal && *value != '\0') {
+      const SummaryStyle style =
+          StyleFor(run->options.Norwegian, run->options.message_escape, run->utf8_locale);
+      std::fprintf(run->err, ShownText(style, style.texts->output_error).c_str(),
+                   run->options.ProgramName, name.text, std::strerror(error));
+    }
     return OptionRead::kFailed;
   }
-  // An earlier -o file keeps its content: no report goes there now.
-  if (run->output_opened) std::fclose(run->out);
-  run->out = out;
+  run->out = run->output.stream;
   run->output_opened = true;
-  run->output = identity;
   const auto log = std::find_if(run->logs_read.begin(), run->logs_read.end(),
-                                [&](const ReadLog& read) { return read.identity == identity; });
+                                [&](const ReadLog& read) {
+                                  return IsOutputFile(run->output, read.identity);
+                                });
   if (log != run->logs_read.end()) {
     run->progress.Erase();
     std::fprintf(run->err, texts::kLogIsOutput, run->options.ProgramName,
-                 FieldText(log->path, IsTerminal(run->err)).text);
+                 FieldText(log->path, run->options.message_escape).text);
     return OptionRead::kFailed;
   }
   return OptionRead::kDone;

@@ -3,14 +3,13 @@
 #include "bytes/field_text.h"
 #include "intake/log_file.h"
 #include "platform/directory_search.h"
-#include "platform/terminal.h"
 #include "run/run.h"
 #include "texts.h"
 
 int SelectLogFiles(Run* run, const char* pattern) {
   const Options& options = run->options;
   const bool tell = options.Verbose || options.DebugLevel > 0;
-  const bool escape = IsTerminal(run->err);
+  const TextEscape escape = options.message_escape;
   run->progress.SetQuiet(tell);
 
   const std::vector<FoundFile> matches = run->directories->Find(pattern);
@@ -36,16 +35,17 @@ int SelectLogFiles(Run* run, const char* pattern) {
     }
     // The report would overwrite a log that is the -o file.
     FileIdentity identity;
-    const bool known = IdentityOf(match.path.c_str(), &identity);
-    if (known && run->output_opened && identity == run->output) {
+    const int opened = ReadLogFile(options, &run->stats, run->err, match.path.c_str(),
+                                   &run->progress, &run->summary,
+                                   run->output_opened ? &run->output.identities : nullptr,
+                                   &identity);
+    if (opened == kRefusedLogFile) {
       run->progress.Erase();
       std::fprintf(run->err, texts::kLogIsOutput, options.ProgramName,
                    FieldText(match.path, escape).text);
       return kLogIsOutputFile;
     }
-    const int opened = ReadLogFile(options, &run->stats, run->err, match.path.c_str(),
-                                   &run->progress, &run->summary);
-    if (opened != 0 && known) run->logs_read.push_back({identity, match.path});
+    if (opened != 0) run->logs_read.push_back({identity, match.path});
     read += opened;
   }
   return read;

@@ -14,8 +14,13 @@ std::size_t UsableWidth(int columns) {
 
 }  // namespace
 
-Progress::Progress(std::FILE* out, bool enabled, Clock clock, Columns columns)
-    : out_(out), enabled_(enabled), clock_(std::move(clock)), columns_(std::move(columns)) {}
+Progress::Progress(std::FILE* out, bool enabled, Clock clock, Columns columns,
+                   TextEscape escape)
+    : out_(out),
+      enabled_(enabled),
+      escape_(escape),
+      clock_(std::move(clock)),
+      columns_(std::move(columns)) {}
 
 void Progress::SetQuiet(bool quiet) {
   quiet_ = quiet;
@@ -25,9 +30,9 @@ void Progress::SetQuiet(bool quiet) {
 void Progress::FileStarted(const char* path, std::int64_t size) {
   if (!enabled_) return;
   if (start_ < 0) start_ = clock_();
-  // The line is only ever on a terminal: control bytes of the name are
-  // escaped.
-  file_ = FieldText(path, true).text;
+  // The line is only ever on a terminal: control characters of the name
+  // are escaped.
+  file_ = FieldText(path, escape_).text;
   file_size_ = size;
   file_read_ = 0;
 }

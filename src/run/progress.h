@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "bytes/field_text.h"
 #include "intake/log_file.h"
 #include "report/reverse_lookup.h"
 
@@ -20,8 +21,10 @@ class Progress : public ReadObserver, public LookupObserver {
   /// The terminal's width in columns, asked at every redraw.
   using Columns = std::function<int()>;
 
-  /// `enabled` is false unless standard error is a terminal.
-  Progress(std::FILE* out, bool enabled, Clock clock, Columns columns);
+  /// `enabled` is false unless standard error is a terminal; `escape` says
+  /// how a file name is shown there.
+  Progress(std::FILE* out, bool enabled, Clock clock, Columns columns,
+           TextEscape escape = TextEscape::kTerminal);
 
   /// Whether the files being read now, or the lookups, may show progress:
   /// not under -v or -d, whose messages share the terminal. Going quiet
@@ -55,6 +58,7 @@ class Progress : public ReadObserver, public LookupObserver {
 
   std::FILE* out_;
   bool enabled_;
+  TextEscape escape_;
   bool quiet_ = false;
   Clock clock_;
   Columns columns_;

@@ -1,7 +1,10 @@
 #include "run/run.h"
 
 #include <cstring>
+#include <string>
 
+#include "bytes/field_text.h"
+#include "platform/file.h"
 #include "platform/terminal.h"
 #include "report/formats.h"
 #include "report/reverse_lookup.h"
@@ -28,20 +31,27 @@ int UsageExit(Run* run, const char* offending) {
   return kExitFailure;
 }
 
-// --help: the usage text and a line on every option, on standard output.
+// --help: the banner, the usage line and one list of the options, each
+// with what it does. On standard output, whatever -o said: the -o file is
+// for a report, and keeps what it holds.
 int HelpExit(Run* run) {
   run->progress.Erase();
-  std::fprintf(run->out, texts::kBanner, texts::kProductName, texts::kVersion);
-  std::fprintf(run->out, texts::kUsageLine, run->options.ProgramName);
-  std::fputs(texts::kUsageOptions, run->out);
-  std::fputs(texts::kHelpOptions, run->out);
+  std::fprintf(run->standard_out, texts::kBanner, texts::kProductName, texts::kVersion);
+  std::fprintf(run->standard_out, texts::kUsageLine, run->options.ProgramName);
+  std::fputs(texts::kHelpOptions, run->standard_out);
   return kExitSuccess;
 }
 
 // What was read and what was probably meant, for a person at a terminal.
 void TellTerminal(Run* run) {
   if (!run->tell_terminal || run->options.DebugLevel != 0) return;
-  WriteRunSummary(run->err, run->options.ProgramName, run->summary, run->notes);
+  // The period runs from the first hit read to the last one read.
+  const RunTotals& totals = run->stats.totals;
+  run->summary.read_out_of_time_order =
+      totals.PeriodStart > 0 && totals.PeriodEnd > 0 && totals.PeriodEnd < totals.PeriodStart;
+  WriteRunSummary(run->err, run->options.ProgramName, run->summary, run->notes,
+                  StyleFor(run->options.Norwegian, run->options.message_escape,
+                           run->utf8_locale));
 }
 
 }  // namespace
@@ -65,7 +75,7 @@ int RunMain(Run* run, int argc, char** argv) {
     }
     if (std::strcmp(arg, "--help") == 0) return HelpExit(run);
     if (std::strcmp(arg, "--version") == 0) {
-      std::fprintf(run->out, texts::kVersionLine, texts::kVersion);
+      std::fprintf(run->standard_out, texts::kVersionLine, texts::kVersion);
       return kExitSuccess;
     }
     NoteOption(&run->notes, arg);
@@ -75,6 +85,14 @@ int RunMain(Run* run, int argc, char** argv) {
       case OptionRead::kUnknown:
         return UsageExit(run, arg);
       case OptionRead::kFailed:
+        // "-o report.txt": the name was meant for it.
+        if (std::strcmp(arg, "-o") == 0 && run->tell_terminal) {
+          const std::string next = i + 1 < argc ? ShellWord(argv[i + 1]) : "report.txt";
+          const SummaryStyle style =
+              StyleFor(options.Norwegian, options.message_escape, run->utf8_locale);
+          std::fprintf(run->err, ShownText(style, style.texts->output_glued).c_str(),
+                       options.ProgramName, FieldText(next, options.message_escape).text);
+        }
         return kExitFailure;
     }
   }
@@ -101,20 +119,32 @@ int RunMain(Run* run, int argc, char** argv) {
 
   // The -o file keeps its old content up to here, so a run that ends
   // without a report leaves the last report as it was.
-  const bool emptied = !run->output_opened || EmptyForReport(run->out);
+  const bool emptied = !run->output_opened || StartReport(&run->output);
+  if (run->output_opened) run->out = run->output.stream;
 
   // Norwegian as a UTF-8 terminal shows it; files and pipes get the
   // report's own bytes.
   const bool utf8 = run->utf8_locale && IsTerminal(run->out);
   if (emptied) {
-    // The designed text, or the same numbers and more as JSON or a web page.
+    // The designed text, or the same numbers and more as JSON or a web page;
+    // those two are the same bytes on every system, line feeds and all.
+    if (options.Format != ReportFormat::kText) KeepLineFeeds(run->out);
     WriteChosenReport(options, run->stats, run->summary, run->out,
                       utf8 ? ReportCharset::kUtf8 : ReportCharset::kWindows1252);
   }
 
   // A report that did not reach its file is a failure, not a success.
-  const bool write_failed =
-      !emptied || std::ferror(run->out) != 0 || std::fflush(run->out) != 0;
+  bool write_failed = !emptied || std::ferror(run->out) != 0 || std::fflush(run->out) != 0;
+  if (run->output_opened) {
+    // Whole or not at all: a new -o file takes the old one's place only now.
+    if (write_failed) {
+      AbandonOutputFile(&run->output);
+    } else {
+      write_failed = !FinishOutputFile(&run->output);
+    }
+    run->output_opened = false;
+    run->out = run->standard_out;
+  }
   TellTerminal(run);
 
   ReleaseRecords(&run->stats);

@@ -20,6 +20,12 @@ struct Run {
       : directories(directory_search), resolver(name_resolver) {
     options.seconds_west = seconds_west;
   }
+  /// A run that ends without its report leaves the -o file as it was.
+  ~Run() {
+    if (output_opened) AbandonOutputFile(&output);
+  }
+  Run(const Run&) = delete;
+  Run& operator=(const Run&) = delete;
 
   Options options;
   Statistics stats;
@@ -27,8 +33,9 @@ struct Run {
   Resolver* resolver;
   std::FILE* out = stdout;  // the report; -o replaces it
   std::FILE* err = stderr;  // diagnostics
+  std::FILE* standard_out = stdout;  // --help and --version, whatever -o says
   bool output_opened = false;  // out is a file that -o opened
-  FileIdentity output;         // ... and this is it
+  OutputFile output;           // ... and this is it
   std::vector<ReadLog> logs_read;  // for a -o given after them
   Progress progress{stderr, false, SteadySeconds, [] { return 80; }};  // off unless on a terminal
 

@@ -6,11 +6,20 @@
 
 #include "bytes/comma_list.h"
 #include "bytes/field_text.h"
+#include "bytes/utf8.h"
 #include "intake/ip_mask.h"
 #include "intake/log_line.h"
 #include "platform/local_time.h"
 #include "read_summary.h"
 #include "texts.h"
+
+std::string ShownText(const SummaryStyle& style, const char* text) {
+  return style.utf8 ? TextAsUtf8(text) : std::string(text);
+}
+
+SummaryStyle StyleFor(bool norwegian, TextEscape escape, bool utf8) {
+  return {norwegian ? &texts::kSummaryNorwegian : &texts::kSummaryEnglish, escape, utf8};
+}
 
 namespace {
 
@@ -37,13 +46,16 @@ std::string LocalDateTime(std::int64_t t) {
   return text;
 }
 
-const char* Files(std::int64_t n) { return n == 1 ? "file" : "files"; }
-const char* Lines(std::int64_t n) { return n == 1 ? "line" : "lines"; }
+const char* Files(const SummaryStyle& style, std::int64_t n) {
+  return n == 1 ? style.texts->file : style.texts->files;
+}
 
-void WriteFilesRead(std::FILE* out, const char* program, const ReadSummary& summary) {
-  std::fprintf(out, texts::kSummaryFilesRead, program, summary.FilesRead(),
-               Files(summary.FilesRead()));
-  const char* const formats[kLogFormatCount] = {texts::kSummaryCommaFiles, texts::kSummaryW3cFiles};
+void WriteFilesRead(std::FILE* out, const char* program, const ReadSummary& summary,
+                    const SummaryStyle& style) {
+  const texts::SummaryTexts& t = *style.texts;
+  std::fprintf(out, ShownText(style, t.files_read).c_str(), program, summary.FilesRead(),
+               Files(style, summary.FilesRead()));
+  const char* const formats[kLogFormatCount] = {t.comma_files, t.w3c_files};
   const char* separator = "";
   for (int format = 0; format < kLogFormatCount; ++format) {
     const auto& by_packing = summary.files_read[format];
@@ -51,56 +63,59 @@ void WriteFilesRead(std::FILE* out, const char* program, const ReadSummary& summ
     const std::int64_t all = by_packing[static_cast<int>(LogPacking::kPlain)] + compressed;
     if (all == 0) continue;
     std::fputs(separator, out);
-    std::fprintf(out, formats[format], all);
-    if (compressed != 0) std::fprintf(out, texts::kSummaryCompressed, compressed);
+    std::fprintf(out, ShownText(style, formats[format]).c_str(), all);
+    if (compressed != 0) std::fprintf(out, ShownText(style, t.compressed).c_str(), compressed);
     separator = ", ";
   }
   std::fputc('\n', out);
 }
 
-void WriteProblemFiles(std::FILE* out, const char* program, const ReadSummary& summary) {
+void WriteProblemFiles(std::FILE* out, const char* program, const ReadSummary& summary,
+                       const SummaryStyle& style) {
+  const texts::SummaryTexts& t = *style.texts;
   for (int problem = 0; problem < kFileProblemCount; ++problem) {
     const std::int64_t n = summary.FilesWith(static_cast<FileProblem>(problem));
     if (n == 0) continue;
-    std::fprintf(out, texts::kSummaryProblemFiles, program, n, Files(n),
-                 texts::kSummaryProblems[problem]);
+    std::fprintf(out, ShownText(style, t.problem_files).c_str(), program, n, Files(style, n),
+                 ShownText(style, t.problems[problem]).c_str());
     std::int64_t shown = 0;
     for (const ProblemFile& file : summary.problem_files) {
       if (static_cast<int>(file.problem) != problem) continue;
       if (shown == kNamesShown) {
-        std::fprintf(out, texts::kSummaryMoreNames, n - kNamesShown);
+        std::fprintf(out, ShownText(style, t.more_names).c_str(), n - kNamesShown);
         break;
       }
-      // The summary is only ever on a terminal: a file name's control bytes
-      // are escaped.
-      std::fprintf(out, "%s%s", shown == 0 ? "" : ", ", FieldText(file.path, true).text);
+      std::fprintf(out, "%s%s", shown == 0 ? "" : ", ", FieldText(file.path, style.escape).text);
       ++shown;
     }
     std::fputc('\n', out);
   }
 }
 
-void WriteLines(std::FILE* out, const char* program, const LineCounts& lines) {
-  std::fprintf(out, texts::kSummaryLines, program, lines.read, Lines(lines.read));
+void WriteLines(std::FILE* out, const char* program, const LineCounts& lines,
+                const SummaryStyle& style) {
+  const texts::SummaryTexts& t = *style.texts;
+  std::fprintf(out, ShownText(style, t.lines_read).c_str(), program, lines.read,
+               lines.read == 1 ? t.line : t.lines);
   if (lines.directives != 0) {
-    std::fprintf(out, texts::kSummaryDirectives, lines.directives);
+    std::fprintf(out, ShownText(style, t.directives).c_str(), lines.directives);
   }
-  std::fprintf(out, texts::kSummaryCountedLeftOut, lines.counted, lines.LeftOut());
+  std::fprintf(out, ShownText(style, t.counted_left_out).c_str(), lines.counted, lines.LeftOut());
   std::fputc('\n', out);
 
   const int width = std::snprintf(nullptr, 0, "%" PRId64, lines.LeftOut());
+  auto reason = [&](std::int64_t count, const char* text) {
+    if (count != 0) std::fprintf(out, texts::kSummaryReason, width, count, ShownText(style, text).c_str());
+  };
   for (int verdict = 1; verdict < kLineVerdictCount; ++verdict) {
-    if (lines.rejected[verdict] == 0) continue;
-    std::fprintf(out, texts::kSummaryReason, width, lines.rejected[verdict],
-                 texts::kSummaryRejections[verdict]);
+    reason(lines.rejected[verdict], t.rejections[verdict]);
   }
-  if (lines.bad_dates != 0) {
-    std::fprintf(out, texts::kSummaryReason, width, lines.bad_dates,
-                 texts::kSummaryBadDates);
-  }
-  if (lines.out_of_range != 0) {
-    std::fprintf(out, texts::kSummaryReason, width, lines.out_of_range,
-                 texts::kSummaryOutOfRange);
+  reason(lines.bad_dates, t.bad_dates);
+  reason(lines.out_of_range, t.out_of_range);
+  // The pieces of long lines are no lines, and not among those above.
+  if (lines.continuations != 0) {
+    std::fprintf(out, ShownText(style, t.continuations).c_str(), program, lines.continuations,
+                 lines.continuations == 1 ? t.piece : t.pieces);
   }
 }
 
@@ -158,32 +173,40 @@ std::string ShellWord(const std::string& value) {
 }
 
 void WriteRunSummary(std::FILE* out, const char* program, const ReadSummary& summary,
-                     const ArgumentNotes& notes) {
+                     const ArgumentNotes& notes, const SummaryStyle& style) {
+  const texts::SummaryTexts& t = *style.texts;
+  const TextEscape escape = style.escape;
   // What was read, set off from the report by an empty line.
   std::fputc('\n', out);
-  if (summary.FilesRead() != 0) WriteFilesRead(out, program, summary);
-  WriteProblemFiles(out, program, summary);
+  if (summary.FilesRead() != 0) WriteFilesRead(out, program, summary, style);
+  WriteProblemFiles(out, program, summary, style);
   for (const std::string& pattern : summary.empty_patterns) {
     if (IsGlued(notes, pattern)) continue;  // the hint tells of it
-    std::fprintf(out, texts::kSummaryEmptyPattern, program, FieldText(pattern, true).text);
+    std::fprintf(out, ShownText(style, t.empty_pattern).c_str(), program,
+                 FieldText(pattern, escape).text);
   }
-  if (summary.FilesRead() != 0) WriteLines(out, program, summary.lines);
+  if (summary.FilesRead() != 0) WriteLines(out, program, summary.lines, style);
 
   // What was probably meant.
   for (const ArgumentNotes::GluedValue& glued : notes.glued_values) {
-    std::fprintf(out, texts::kHintGluedValue, program, FieldText(glued.pattern, true).text,
-                 glued.option.c_str(), FieldText(ShellWord(glued.pattern), true).text);
+    std::fprintf(out, ShownText(style, t.glued_value).c_str(), program,
+                 FieldText(glued.pattern, escape).text, glued.option.c_str(),
+                 FieldText(ShellWord(glued.pattern), escape).text);
   }
   for (const std::string& option : notes.filters_after_pattern) {
     if (!notes.pattern_seen) break;
-    std::fprintf(out, texts::kHintAfterLastPattern, program, option.c_str());
+    std::fprintf(out, ShownText(style, t.after_last_pattern).c_str(), program,
+                 FieldText(option, escape).text);
   }
   for (const std::string& mask : notes.refused_masks) {
-    std::fprintf(out, texts::kHintRefusedMask, program, mask.c_str());
+    std::fprintf(out, ShownText(style, t.refused_mask).c_str(), program, FieldText(mask, escape).text);
   }
-  if (LooksNotIis(summary.lines)) std::fprintf(out, texts::kHintNotIis, program);
+  if (LooksNotIis(summary.lines)) std::fprintf(out, ShownText(style, t.not_iis).c_str(), program);
+  if (summary.read_out_of_time_order) {
+    std::fprintf(out, ShownText(style, t.out_of_time_order).c_str(), program);
+  }
   if (summary.lines.counted == 0 && summary.lines.out_of_range != 0) {
-    std::fprintf(out, texts::kHintRangeMissed, program,
+    std::fprintf(out, ShownText(style, t.range_missed).c_str(), program,
                  LocalDateTime(summary.lines.outside_first).c_str(),
                  LocalDateTime(summary.lines.outside_last).c_str());
   }

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "bytes/field_text.h"
+#include "texts.h"
+
 struct ReadSummary;
 
 /// What the command line did that is seldom what was meant, noted while the
@@ -37,10 +40,26 @@ void NoteOption(ArgumentNotes* notes, const char* arg);
 /// Takes note of a file pattern; `matched_nothing` when no file matched it.
 void NotePattern(ArgumentNotes* notes, const char* pattern, bool matched_nothing);
 
-/// Writes the summary and then the hints to `out`, each line beginning with
-/// `program` and ": ". Files and lines are left out when no file was read.
+/// How the summary is written: in which language, how names and option
+/// values are escaped, and whether the terminal reads UTF-8.
+struct SummaryStyle {
+  const texts::SummaryTexts* texts = &texts::kSummaryEnglish;
+  TextEscape escape = TextEscape::kTerminal;
+  bool utf8 = false;
+};
+
+/// The style for a run's terminal: Norwegian under -N, and as standard
+/// error shows texts.
+SummaryStyle StyleFor(bool norwegian, TextEscape escape, bool utf8);
+
+/// Writes the summary and then the hints to `out`, a terminal, each line
+/// beginning with `program` and ": ". Files and lines are left out when no
+/// file was read.
 void WriteRunSummary(std::FILE* out, const char* program, const ReadSummary& summary,
-                     const ArgumentNotes& notes);
+                     const ArgumentNotes& notes, const SummaryStyle& style = SummaryStyle());
+
+/// A fixed text of the style as its terminal reads it.
+std::string ShownText(const SummaryStyle& style, const char* text);
 
 /// `value` as it would be typed glued to its option letter: as it is when
 /// the shell leaves it so, else in single quotes ("My Shop" gives 'My Shop').

@@ -33,32 +33,31 @@ void HitBatch::SortIntoShards() {
   by_page_.Sort(hits_, &HitInput::path_hash);
 }
 
+void NumberBatch(Statistics* stats, HitBatch* batch) { batch->number_ = stats->batches++; }
+
 void CountHits(Statistics* stats, const HitBatch& batch) {
-  const std::vector<HitInput>& hits = batch.hits();
-  for (std::size_t i = 0; i < hits.size(); ++i) {
+  const std::vector<HitInput>& hits = batch.hits_;
+  for (std::uint32_t i = 0; i < hits.size(); ++i) {
     if (i + kAhead < hits.size()) {
       const HitInput& ahead = hits[i + kAhead];
       stats->shards[ShardOf(ahead.address_hash)].user_index.Prefetch(ahead.address_hash);
       stats->shards[ShardOf(ahead.path_hash)].page_index.Prefetch(ahead.path_hash);
     }
-    RecordHit(stats, hits[i]);
+    RecordHit(stats, hits[i], batch.SeenAt(i));
   }
 }
 
 void CountShard(Statistics* stats, int shard, HitBatch* batch) {
   const std::vector<HitInput>& hits = batch->hits_;
   const RecordShard& tables = stats->shards[shard];
-  HitBatch::ShardResult& result = batch->results_[shard];
-  result.tally = {};
-  result.users.clear();
-  result.pages.clear();
+  UserTally& tally = batch->tallies_[shard];
+  tally = {};
 
   const std::uint32_t* users = batch->by_user_.positions.data();
   const std::uint32_t user_end = batch->by_user_.begin[shard + 1];
   for (std::uint32_t i = batch->by_user_.begin[shard]; i < user_end; ++i) {
     if (i + kAhead < user_end) tables.user_index.Prefetch(hits[users[i + kAhead]].address_hash);
-    const RecordIndex made = CountUserPart(stats, hits[users[i]], &result.tally);
-    if (made != kNoRecord) result.users.push_back({users[i], made});
+    CountUserPart(stats, hits[users[i]], batch->SeenAt(users[i]), &tally);
   }
 
   const std::uint32_t* pages = batch->by_page_.positions.data();
@@ -66,36 +65,11 @@ void CountShard(Statistics* stats, int shard, HitBatch* batch) {
   for (std::uint32_t i = batch->by_page_.begin[shard]; i < page_end; ++i) {
     if (i + kAhead < page_end) tables.page_index.Prefetch(hits[pages[i + kAhead]].path_hash);
     const HitInput& hit = hits[pages[i]];
-    const RecordIndex made = CountPagePart(stats, hit.path, hit.path_hash);
-    if (made != kNoRecord) result.pages.push_back({pages[i], made});
-  }
-}
-
-// The shards' stores may be growing on other threads meanwhile, counting
-// the next batches; a record never moves, and the chunk that holds it was
-// found before any record in it was made.
-template <typename Record>
-void HitBatch::LinkInHitOrder(std::vector<MadeRecord> ShardResult::*made,
-                              ShardedRecords<Record>* records, RecordIndex* head) {
-  bool any = false;
-  for (const ShardResult& result : results_) any = any || !(result.*made).empty();
-  if (!any) return;
-  made_at_.assign(hits_.size(), nullptr);
-  for (const ShardResult& result : results_) {
-    for (const MadeRecord& record : result.*made) made_at_[record.position] = &record;
-  }
-  for (const MadeRecord* record : made_at_) {
-    if (record == nullptr) continue;
-    (*records)[record->index].Next = *head;
-    *head = record->index;
+    CountPagePart(stats, hit.path, hit.path_hash, batch->SeenAt(pages[i]));
   }
 }
 
 void FinishBatch(Statistics* stats, HitBatch* batch) {
-  batch->LinkInHitOrder(&HitBatch::ShardResult::users, &stats->users, &stats->UserList);
-  batch->LinkInHitOrder(&HitBatch::ShardResult::pages, &stats->pages, &stats->PageList);
   for (const HitInput& hit : batch->hits_) AddToTotals(&stats->totals, hit.time, hit.bytes);
-  for (const HitBatch::ShardResult& result : batch->results_) {
-    AddToTotals(&stats->totals, result.tally);
-  }
+  for (const UserTally& tally : batch->tallies_) AddToTotals(&stats->totals, tally);
 }

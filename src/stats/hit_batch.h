@@ -3,15 +3,17 @@
 // so the batch computes them as hits are added, where the work can run
 // beside other batches.
 //
-// A batch is counted in one of two ways:
+// Each batch is numbered in reading order (NumberBatch) before it is
+// counted, and every record a hit makes keeps the stamp of the batch's
+// number and the hit's place in it. A batch is counted in one of two ways:
 // - CountHits, on one thread: the hits one after another.
 // - Shard by shard, once SortIntoShards has run: CountShard for every
 //   shard, each in reading order of the batches (every batch's shard 0
-//   before the next batch's shard 0, and so on), and then FinishBatch, in
-//   reading order, after the batch's last shard. Different shards may be
-//   counted on different threads at once; one shard is counted on one
-//   thread at a time.
-// Both ways give the same statistics.
+//   before the next batch's shard 0, and so on), and FinishBatch, in
+//   reading order, which adds the batch to the run totals. Different shards
+//   may be counted on different threads at once; one shard is counted on
+//   one thread at a time. FinishBatch touches no shard.
+// Both ways give the same records, stamps included, and the same totals.
 #pragma once
 
 #include <array>
@@ -26,6 +28,7 @@ class HitBatch {
   /// `hash_seed`: the statistics' that will count the hits.
   explicit HitBatch(std::uint64_t hash_seed) : hash_seed_(hash_seed) {}
 
+  /// Empties the batch; its number stays.
   void Clear() { hits_.clear(); }
 
   /// A hit whose date was read; the texts must live until it is counted.
@@ -38,14 +41,10 @@ class HitBatch {
   void SortIntoShards();
 
  private:
+  friend void NumberBatch(Statistics* stats, HitBatch* batch);
+  friend void CountHits(Statistics* stats, const HitBatch& batch);
   friend void CountShard(Statistics* stats, int shard, HitBatch* batch);
   friend void FinishBatch(Statistics* stats, HitBatch* batch);
-
-  // A record that counting a shard made, and the hit that made it.
-  struct MadeRecord {
-    std::uint32_t position;  // in hits_
-    RecordIndex index;
-  };
 
   // The positions of the hits in shard order, and where each shard's
   // begin: by their users and by their pages.
@@ -55,27 +54,21 @@ class HitBatch {
     void Sort(const std::vector<HitInput>& hits, std::uint64_t HitInput::*hash);
   };
 
-  // What counting one shard of the batch made.
-  struct ShardResult {
-    UserTally tally;
-    std::vector<MadeRecord> users;
-    std::vector<MadeRecord> pages;
-  };
-
-  // Links the records of one kind that the shards made onto their list, in
-  // the order of the hits that made them.
-  template <typename Record>
-  // cppcheck-suppress unusedPrivateFunction ; FinishBatch, a friend, calls it
-  void LinkInHitOrder(std::vector<MadeRecord> ShardResult::*made, ShardedRecords<Record>* records,
-                      RecordIndex* head);
+  // The stamp of the hit at `position`.
+  // cppcheck-suppress unusedPrivateFunction ; CountHits and CountShard, friends, call it
+  FirstSeen SeenAt(std::uint32_t position) const { return FirstSeenAt(number_, position); }
 
   std::uint64_t hash_seed_;
+  std::uint64_t number_ = 0;
   std::vector<HitInput> hits_;
   ShardOrder by_user_;
   ShardOrder by_page_;
-  std::array<ShardResult, kShardCount> results_;
-  std::vector<const MadeRecord*> made_at_;  // by position, while finishing
+  std::array<UserTally, kShardCount> tallies_;  // what each shard's users opened
 };
+
+/// Gives `batch` the next number in the run's reading order. Batches are
+/// numbered one at a time, in the order their lines were read.
+void NumberBatch(Statistics* stats, HitBatch* batch);
 
 /// Counts the hits of a batch, in order.
 void CountHits(Statistics* stats, const HitBatch& batch);
@@ -83,6 +76,5 @@ void CountHits(Statistics* stats, const HitBatch& batch);
 /// Counts the users and pages of `shard` for every hit of a sorted batch.
 void CountShard(Statistics* stats, int shard, HitBatch* batch);
 
-/// Puts the records that the batch's shards made on their lists in the
-/// order of their first hits, and adds the batch to the run totals.
+/// Adds the batch to the run totals, once its shards are counted.
 void FinishBatch(Statistics* stats, HitBatch* batch);

@@ -150,6 +150,9 @@ std::int64_t TimeOfDaySeconds(std::string_view time) {
 
 HitDate ParseW3cDate(std::string_view date) {
   HitDate result;
+  // The year in four digits, the month and the day in one or two.
+  constexpr std::size_t kMaxDigits[3] = {4, 2, 2};
+  constexpr std::size_t kMinDigits[3] = {4, 1, 1};
   std::int64_t parts[3];
   std::size_t pos = 0;
   for (int i = 0; i < 3; ++i) {
@@ -157,13 +160,17 @@ HitDate ParseW3cDate(std::string_view date) {
       if (pos >= date.size() || date[pos] != '-') return result;
       ++pos;
     }
+    const std::size_t start = pos;
     if (!ReadDigits(date, &pos, &parts[i])) return result;
+    if (pos - start < kMinDigits[i] || pos - start > kMaxDigits[i]) return result;
   }
   if (pos != date.size()) return result;
 
   const std::int64_t year = parts[0];
   const std::int64_t month = parts[1];
   const std::int64_t day = parts[2];
+  // There was no year 0.
+  if (year == 0) return result;
   if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return result;
   result.valid = true;
   result.day_seconds = DaysFromCivil(year, month, day) * 86400;

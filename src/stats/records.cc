@@ -20,8 +20,8 @@ namespace {
 
 // Making a record is rare beside finding one: kept out of line, so that the
 // finding inlines where it is called.
-[[gnu::noinline]] RecordIndex AddPage(Statistics* stats, std::string_view path,
-                                      std::uint64_t hash) {
+[[gnu::noinline]] void AddPage(Statistics* stats, std::string_view path, std::uint64_t hash,
+                               FirstSeen seen) {
   const int shard_number = ShardOf(hash);
   RecordShard& shard = stats->shards[shard_number];
   RecordIndex index = stats->pages.Add(shard_number);
@@ -29,38 +29,24 @@ namespace {
   page.Path = shard.texts.Copy(path);
   page.PathSize = SizeOf(path);
   page.Hits = 1;
+  page.first_seen = seen;
   shard.page_index.Insert(hash, index);
-  return index;
 }
 
-// The page of `path`, after adding one hit to it; `made` tells whether
-// the hit made the record.
-inline RecordIndex FindOrAddPage(Statistics* stats, std::string_view path, std::uint64_t hash,
-                                 bool* made) {
+}  // namespace
+
+void CountPagePart(Statistics* stats, std::string_view path, std::uint64_t hash,
+                   FirstSeen seen) {
   const RecordIndex found =
       stats->shards[ShardOf(hash)].page_index.Find(hash, [&](RecordIndex i) {
         const PageRecord& page = stats->pages[i];
         return EqualFolded(std::string_view(page.Path, page.PathSize), path);
       });
-  *made = found == kNoRecord;
-  if (found == kNoRecord) return AddPage(stats, path, hash);
-  ++stats->pages[found].Hits;
-  return found;
-}
-
-}  // namespace
-
-RecordIndex CountPagePart(Statistics* stats, std::string_view path, std::uint64_t hash) {
-  bool made;
-  RecordIndex index = FindOrAddPage(stats, path, hash, &made);
-  return made ? index : kNoRecord;
-}
-
-RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t hash) {
-  bool made;
-  RecordIndex index = FindOrAddPage(stats, path, hash, &made);
-  if (made) LinkPage(stats, index);
-  return index;
+  if (found == kNoRecord) {
+    AddPage(stats, path, hash, seen);
+  } else {
+    ++stats->pages[found].Hits;
+  }
 }
 
 namespace {
@@ -77,28 +63,28 @@ bool OpensSession(const UserRecord& user, TimeStamp t) {
 
 namespace {
 
-[[gnu::noinline]] RecordIndex AddUser(Statistics* stats, const HitInput& hit) {
+[[gnu::noinline]] RecordIndex AddUser(Statistics* stats, const HitInput& hit, FirstSeen seen) {
   const int shard_number = ShardOf(hit.address_hash);
   RecordShard& shard = stats->shards[shard_number];
   RecordIndex index = stats->users.Add(shard_number);
   UserRecord& user = stats->users[index];
   user.Address = shard.texts.Copy(hit.address);
   user.AddressSize = SizeOf(hit.address);
+  user.first_seen = seen;
   shard.user_index.Insert(hit.address_hash, index);
   return index;
 }
 
 }  // namespace
 
-RecordIndex CountUserPart(Statistics* stats, const HitInput& hit, UserTally* tally) {
-  RecordIndex made = kNoRecord;
+void CountUserPart(Statistics* stats, const HitInput& hit, FirstSeen seen, UserTally* tally) {
   RecordIndex index = stats->shards[ShardOf(hit.address_hash)].user_index.Find(
       hit.address_hash, [&](RecordIndex i) {
         const UserRecord& user = stats->users[i];
         return EqualBytes(user.Address, user.AddressSize, hit.address);
       });
   if (index == kNoRecord) {
-    index = made = AddUser(stats, hit);
+    index = AddUser(stats, hit, seen);
     ++tally->users;
   }
   UserRecord& user = stats->users[index];
@@ -109,17 +95,6 @@ RecordIndex CountUserPart(Statistics* stats, const HitInput& hit, UserTally* tal
   }
   ++user.Hits;
   user.Bytes += hit.bytes;
-  return made;
-}
-
-void LinkUser(Statistics* stats, RecordIndex user) {
-  stats->users[user].Next = stats->UserList;
-  stats->UserList = user;
-}
-
-void LinkPage(Statistics* stats, RecordIndex page) {
-  stats->pages[page].Next = stats->PageList;
-  stats->PageList = page;
 }
 
 // The period runs from the first counted hit to the last, in the order the
@@ -136,12 +111,10 @@ void AddToTotals(RunTotals* totals, const UserTally& tally) {
   totals->TotalSessions += tally.sessions;
 }
 
-void RecordHit(Statistics* stats, const HitInput& hit) {
+void RecordHit(Statistics* stats, const HitInput& hit, FirstSeen seen) {
   UserTally tally;
-  const RecordIndex user = CountUserPart(stats, hit, &tally);
-  if (user != kNoRecord) LinkUser(stats, user);
-  const RecordIndex page = CountPagePart(stats, hit.path, hit.path_hash);
-  if (page != kNoRecord) LinkPage(stats, page);
+  CountUserPart(stats, hit, seen, &tally);
+  CountPagePart(stats, hit.path, hit.path_hash, seen);
   AddToTotals(&stats->totals, hit.time, hit.bytes);
   AddToTotals(&stats->totals, tally);
 }
@@ -153,6 +126,7 @@ void ReleaseRecords(Statistics* stats) {
   stats->users.Clear();
   stats->texts.Clear();
   stats->shards = {};
+  stats->batches = 0;
   stats->traffic = Traffic();
   stats->requests = Requests();
 }

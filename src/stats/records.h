@@ -1,8 +1,8 @@
 // The statistics store of a run: users with their counts and sessions,
 // pages, and the run totals. Owns every record and every stored text until
-// ReleaseRecords. Records sit in shards of fixed chunks (stats/storage.h)
-// and link to each other by index; the two lists are kept newest first, as
-// the ranking expects.
+// ReleaseRecords. Records sit in shards of fixed chunks (stats/storage.h);
+// each carries the moment it was first seen, so that the ranking can order
+// equal counts newest first whatever shard a record sits in.
 // Nothing is kept per hit: memory grows with distinct users and pages only.
 #pragma once
 
@@ -21,6 +21,16 @@
 /// Counts and sums: 64-bit, so that no log is too large to count.
 using Count = std::int64_t;
 
+/// When a record was first seen, over the whole run: the number of the
+/// batch of hits that made it, in reading order, above the place of the
+/// hit in its batch. A record first seen later has a greater stamp.
+using FirstSeen = std::uint64_t;
+
+/// The stamp of the hit at `position` in the batch numbered `batch`.
+inline FirstSeen FirstSeenAt(std::uint64_t batch, std::uint32_t position) {
+  return batch << 32 | position;
+}
+
 /// One distinct client address text. A session is known by its start
 /// alone: only the current one decides where the next hit goes, so the
 /// older ones are only counted.
@@ -32,22 +42,26 @@ struct UserRecord {
   Count Hits = 0;
   Count Sessions = 0;  // 0 until the first hit opens one
   Count Bytes = 0;
-  RecordIndex Next = kNoRecord;
+  FirstSeen first_seen = 0;
+  RecordIndex Next = kNoRecord;  // in rank order, once ranked
 };
 
 /// One distinct path, ASCII case ignored; keeps its first spelling.
 struct PageRecord {
   const char* Path = nullptr;
   std::uint32_t PathSize = 0;
-  RecordIndex Next = kNoRecord;
+  RecordIndex Next = kNoRecord;  // in rank order, once ranked
   Count Hits = 0;
+  FirstSeen first_seen = 0;
 };
 
 // The memory figures of a run rest on these sizes (with 64-bit pointers):
 // a distinct user costs its record, an index slot and its text; so does a
 // distinct page. Check bench/run.sh's memory table before letting them grow.
-static_assert(sizeof(UserRecord) <= 56, "a user record grew");
-static_assert(sizeof(PageRecord) <= 24, "a page record grew");
+// The stamp costs each 8 bytes; a user's Next sits in what was padding, so
+// once the lists give way to ranked arrays a user would be 56 bytes again.
+static_assert(sizeof(UserRecord) <= 64, "a user record grew");
+static_assert(sizeof(PageRecord) <= 32, "a page record grew");
 
 struct RunTotals {
   TimeStamp PeriodStart = 0;  // the first counted hit, in reading order
@@ -76,9 +90,12 @@ struct Statistics {
   std::array<RecordShard, kShardCount> shards;
   TextArena texts;  // host names
 
-  // Heads of the two lists.
+  // Heads of the two lists, which RankByHits makes: empty until then.
   RecordIndex UserList = kNoRecord;
   RecordIndex PageList = kNoRecord;
+
+  // Batches of hits numbered so far, in reading order (NumberBatch).
+  std::uint64_t batches = 0;
 
   RunTotals totals;
 
@@ -102,16 +119,12 @@ struct HitInput {
   TimeStamp time = 0;  // never kRejectedDate
 };
 
-/// Counts one hit: its user, session, page and the run totals.
-void RecordHit(Statistics* stats, const HitInput& hit);
-
-/// The page of `path` (whose HashFoldedBytes is `path_hash`), created if
-/// needed, after adding one hit to it.
-RecordIndex CountPage(Statistics* stats, std::string_view path, std::uint64_t path_hash);
+/// Counts one hit: its user, session, page and the run totals. `seen` is
+/// the hit's stamp, which a record that the hit makes keeps.
+void RecordHit(Statistics* stats, const HitInput& hit, FirstSeen seen);
 
 // RecordHit in parts, for counting shard by shard: the user's part and
-// the page's part touch only their own shard; linking and the totals touch
-// what every shard shares.
+// the page's part touch only their own shard; the totals are added apart.
 
 /// What the user's parts of some hits opened: sessions and users.
 struct UserTally {
@@ -119,19 +132,12 @@ struct UserTally {
   Count users = 0;
 };
 
-/// Counts a hit for its user, in the user's shard: the user's index when
-/// the hit made the record, else kNoRecord. The record is not yet on the
-/// user list.
-RecordIndex CountUserPart(Statistics* stats, const HitInput& hit, UserTally* tally);
+/// Counts a hit for its user, in the user's shard; `seen` as for RecordHit.
+void CountUserPart(Statistics* stats, const HitInput& hit, FirstSeen seen, UserTally* tally);
 
-/// Counts a hit for its page, in the page's shard: the page's index when
-/// the hit made the record, else kNoRecord. The record is not yet on the
-/// page list.
-RecordIndex CountPagePart(Statistics* stats, std::string_view path, std::uint64_t path_hash);
-
-/// Puts a record that a part made on the head of its list.
-void LinkUser(Statistics* stats, RecordIndex user);
-void LinkPage(Statistics* stats, RecordIndex page);
+/// Counts a hit for its page, in the page's shard; `seen` as for RecordHit.
+void CountPagePart(Statistics* stats, std::string_view path, std::uint64_t path_hash,
+                   FirstSeen seen);
 
 /// Adds a hit at `time` of `bytes` to the period, hits and bytes of the
 /// run totals, in reading order.

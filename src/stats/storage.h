@@ -22,8 +22,8 @@ inline constexpr RecordIndex kNoRecord = UINT32_MAX;
 /// Users and pages live in shards chosen by the top bits of their text's
 /// hash, so that several threads can count one run of hits side by side,
 /// each shard on one thread at a time. The shards change nothing else: a
-/// shard holds each of its users' hits in reading order, and the lists
-/// link the records of every shard in the order they were first seen.
+/// shard holds each of its users' hits in reading order, and each record
+/// carries the moment it was first seen, which orders records across shards.
 inline constexpr int kShardBits = 4;
 inline constexpr int kShardCount = 1 << kShardBits;
 
@@ -100,9 +100,25 @@ class ShardedRecords {
     return std::accumulate(shards_.begin(), shards_.end(), std::size_t{0},
                            [](std::size_t total, const Shard& shard) { return total + shard.size; });
   }
-  bool empty() const { return size() == 0; }
 
-  void Clear() { shards_ = {}; }
+  /// Calls `visit(index)` for every record: shard by shard, each shard's in
+  /// the order they were added.
+  template <typename Visit>
+  void ForEach(Visit visit) const {
+    for (RecordIndex shard = 0; shard < kShardCount; ++shard) {
+      const RecordIndex first = shard << kLocalBits;
+      for (RecordIndex i = 0; i < shards_[shard].size; ++i) visit(first | i);
+    }
+  }
+
+  /// Releases every record; the chunk table forgets the released chunks.
+  void Clear() {
+    for (RecordIndex shard = 0; shard < kShardCount; ++shard) {
+      const std::size_t first = std::size_t{shard} << kChunksBits;
+      for (std::size_t c = 0; c < shards_[shard].chunks.size(); ++c) chunk_of_[first + c] = nullptr;
+    }
+    shards_ = {};
+  }
 
  private:
   // Small chunks: sixteen shards of a small run cost little.

@@ -1,28 +1,13 @@
 #include "intake/gzip_source.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <string>
 
 #include "intake/line_reader.h"
+#include "test_util.h"
 
 namespace {
-
-// One gzip member holding `text`.
-std::string Compress(const std::string& text) {
-  z_stream z{};
-  EXPECT_EQ(Z_OK, deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY));
-  std::string out(deflateBound(&z, text.size()) + 64, '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  z.avail_in = static_cast<uInt>(text.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(Z_STREAM_END, deflate(&z, Z_FINISH));
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
 
 // Everything a source hands out, read in small blocks to cross member and
 // buffer boundaries, and whether it ended in damage.
@@ -46,16 +31,16 @@ std::string Lines(int count) {
 TEST(GzipSourceTest, MembersReadInTurn) {
   const std::string a = Lines(1000);
   const std::string b = "last line without a line feed";
-  EXPECT_EQ(std::make_pair(a, false), Inflate(Compress(a)));
-  EXPECT_EQ(std::make_pair(a + b, false), Inflate(Compress(a) + Compress(b)));
-  EXPECT_EQ(std::make_pair(std::string(), false), Inflate(Compress("")));
+  EXPECT_EQ(std::make_pair(a, false), Inflate(GzipMember(a)));
+  EXPECT_EQ(std::make_pair(a + b, false), Inflate(GzipMember(a) + GzipMember(b)));
+  EXPECT_EQ(std::make_pair(std::string(), false), Inflate(GzipMember("")));
   // Zero bytes after the last member are padding, not damage.
-  EXPECT_EQ(std::make_pair(b, false), Inflate(Compress(b) + std::string(100, '\0')));
+  EXPECT_EQ(std::make_pair(b, false), Inflate(GzipMember(b) + std::string(100, '\0')));
 }
 
 TEST(GzipSourceTest, DamageKeepsWhatCameBefore) {
   const std::string a = Lines(20000);
-  const std::string archive = Compress(a);
+  const std::string archive = GzipMember(a);
 
   // Cut off: the text so far, then the damage.
   auto [cut_text, cut_damaged] = Inflate(archive.substr(0, archive.size() / 2));
@@ -69,7 +54,7 @@ TEST(GzipSourceTest, DamageKeepsWhatCameBefore) {
   EXPECT_EQ(a, no_trailer);
 
   // A second member with garbage in its middle.
-  std::string second = Compress(Lines(5000));
+  std::string second = GzipMember(Lines(5000));
   for (std::size_t i = second.size() / 2; i < second.size() / 2 + 16; ++i) second[i] ^= 0x5A;
   auto [garbled, garbled_damaged] = Inflate(archive + second);
   EXPECT_TRUE(garbled_damaged);
@@ -96,7 +81,7 @@ TEST(GzipSourceTest, SamePiecesAsPlainText) {
     return out;
   };
   TextSource plain(text);
-  const std::string archive = Compress(text.substr(0, 3000)) + Compress(text.substr(3000));
+  const std::string archive = GzipMember(text.substr(0, 3000)) + GzipMember(text.substr(3000));
   TextSource compressed(archive);
   GzipSource gzip(&compressed);
   EXPECT_EQ(pieces(&plain), pieces(&gzip));
@@ -108,7 +93,7 @@ TEST(GzipSourceTest, SamePiecesAsPlainText) {
 // the unfinished one at the damage is dropped.
 TEST(GzipSourceTest, CutArchiveGivesNoHalfLine) {
   const std::string text = Lines(300);
-  const std::string archive = Compress(text);
+  const std::string archive = GzipMember(text);
   std::string lines;  // the text as the reader gives it: CR-LF read as LF
   for (const char c : text) {
     if (c != '\r') lines += c;

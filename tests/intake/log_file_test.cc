@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "intake/line_reader.h"
 #include "intake/log_line.h"
@@ -119,7 +121,7 @@ TEST(LogFileTest, BadDateMessageOnlyWhenVerbose) {
   EXPECT_EQ("Bad date (2001-03-20). Skipping line...\n",
             Read(verbose, &stats, text));
   EXPECT_EQ(0, stats.totals.TotalHits);
-  EXPECT_EQ(kNoRecord, stats.UserList);
+  EXPECT_EQ(0u, stats.users.size());
   // A bad date on the first line leaves the period to the first counted one.
   Statistics first;
   Read(Options(), &first, text + IisLine(IisFields()));
@@ -211,43 +213,6 @@ TEST(LogFileTest, W3cLongLineEchoedWhole) {
   EXPECT_EQ(Echo(header.substr(0, 16)) + Echo(header.substr(16)) + Echo(line),
             Read(DebugOptions(6), &stats, header + line));
   EXPECT_EQ(1, stats.totals.TotalHits);
-}
-
-// Hands out `text`, then a read error.
-class FailingSource : public ByteSource {
- public:
-  explicit FailingSource(std::string_view text) : text_(text) {}
-  long Read(char* buffer, std::size_t size) override {
-    if (text_.empty()) return -1;
-    const std::size_t n = std::min(size, text_.size());
-    std::memcpy(buffer, text_.data(), n);
-    text_.remove_prefix(n);
-    return static_cast<long>(n);
-  }
-
- private:
-  std::string_view text_;
-};
-
-TEST(LogFileTest, ReadErrorDropsTheHalfLine) {
-  // The error cuts "/p.htm" to "/p": a page nobody asked for.
-  std::string half = IisLineWith(kTarget, "/p.htm");
-  half.resize(half.find("/p.htm") + 2);
-  const std::string text = IisLine(IisFields()) + half;
-  for (const bool fail : {false, true}) {
-    SCOPED_TRACE(fail ? "read error" : "clean end");
-    Statistics stats;
-    CapturedStream diag;
-    FailingSource failing(text);
-    TextSource clean(text);
-    ByteSource* source = fail ? static_cast<ByteSource*>(&failing) : &clean;
-    EXPECT_EQ(!fail, ReadLogSource(DebugOptions(1), &stats, diag.file(), source));
-    EXPECT_EQ("", diag.Text());
-    // At a clean end, a last line without a line feed still counts.
-    const ListRows pages = fail ? ListRows{{"/index.htm", 1}}
-                                : ListRows{{"/p", 1}, {"/index.htm", 1}};
-    EXPECT_EQ(pages, PageRows(stats));
-  }
 }
 
 TEST(LogFileTest, LineEnds) {
@@ -342,6 +307,28 @@ class TempFile {
   std::string path_;
 };
 
+TEST(LogFileTest, DamageDropsTheHalfLine) {
+  // The damage cuts "/p.htm" to "/p": a page nobody asked for.
+  std::string half = IisLineWith(kTarget, "/p.htm");
+  half.resize(half.find("/p.htm") + 2);
+  const std::string text = IisLine(IisFields()) + half;
+  for (const bool damaged : {false, true}) {
+    SCOPED_TRACE(damaged ? "damaged" : "clean end");
+    // Without its checksum every byte of the text arrives, then the damage.
+    std::string archive = GzipMember(text);
+    if (damaged) archive.resize(archive.size() - 8);
+    TempFile file(archive);
+    Statistics stats;
+    CapturedStream diag;
+    EXPECT_EQ(1, ReadLogFile(DebugOptions(1), &stats, diag.file(), file.path()));
+    EXPECT_EQ("", diag.Text());
+    // At a clean end, a last line without a line feed still counts.
+    const ListRows pages = damaged ? ListRows{{"/index.htm", 1}}
+                                   : ListRows{{"/p", 1}, {"/index.htm", 1}};
+    EXPECT_EQ(pages, PageRows(stats));
+  }
+}
+
 TEST(LogFileTest, ReadLogFileReadsLikeText) {
   std::int64_t byte_sum;
   TempFile file(LargeLog(&byte_sum));
@@ -350,6 +337,33 @@ TEST(LogFileTest, ReadLogFileReadsLikeText) {
   EXPECT_EQ(1, ReadLogFile(DebugOptions(1), &stats, diag.file(), file.path()));
   EXPECT_EQ("", diag.Text());
   ExpectLargeLogCounted(stats, byte_sum);
+}
+
+// The threads that took a file's chunks: each chunk is read by the thread
+// that takes it.
+class ThreadsSeen : public ReadObserver {
+ public:
+  void FileStarted(const char*, std::int64_t) override {}
+  void BytesRead(std::size_t) override { ids.insert(std::this_thread::get_id()); }
+  void TextRead(std::size_t) override {}
+  std::set<std::thread::id> ids;  // the take lock guards it
+};
+
+// One usable CPU: one parsing thread, the caller's, even for a file large
+// enough to be read on several.
+TEST(LogFileTest, OneUsableCpuReadsOnOneThread) {
+  const std::pair<int, int> threads_for_cpus[] = {{1, 1}, {2, 2}, {16, 16}, {64, 16}, {0, 1}};
+  for (const auto& [cpus, threads] : threads_for_cpus) {
+    EXPECT_EQ(threads, ReadTuning(cpus).threads) << cpus;
+  }
+  std::int64_t byte_sum;
+  TempFile file(LargeLog(&byte_sum));
+  Statistics stats;
+  ThreadsSeen seen;
+  EXPECT_EQ(1, ReadLogFile(Options(), &stats, stderr, file.path(), &seen, nullptr, nullptr,
+                           nullptr, ReadTuning(1)));
+  ExpectLargeLogCounted(stats, byte_sum);
+  EXPECT_EQ(std::set<std::thread::id>{std::this_thread::get_id()}, seen.ids);
 }
 
 TEST(LogFileTest, ReadLogFileMessages) {
@@ -386,6 +400,37 @@ TEST(LogFileTest, ReadLogFileMessages) {
   }
 }
 
+// The file refused (the report's) is told by the descriptor that is read:
+// nothing of it is read or noted. Any other file is read, and named.
+TEST(LogFileTest, ReadLogFileRefusesByWhatItOpened) {
+  TempFile log(IisLine(IisFields()));
+  TempFile other("");
+  FileIdentity log_identity;
+  FileIdentity other_identity;
+  ASSERT_TRUE(IdentityOf(log.path(), &log_identity));
+  ASSERT_TRUE(IdentityOf(other.path(), &other_identity));
+  const struct {
+    std::vector<FileIdentity> refused;
+    int result;
+  } cases[] = {{{log_identity}, kRefusedLogFile},
+               {{other_identity, log_identity}, kRefusedLogFile},
+               {{other_identity}, 1},
+               {{}, 1}};
+  for (const auto& c : cases) {
+    Statistics stats;
+    CapturedStream diag;
+    ReadSummary summary;
+    FileIdentity identity;
+    EXPECT_EQ(c.result, ReadLogFile(DebugOptions(1), &stats, diag.file(), log.path(), nullptr,
+                                    &summary, &c.refused, &identity));
+    EXPECT_EQ(c.result == 1 ? 1 : 0, stats.totals.TotalHits);
+    EXPECT_EQ(c.result == 1 ? 1 : 0, summary.FilesRead());
+    if (c.result == 1) {
+      EXPECT_EQ(log_identity, identity);
+    }
+  }
+}
+
 // One line for each way a line can end, the whole repeated so that it
 // spans many chunks: every thread count gives the same counts, and they add
 // up to the lines read.
@@ -402,16 +447,19 @@ TEST(LogFileTest, LineCountsByReason) {
     text += IisLineWith(kServerBytes, "-");              // missing parameter
     text += IisLineWith(kDate, "13/45/01");              // bad date
     text += IisLineWith(kTarget, "/b.htm");              // counted
+    text += std::string(5000, 'x') + "\n";              // incomplete, 2 more pieces
   }
   LineCounts expected;
-  expected.read = 3000;
+  expected.read = 3300;
+  expected.continuations = 600;
   expected.counted = 600;
   expected.bad_dates = 300;
+  expected.rejected[static_cast<int>(LineVerdict::kIncomplete)] = 300;
   for (LineVerdict v : {LineVerdict::kIncomplete, LineVerdict::kWrongService,
                         LineVerdict::kWrongMethod, LineVerdict::kWrongServerIp,
                         LineVerdict::kExcludedClientIp, LineVerdict::kExcludedPattern,
                         LineVerdict::kMissingParameter}) {
-    expected.rejected[static_cast<int>(v)] = 300;
+    expected.rejected[static_cast<int>(v)] += 300;
   }
   for (int threads : {1, 2}) {
     SCOPED_TRACE(testing::Message() << threads << " threads");
@@ -423,11 +471,54 @@ TEST(LogFileTest, LineCountsByReason) {
     LineCounts lines;
     ReadLogText(Options(), &stats, diag.file(), text, tuning, "-", &lines);
     EXPECT_EQ(expected.read, lines.read);
+    EXPECT_EQ(expected.continuations, lines.continuations);
     EXPECT_EQ(expected.counted, lines.counted);
     EXPECT_EQ(expected.rejected, lines.rejected);
     EXPECT_EQ(expected.bad_dates, lines.bad_dates);
     EXPECT_EQ(lines.read, lines.counted + lines.LeftOut());
     EXPECT_EQ(600, stats.totals.TotalHits);
+  }
+}
+
+// A W3C line is read by the positions its header names: one with more
+// fields (a blank inside a user agent, say) would put the wrong field in
+// every slot after the blank, so it is left out, with a message of its own.
+TEST(LogFileTest, W3cFieldCounts) {
+  const std::string header =
+      "#Fields: date time c-ip cs-method cs-uri-stem cs(User-Agent) sc-bytes\n";
+  constexpr char kTooMany[] =
+      "  Skipping line. It has more fields than its #Fields line names\n";
+  constexpr char kSix[] = "  Skipping line due to incomplete data (6 tokens)\n";
+  struct Case {
+    std::string line;
+    LineVerdict verdict;  // kAccepted: counted
+    std::string message;
+  };
+  const Case cases[] = {
+      {"2024-03-20 08:00:00 10.0.0.1 GET /a.htm Mozilla 10\n", LineVerdict::kAccepted, ""},
+      // Blanks around and between fields are separators, however many.
+      {" 2024-03-20\t08:00:00  10.0.0.1 GET /a.htm Mozilla 10 \t\n", LineVerdict::kAccepted, ""},
+      {"2024-03-20 08:00:00 10.0.0.1 GET /a.htm Mozilla\n", LineVerdict::kIncomplete, kSix + 0},
+      {"2024-03-20 08:00:00 10.0.0.1 GET /a.htm Mozilla 10 x\n", LineVerdict::kTooManyFields,
+       kTooMany},
+      // A tab inside the agent: the status would become the byte count.
+      {"2024-03-20 08:00:00 10.0.0.1 GET /a.htm Mozilla\tx 2147483647\n",
+       LineVerdict::kTooManyFields, kTooMany},
+      {"2024-03-20 08:00:00 10.0.0.1 GET /a.htm a b c d e f g h 10\n",
+       LineVerdict::kTooManyFields, kTooMany},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    Statistics stats;
+    CapturedStream diag;
+    LineCounts lines;
+    ReadLogText(DebugOptions(1), &stats, diag.file(), header + c.line, ReadTuning(), "-",
+                &lines);
+    EXPECT_EQ(c.message, diag.Text());
+    EXPECT_EQ(2, lines.read);
+    EXPECT_EQ(c.verdict == LineVerdict::kAccepted ? 1 : 0, lines.counted);
+    EXPECT_EQ(c.verdict == LineVerdict::kAccepted ? 0 : 1,
+              lines.rejected[static_cast<int>(c.verdict)]);
   }
 }
 

@@ -209,7 +209,7 @@ std::string Rejection(const std::string& line, Options options = Options()) {
   TokenizeLine(line, &fields);
   LineVerdict verdict = FilterLine(fields, CompileFilters(options));
   TextBuffer out;
-  WriteRejection(&out, verdict, fields, options, false);
+  WriteRejection(&out, verdict, fields, options);
   return out.text();
 }
 

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <new>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -89,20 +93,38 @@ TEST(OrderedPipelineTest, FailureStopsEveryWorkerAndIsRethrown) {
   }
 }
 
-// Without a second thread the calling one does all the work, in order.
+// Whatever stops a thread from starting, the ones started and the calling
+// one do all the work, in order, and every thread is joined.
 TEST(OrderedPipelineTest, NoThreadToBeHad) {
-  Log log;
-  log.items = 50;
-  int tries = 0;
-  OrderedPipeline().Run(
-      4, [&] { return std::make_unique<CountingWorker>(&log); },
-      [&](auto) -> std::thread {
-        ++tries;
-        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-      });
-  EXPECT_EQ(1, tries);  // the first refusal ends the tries
-  ASSERT_EQ(50u, log.committed.size());
-  for (int i = 0; i < 50; ++i) EXPECT_EQ(i, log.committed[i]);
+  struct Case {
+    const char* what;
+    int started;  // before the refusal
+    std::function<void()> refuse;
+  };
+  const Case cases[] = {
+      {"thread limit", 0,
+       [] {
+         throw std::system_error(
+             std::make_error_code(std::errc::resource_unavailable_try_again));
+       }},
+      {"no memory", 0, [] { throw std::bad_alloc(); }},
+      {"no memory for the third", 2, [] { throw std::bad_alloc(); }},
+      {"anything else", 1, [] { throw 42; }},
+  };
+  for (const Case& c : cases) {
+    Log log;
+    log.items = 50;
+    int tries = 0;
+    OrderedPipeline().Run(
+        6, [&] { return std::make_unique<CountingWorker>(&log); },
+        [&](auto body) -> std::thread {
+          if (++tries > c.started) c.refuse();
+          return std::thread(body);
+        });
+    EXPECT_EQ(c.started + 1, tries) << c.what;  // the first refusal ends the tries
+    ASSERT_EQ(50u, log.committed.size()) << c.what;
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(i, log.committed[i]) << c.what;
+  }
 }
 
 }  // namespace

@@ -150,10 +150,19 @@ TEST(FormatsTest, JsonLayout) {
       {"hour": 23, "page_hits": 2, "requests": 2, "bytes": 644, "errors": 1}],
     "filters": {"root": "", "exclude_clients": null, "servers": null, "exclude_patterns": "*.gif,*.jpg", "from": null, "to": null, "standard_offset_minutes": 60},
     "limits": {"pages": 10, "users": 10},
-    "pages": [{"rank": 1, "path": "/caf\u00e9.htm", "hits": 2}, {"rank": 2, "path": "/a\"b'\u0001.htm", "hits": 1}],
-    "users": [{"rank": 1, "address": "10.0.0.1", "host": "one.example", "hits": 2}, {"rank": 2, "address": "<b>&amp;", "host": null, "hits": 1}],
-    "summary": {"files": {"comma": {"plain": 1, "compressed": 0}, "w3c": {"plain": 0, "compressed": 0}, "problems": [{"path": "gone<1>.log", "problem": "missing"}], "patterns_without_match": ["x*.log"]}, "lines": {"read": 4, "directives": 0, "counted": 3, "left_out": 1, "left_out_by_reason": {"incomplete": 0, "wrong_service": 0, "wrong_method": 1, "wrong_server_ip": 0, "wrong_root_path": 0, "excluded_client_ip": 0, "excluded_pattern": 0, "missing_parameter": 0, "continuation": 0, "too_long": 0, "bad_date": 0, "outside_range": 0}}}
-
+    "pages": [{"rank": 1, "path": "/caf\u00e9.htm", "hits": 2},
+              {"rank": 2, "path": "/a\"b'\u0001.htm", "hits": 1}],
+    "users": [{"rank": 1, "address": "10.0.0.1", "host": "one.example", "hits": 2},
+              {"rank": 2, "address": "<b>&amp;", "host": null, "hits": 1}],
+    "summary": {
+      "files": {"comma": {"plain": 1, "compressed": 0}, "w3c": {"plain": 0, "compressed": 0},
+                "problems": [{"path": "gone<1>.log", "problem": "missing"}],
+                "patterns_without_match": ["x*.log"]},
+      "lines": {"read": 4, "continuation": 0, "directives": 0, "counted": 3, "left_out": 1,
+                "left_out_by_reason": {"incomplete": 0, "too_many_fields": 0, "wrong_service": 0,
+                  "wrong_method": 1, "wrong_server_ip": 0, "wrong_root_path": 0,
+                  "excluded_client_ip": 0, "excluded_pattern": 0, "missing_parameter": 0,
+                  "too_long": 0, "bad_date": 0, "outside_range": 0}}}
   })").dump(2) + "\n",
             ReportOf(ReportFormat::kJson));
 }

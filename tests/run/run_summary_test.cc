@@ -115,10 +115,51 @@ TEST(RunSummaryTest, NotAnIisLog) {
   for (const auto& [read, directives, incomplete, counted, hint] : cases) {
     ReadSummary summary;
     summary.files_read[0][0] = 1;
-    summary.lines = {read, directives, counted, {}, 0};
+    summary.lines = {read, 0, directives, counted, {}, 0};
     summary.lines.rejected[static_cast<int>(LineVerdict::kIncomplete)] = incomplete;
     EXPECT_EQ(hint != 0, Summary(summary, ArgumentNotes()).find("IIS log?") != std::string::npos)
         << read << " " << incomplete << " " << counted;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Under -N the summary is Norwegian: its letters in Windows-1252, as the
+// report's, or in UTF-8 for a terminal that reads it; names stay as given.
+TEST(RunSummaryTest, NorwegianAsTheTerminalReadsIt) {
+  ReadSummary summary;
+  summary.files_read[0][0] = 1;
+  summary.lines.read = 3;
+  summary.lines.counted = 3;
+  summary.read_out_of_time_order = true;
+  ArgumentNotes notes;
+  notes.refused_masks = {"m\xF8"};
+  const struct {
+    bool utf8;
+    std::string text;
+  } cases[] = {
+      {false,
+       "\nvantrix: 1 fil lest: 1 kommaseparerte\n"
+       "vantrix: 3 linjer lest, 3 talt, 0 utelatt\n"
+       "vantrix: masken 'm\xF8' ble ikke forst\xE5tt: skriv hver av de fire delene som n, n-m "
+       "eller *\n"
+       "vantrix: perioden slutter f\xF8r den begynner: filene ble lest i feil "
+       "tidsrekkef\xF8lge; oppgi de eldste f\xF8rst\n"},
+      {true,
+       "\nvantrix: 1 fil lest: 1 kommaseparerte\n"
+       "vantrix: 3 linjer lest, 3 talt, 0 utelatt\n"
+       "vantrix: masken 'm\xF8' ble ikke forst\xC3\xA5tt: skriv hver av de fire delene som n, "
+       "n-m eller *\n"
+       "vantrix: perioden slutter f\xC3\xB8r den begynner: filene ble lest i feil "
+       "tidsrekkef\xC3\xB8lge; oppgi de eldste f\xC3\xB8rst\n"},
+  };
+  for (const auto& c : cases) {
+    CapturedStream out;
+    WriteRunSummary(out.file(), "vantrix", summary, notes,
+                    StyleFor(true, TextEscape::kTerminal, c.utf8));
+    EXPECT_EQ(c.text, out.Text()) << c.utf8;
   }
 }
 

@@ -38,9 +38,10 @@ struct RunFixture {
   RunFixture() : run(&directories, &resolver, 0) {
     run.out = out.file();
     run.err = err.file();
+    run.standard_out = out.file();
   }
   ~RunFixture() {
-    if (run.output_opened) std::fclose(run.out);
+    // The run closes its -o file itself.
   }
 
   // Makes `pattern` match one log file holding `content`.

@@ -23,12 +23,11 @@ const Case kCases[] = {
     {"worked example",
      {{"/a", 2}, {"/b", 2}, {"/c", 1}, {"/d", 3}},
      {{"/d", 3}, {"/b", 2}, {"/a", 2}, {"/c", 1}}},
-    // Equal counts keep the list's order: the newest first.
+    // Equal counts: the one first seen last comes first.
     {"all equal",
      {{"U1", 5}, {"U2", 5}, {"U3", 5}},
      {{"U3", 5}, {"U2", 5}, {"U1", 5}}},
-    // The list is newest first, so growing counts in order of appearance
-    // make a list that is already descending.
+    // Counts growing in order of appearance: newest first is descending.
     {"already descending",
      {{"a", 1}, {"b", 2}, {"c", 3}},
      {{"c", 3}, {"b", 2}, {"a", 1}}},
@@ -43,8 +42,11 @@ const Case kCases[] = {
 TEST(RankingTest, Pages) {
   for (const Case& c : kCases) {
     Statistics stats;
+    FirstSeen seen = 0;
     for (const auto& [path, hits] : c.first_seen) {
-      for (Count i = 0; i < hits; ++i) CountPage(&stats, path, HashFoldedBytes(path, stats.hash_seed));
+      for (Count i = 0; i < hits; ++i) {
+        CountPagePart(&stats, path, HashFoldedBytes(path, stats.hash_seed), ++seen);
+      }
     }
     RankByHits(&stats);
     EXPECT_EQ(c.ranked, PageRows(stats)) << c.what;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <forward_list>
 #include <limits>
+#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
@@ -53,7 +54,7 @@ TEST(RecordsTest, SessionSpan) {
     for (std::string_view time : c.times) {
       Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", time);
     }
-    const UserRecord& user = stats.users[stats.UserList];
+    const UserRecord& user = UserNamed(&stats, "10.0.0.1");
     EXPECT_EQ(c.sessions, user.Sessions);
     EXPECT_EQ(c.current_start, user.SessionStart);
     EXPECT_EQ(c.sessions, stats.totals.TotalSessions);
@@ -128,9 +129,15 @@ TEST(RecordsTest, ReleaseRecordsEmptiesBothLists) {
   EXPECT_EQ(kNoRecord, stats.PageList);
   Hit(&stats, "10.0.0.1", "/a.htm", "03/20/01", "10:00:00");
   Hit(&stats, "10.0.0.2", "/b.htm", "03/20/01", "10:00:00");
+  RankByHits(&stats);
   ReleaseRecords(&stats);
   EXPECT_EQ(kNoRecord, stats.UserList);
   EXPECT_EQ(kNoRecord, stats.PageList);
+  EXPECT_EQ(0u, stats.users.size() + stats.pages.size());
+  // Records made after the release are found again, not the released ones.
+  Hit(&stats, "10.0.0.2", "/b.htm", "03/20/01", "10:00:00");
+  EXPECT_EQ((ListRows{{"10.0.0.2", 1}}), UserRows(stats));
+  EXPECT_EQ((ListRows{{"/b.htm", 1}}), PageRows(stats));
 }
 
 TEST(RecordsTest, ManyUsersAndPagesAreFoundAgain) {
@@ -258,7 +265,7 @@ std::vector<std::string> ModelUserRows(const Model& model) {
 
 std::vector<std::string> ProgramUserRows(const Statistics& stats) {
   std::vector<std::string> rows;
-  for (RecordIndex u = stats.UserList; u != kNoRecord; u = stats.users[u].Next) {
+  for (RecordIndex u : ListOrder(stats.users, stats.UserList)) {
     const UserRecord& user = stats.users[u];
     rows.push_back(UserRow(std::string_view(user.Address, user.AddressSize), user.Hits,
                            user.Sessions, user.Bytes, user.SessionStart));
@@ -306,6 +313,43 @@ std::pair<std::string, std::string> Texts(std::int64_t t, bool dotted) {
   return {date, time};
 }
 
+// A line of the random stream, as its texts.
+struct StreamLine {
+  std::string address, path, date, time;
+  std::int32_t bytes;
+};
+
+// Counts `lines` in batches of `size` hits, shard by shard, with the steps
+// of successive batches interleaved as the threaded reader's may run: in
+// round r, batch r counts shard 0, batch r - 1 shard 1, and so on, and
+// batch r - 16 is finished.
+void CountSharded(Statistics* stats, const std::vector<StreamLine>& lines, std::size_t size) {
+  HitTimeCache times(DateForm::kComma, 0);
+  std::vector<std::unique_ptr<HitBatch>> batches;
+  for (std::size_t first = 0; first < lines.size(); first += size) {
+    auto& batch = batches.emplace_back(std::make_unique<HitBatch>(stats->hash_seed));
+    NumberBatch(stats, batch.get());
+    for (std::size_t i = first; i < std::min(first + size, lines.size()); ++i) {
+      const StreamLine& line = lines[i];
+      const TimeStamp t = times.ParseHitTime(line.date, line.time);
+      if (t != kRejectedDate) batch->Add(line.address, line.path, line.bytes, t);
+    }
+    batch->SortIntoShards();
+  }
+  constexpr std::size_t kSteps = kShardCount + 1;
+  for (std::size_t round = 0; round < batches.size() + kSteps - 1; ++round) {
+    for (std::size_t step = 0; step < kSteps && step <= round; ++step) {
+      if (round - step >= batches.size()) continue;
+      HitBatch* batch = batches[round - step].get();
+      if (step < kShardCount) {
+        CountShard(stats, static_cast<int>(step), batch);
+      } else {
+        FinishBatch(stats, batch);
+      }
+    }
+  }
+}
+
 TEST(RecordsTest, RandomStreamMatchesThePlainModel) {
   std::mt19937 rng(4242);
   std::uniform_int_distribution<int> step(-20, 50);
@@ -319,6 +363,7 @@ TEST(RecordsTest, RandomStreamMatchesThePlainModel) {
 
   Statistics stats;
   Model model;
+  std::vector<StreamLine> lines;
   std::int64_t clock = UtcSeconds(2001, 3, 20, 8, 0, 0);
   for (int i = 0; i < 20000; ++i) {
     clock += step(rng);
@@ -354,27 +399,33 @@ TEST(RecordsTest, RandomStreamMatchesThePlainModel) {
     model.Record(address, path, bytes, t);
     // Every hit either opens a session in both or in neither.
     ASSERT_EQ(model.totals.TotalSessions, stats.totals.TotalSessions) << "hit " << i;
+    lines.push_back({std::move(address), std::move(path), std::move(date), std::move(time), bytes});
   }
+  // The same lines counted the threaded reader's way.
+  Statistics sharded;
+  CountSharded(&sharded, lines, 300);
 
-  ExpectSameRows(ModelUserRows(model), ProgramUserRows(stats), "users");
-  ExpectSameRows(ModelPageRows(model), PageRows(stats), "pages");
-  EXPECT_EQ(model.totals.PeriodStart, stats.totals.PeriodStart);
-  EXPECT_EQ(model.totals.PeriodEnd, stats.totals.PeriodEnd);
-  EXPECT_EQ(model.totals.TotalHits, stats.totals.TotalHits);
-  EXPECT_EQ(model.totals.TotalBytes, stats.totals.TotalBytes);
-  EXPECT_EQ(model.totals.TotalSessions, stats.totals.TotalSessions);
-  EXPECT_EQ(model.totals.UserCount, stats.totals.UserCount);
-
+  const std::vector<std::string> model_users = ModelUserRows(model);
+  const ListRows model_pages = ModelPageRows(model);
   // Ranking relinks the same records into the order of the insertion.
   Model::RankByInsertion(&model.pages);
   Model::RankByInsertion(&model.users);
-  RankByHits(&stats);
-  ExpectSameRows(ModelPageRows(model), PageRows(stats), "ranked pages");
-  ExpectSameRows(ModelUserRows(model), ProgramUserRows(stats), "ranked users");
+  for (Statistics* counted : {&stats, &sharded}) {
+    SCOPED_TRACE(counted == &stats ? "one hit at a time" : "batches shard by shard");
+    ExpectSameRows(model_users, ProgramUserRows(*counted), "users");
+    ExpectSameRows(model_pages, PageRows(*counted), "pages");
+    const RunTotals& totals = counted->totals;
+    EXPECT_EQ(model.totals.PeriodStart, totals.PeriodStart);
+    EXPECT_EQ(model.totals.PeriodEnd, totals.PeriodEnd);
+    EXPECT_EQ(model.totals.TotalHits, totals.TotalHits);
+    EXPECT_EQ(model.totals.TotalBytes, totals.TotalBytes);
+    EXPECT_EQ(model.totals.TotalSessions, totals.TotalSessions);
+    EXPECT_EQ(model.totals.UserCount, totals.UserCount);
 
-  ReleaseRecords(&stats);
-  EXPECT_EQ(kNoRecord, stats.UserList);
-  EXPECT_EQ(kNoRecord, stats.PageList);
+    RankByHits(counted);
+    ExpectSameRows(ModelPageRows(model), PageRows(*counted), "ranked pages");
+    ExpectSameRows(ModelUserRows(model), ProgramUserRows(*counted), "ranked users");
+  }
 }
 
 // The hash the indexes once used: unkeyed, and invertible, so that a log
@@ -441,7 +492,7 @@ TEST(RecordsTest, CollidingTextsCostWhatOrdinaryOnesCost) {
     stats.hash_seed = kSeed;
     for (int i = 0; i < kTexts; ++i) {
       const std::string text = path(i);
-      CountPage(&stats, text, HashFoldedBytes(text, stats.hash_seed));
+      CountPagePart(&stats, text, HashFoldedBytes(text, stats.hash_seed), FirstSeen(i));
     }
     EXPECT_EQ(std::size_t{kTexts}, stats.pages.size());
     std::uint64_t probes = 0;

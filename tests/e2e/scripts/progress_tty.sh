@@ -40,7 +40,7 @@ if [ "$drawn" -eq 0 ]; then
 fi
 # The line is erased before the summary, which then follows alone.
 after=$(awk 'BEGIN { RS = "\033\\[K" } { last = $0 } END { printf "%s", last }' tty.txt | tr -d '\r')
-if [[ "$after" == *"MB read"* || "$after" != *"lines read"* ]]; then
+if [[ "$after" == *"MB read"* || "$after" != *" counted, "* ]]; then
   echo "the progress line was not erased before the summary:"; tail -c 300 tty.txt | od -c; exit 1
 fi
 if grep -q 'MB read' report.txt; then echo "progress in the report"; exit 1; fi
