@@ -35,7 +35,12 @@ std::string FollowLinks(const char* path) {
     if (n < 0 || static_cast<std::size_t>(n) >= target.size()) return path;
     target.resize(static_cast<std::size_t>(n));
     // A relative link is relative to the folder of the link.
-    name = target.starts_with('/') ? target : FolderOf(name) + target;
+    if (target.starts_with('/')) {
+      name = target;
+    } else {
+      name = FolderOf(name);
+      name += target;
+    }
   }
   return path;
 }
@@ -50,7 +55,8 @@ int CreateBeside(const std::string& target, std::string* temporary, int* error) 
     char part[24];
     std::snprintf(part, sizeof(part), "%016" PRIx64, part_value);
     part_value = part_value * 6364136223846793005u + 1442695040888963407u;
-    *temporary = folder + "." + base + "." + part + ".tmp";
+    *temporary = folder;
+    temporary->append(".").append(base).append(".").append(part).append(".tmp");
     const int fd = ::open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       struct stat old;

@@ -71,8 +71,10 @@ OptionRead OpenOutput(Run* run, const char* value) {
     if (run->tell_terminal && *value != '\0') {
       const SummaryStyle style =
           StyleFor(run->options.Norwegian, run->options.message_escape, run->utf8_locale);
+      // Options are read before any thread starts.
+      const char* reason = std::strerror(error);  // NOLINT(concurrency-mt-unsafe)
       std::fprintf(run->err, ShownText(style, style.texts->output_error).c_str(),
-                   run->options.ProgramName, name.text, std::strerror(error));
+                   run->options.ProgramName, name.text, reason);
     }
     return OptionRead::kFailed;
   }
