@@ -79,10 +79,14 @@ TimeStamp W3cReference(const std::string& date, const std::string& time) {
     }
     const std::size_t start = pos;
     while (pos < date.size() && date[pos] >= '0' && date[pos] <= '9') ++pos;
-    if (pos == start) return 0;
-    parts[i] = std::stoll(date.substr(start, pos - start));
+    // A year of four digits, a month and a day of one or two.
+    const std::size_t digits = pos - start;
+    if (i == 0 ? digits != 4 : digits < 1 || digits > 2) return 0;
+    parts[i] = std::stoll(date.substr(start, digits));
   }
-  if (pos != date.size() || parts[1] < 1 || parts[1] > 12 || parts[2] < 1) return 0;
+  if (pos != date.size() || parts[0] == 0 || parts[1] < 1 || parts[1] > 12 || parts[2] < 1) {
+    return 0;
+  }
   std::tm day{};
   day.tm_year = static_cast<int>(parts[0] - 1900);
   day.tm_mon = static_cast<int>(parts[1] - 1);
