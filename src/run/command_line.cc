@@ -118,24 +118,28 @@ OptionRead SetVerbose(Run* run, const char*) {
   return OptionRead::kDone;
 }
 
-OptionRead SetRangeFrom(Run* run, const char* value) {
-  Options& options = run->options;
+// One bound of --from or --to: the local and the standard time stamp of
+// the value, and its text as given.
+OptionRead SetRangeBound(const char* value, long seconds_west, std::int64_t* local,
+                         std::int64_t* standard, const char** text) {
   RangeTime t;
-  if (!ReadRangeTime(value, options.seconds_west, &t)) return OptionRead::kUnknown;
-  options.range_from = t.local;
-  options.comma_range_from = t.standard;
-  options.range_from_text = value;
+  if (!ReadRangeTime(value, seconds_west, &t)) return OptionRead::kUnknown;
+  *local = t.local;
+  *standard = t.standard;
+  *text = value;
   return OptionRead::kDone;
 }
 
+OptionRead SetRangeFrom(Run* run, const char* value) {
+  Options& o = run->options;
+  return SetRangeBound(value, o.seconds_west, &o.range_from, &o.comma_range_from,
+                       &o.range_from_text);
+}
+
 OptionRead SetRangeTo(Run* run, const char* value) {
-  Options& options = run->options;
-  RangeTime t;
-  if (!ReadRangeTime(value, options.seconds_west, &t)) return OptionRead::kUnknown;
-  options.range_to = t.local;
-  options.comma_range_to = t.standard;
-  options.range_to_text = value;
-  return OptionRead::kDone;
+  Options& o = run->options;
+  return SetRangeBound(value, o.seconds_west, &o.range_to, &o.comma_range_to,
+                       &o.range_to_text);
 }
 
 // Options with a name: "--name=value".
