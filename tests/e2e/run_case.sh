@@ -162,9 +162,12 @@ if [ -f "$case_dir/terminal" ] && [ -z "${VANTRIX_CRLF:-}" ]; then
   if [ -f "$case_dir/setup" ]; then
     env "${env_vars[@]}" bash "$case_dir/setup" || { echo "$name: setup failed"; exit 1; }
   fi
-  command=$(printf '%q ' env "${env_vars[@]}" bash -c 'exec -a vantrix "$0" "$@"' \
-            "$binary" "${args[@]}")
-  script -qec "stty cols 80 rows 24; exec $command" /dev/null </dev/null >"$work/tty"
+  # script(1) hands its command to $SHELL, which may not read bash's $'...'
+  # quoting; the command goes to bash in a file of its own.
+  printf 'stty cols 80 rows 24; exec %s\n' \
+    "$(printf '%q ' env "${env_vars[@]}" bash -c 'exec -a vantrix "$0" "$@"' \
+       "$binary" "${args[@]}")" >"$work/terminal-command"
+  script -qec "bash $(printf '%q' "$work/terminal-command")" /dev/null </dev/null >"$work/tty"
   status=$?
   tr -d '\r' <"$work/tty" >"$work/terminal"
   expect_file "$case_dir/terminal" "$work/terminal" terminal
