@@ -86,6 +86,9 @@ inline constexpr char kCompressedFileDamaged[] =
 inline constexpr char kFieldsCountNothing[] =
     "%s: The #Fields line of %s names no %s; none of its lines can count\n";
 inline constexpr char kReadError[] = "%s: Read error in %s; read up to the error\n";
+inline constexpr char kStandardInputName[] = "-";
+inline constexpr char kStandardInputAgain[] =
+    "%s: Standard input was read already; a second - reads nothing\n";
 inline constexpr char kLogIsOutput[] = "%s: '%s' is both a log file and the output file\n";
 
 // Line rejections, in filter order.
