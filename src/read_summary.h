@@ -37,8 +37,8 @@ inline constexpr int kLineVerdictCount = 12;
 inline constexpr int kContinuationVerdict = 10;
 
 /// The lines of one chunk, one file or a whole run. The counts add up:
-/// read = directives + counted + every rejected count + bad_dates +
-/// out_of_range. A line cut in pieces is one line, with the verdict of its
+/// read = directives + counted + every rejected count + other_site +
+/// bad_dates + out_of_range. A line cut in pieces is one line, with the verdict of its
 /// first piece.
 struct LineCounts {
   std::int64_t read = 0;        // physical lines, each up to its line feed
@@ -49,6 +49,7 @@ struct LineCounts {
   std::array<std::int64_t, kLineVerdictCount> rejected{};  // by filter verdict
   std::int64_t bad_dates = 0;   // passed the filters, but the date was refused
   std::int64_t out_of_range = 0;  // dated outside --from and --to
+  std::int64_t other_site = 0;    // of a site --site does not name
   /// The earliest and latest time stamp of the lines outside the range, so
   /// that a range that missed can say where the logs lie; 0 and 0 when
   /// there was none.
@@ -62,6 +63,7 @@ struct LineCounts {
     counted += other.counted;
     for (int i = 0; i < kLineVerdictCount; ++i) rejected[i] += other.rejected[i];
     bad_dates += other.bad_dates;
+    other_site += other.other_site;
     if (other.out_of_range != 0) {
       outside_first = out_of_range == 0 ? other.outside_first
                                         : std::min(outside_first, other.outside_first);
@@ -74,7 +76,8 @@ struct LineCounts {
   /// Lines left out: every rejection, every bad date and every line
   /// outside the date range.
   std::int64_t LeftOut() const {
-    return std::accumulate(rejected.begin(), rejected.end(), bad_dates + out_of_range);
+    return std::accumulate(rejected.begin(), rejected.end(),
+                           bad_dates + out_of_range + other_site);
   }
 
   /// Notes a line dated `t`, outside the range.
@@ -104,6 +107,8 @@ struct ReadSummary {
   /// The last hit read is older than the first: the period ends before it
   /// starts, as when files are named newest first.
   bool read_out_of_time_order = false;
+  /// --site was given: lines of other sites are a reason to tell of.
+  bool sites_chosen = false;
 
   std::int64_t FilesRead() const {
     return std::accumulate(files_read.begin(), files_read.end(), std::int64_t{0},

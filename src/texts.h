@@ -59,6 +59,13 @@ inline constexpr char kHelpOptions[] =
     "  --from=WHEN      count only hits at or after WHEN: 2024-01-31, 2024-01-31T08:00\n"
     "                   or 2024-01-31T08:00:00, local time as the report's dates\n"
     "  --to=WHEN        count only hits before WHEN (WHEN itself not included)\n"
+    "  --client=FIELD   a W3C line's client from FIELD (X-Forwarded-For): its\n"
+    "                   right-most address that no trusted proxy covers\n"
+    "  --trusted-proxy=Mask[,Mask]  the proxies --client passes over: IPv4\n"
+    "                   masks, IPv6 addresses with an optional /bits\n"
+    "  --site=Name[,Name]  count only these sites (W3SVC1): s-sitename, or the\n"
+    "                   W3SVCn folder of the log\n"
+    "  -                read standard input as a log file, once\n"
     "  --help           this text\n"
     "  --version        the version\n"
     "A mask is four parts joined by dots, each n, n-m or *, as in 10.1-3.*.*\n";
@@ -119,6 +126,7 @@ inline constexpr char kRejectTooLong[] = "  Skipping line longer than 65536 byte
 
 // Statistics.
 inline constexpr char kBadDate[] = "Bad date (%s). Skipping line...\n";
+inline constexpr char kRejectSite[] = "  Skipping line. Site %s is not one of --site\n";
 inline constexpr char kRejectOutOfRange[] = "  Skipping line. Date %s %s is outside the range\n";
 
 // Reverse lookup.
@@ -212,6 +220,7 @@ struct HtmlTexts {
   const char* counted;
   const char* left_out;
   const char* left_out_reasons[12];  // by line verdict; the accepted one unused
+  const char* other_site;
   const char* bad_dates;
   const char* out_of_range;
 };
@@ -253,6 +262,7 @@ inline constexpr HtmlTexts kHtmlEnglish = {
      "wrong server IP number", "wrong root path", "user IP on the exclude list",
      "file on the exclude list", "missing parameter", "continuing a line longer than 2047 bytes",
      "longer than 65536 bytes"},
+    "of a site --site does not name",
     "bad date",
     "outside the date range",
 };
@@ -296,6 +306,7 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
      "feil server-IP", "feil rotsti", "bruker-IP p&#229; ekskluderingslisten",
      "fil p&#229; ekskluderingslisten", "manglende parameter",
      "fortsetter en linje lengre enn 2047 byte", "lengre enn 65536 byte"},
+    "fra et nettsted --site ikke nevner",
     "ugyldig dato",
     "utenfor datoperioden",
 };

@@ -46,6 +46,14 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     if (line.kind != PieceKind::kTooLong) {
       if (format->w3c) {
         TokenizeW3cLine(piece, format->layout, &fields_);
+        // --client: the address behind the proxies stands for the
+        // connection's in every test and count; none found, the
+        // connection's stays.
+        if (fields_.Present(kForwardedFor)) {
+          const std::string_view client =
+              RealClient(fields_.slot[kForwardedFor], filters_.trusted_proxies);
+          if (!client.empty()) fields_.slot[kClientIp] = client;
+        }
         // Past the fields the header names, a blank inside a field has
         // moved every field after it.
         verdict = format->layout.known && fields_.count > format->layout.field_count
@@ -70,6 +78,15 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
       // Under a header that lets no line count, one message told of all.
       if (options_.DebugLevel != 0 && uncounted_ == nullptr) {
         WriteRejection(&messages, verdict, fields_, options_);
+      }
+      continue;
+    }
+
+    // --site: only the lines of the sites named.
+    if (filters_.has_sites && !filters_.CountsSite(fields_.Site())) {
+      ++lines.other_site;
+      if (options_.DebugLevel != 0) {
+        messages.Printf(texts::kRejectSite, FieldText(fields_.Site(), escape_).text);
       }
       continue;
     }

@@ -130,7 +130,10 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
   LineReader reader(source, tuning.chunk_size, IsW3cFirstLine);
   const LineFilters filters = CompileFilters(options);
   FileFormat format;
-  format.read_status = options.gather_traffic;
+  format.extras.status = options.gather_traffic;
+  if (options.client_field != nullptr) format.extras.client_field = options.client_field;
+  // IIS keeps a site's logs in a folder named after it.
+  format.layout.folder_site = FolderSite(path);
   const bool sharded = tuning.threads > 1 && tuning.count_by_shard;
   OrderedPipeline(sharded ? ChunkWorker::kShardedSteps : 1).Run(tuning.threads, [&] {
     return std::make_unique<ChunkWorker>(options, filters, path, stats, diag, &reader, &format,
