@@ -1,6 +1,7 @@
 #include "platform/directory_search.h"
 
 #include <algorithm>
+#include <iterator>
 
 bool MatchWildcard(std::string_view name, std::string_view pattern) {
   // Greedy matching that, on a mismatch, lets the last "*" take one more
@@ -54,9 +55,9 @@ std::vector<FoundFile> SystemDirectorySearch::Find(std::string_view pattern) {
         next.push_back(std::move(folder.append(component) += separator));
         continue;
       }
-      for (std::string& found : system_search::FindFolders(folder.append(component))) {
-        next.push_back(std::move(found += separator));
-      }
+      std::vector<std::string> found = system_search::FindFolders(folder.append(component));
+      std::transform(found.begin(), found.end(), std::back_inserter(next),
+                     [separator](std::string& path) { return std::move(path += separator); });
     }
     folders = std::move(next);
     start = end + 1;
@@ -65,9 +66,9 @@ std::vector<FoundFile> SystemDirectorySearch::Find(std::string_view pattern) {
   std::vector<FoundFile> found;
   const std::string_view name = pattern.substr(last + 1);
   for (std::string& folder : folders) {
-    for (FoundFile& file : system_search::FindInFolder(folder.append(name))) {
-      found.push_back(std::move(file));
-    }
+    std::vector<FoundFile> files = system_search::FindInFolder(folder.append(name));
+    found.insert(found.end(), std::make_move_iterator(files.begin()),
+                 std::make_move_iterator(files.end()));
   }
   // The matches of all folders in one order: their whole paths' bytes.
   std::sort(found.begin(), found.end(),
