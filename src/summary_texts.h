@@ -91,6 +91,7 @@ struct SummaryTexts {
   const char* counted_left_out;
   const char* const* rejections;  // by line verdict
   const char* other_site;
+  const char* robots;
   const char* bad_dates;
   const char* out_of_range;
   const char* continuations;
@@ -111,7 +112,7 @@ inline constexpr SummaryTexts kSummaryEnglish = {
     kSummaryFilesRead, "file", "files", kSummaryCommaFiles, kSummaryW3cFiles,
     kSummaryCompressed, kSummaryProblemFiles, kSummaryMoreNames, kSummaryProblems,
     kSummaryEmptyPattern, kSummaryLines, "line", "lines", kSummaryDirectives,
-    kSummaryCountedLeftOut, kSummaryRejections, kSummaryOtherSite, kSummaryBadDates, kSummaryOutOfRange,
+    kSummaryCountedLeftOut, kSummaryRejections, kSummaryOtherSite, "robot", kSummaryBadDates, kSummaryOutOfRange,
     kSummaryContinuations, "piece", "pieces", kHintGluedValue, kHintAfterLastPattern,
     kHintRefusedMask, kHintClientInComma, kHintNotIis, kHintOutOfTimeOrder, kHintRangeMissed, kHintOutputGlued,
     kHintOutputError,
@@ -157,6 +158,7 @@ inline constexpr SummaryTexts kSummaryNorwegian = {
     ", %" PRId64 " talt, %" PRId64 " utelatt",
     kSummaryRejectionsNorwegian,
     "fra et nettsted --site ikke nevner",
+    "robot",
     "ugyldig dato",
     "utenfor datoperioden",
     "%s: %" PRId64 " %s etter de f\xF8rste 2047 byte av en linje (fortsettelse), aldri talt\n",

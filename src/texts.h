@@ -65,6 +65,7 @@ inline constexpr char kHelpOptions[] =
     "                   masks, IPv6 addresses with an optional /bits\n"
     "  --site=Name[,Name]  count only these sites (W3SVC1): s-sitename, or the\n"
     "                   W3SVCn folder of the log\n"
+    "  --robots=exclude leave out the lines of robots, by their user agent\n"
     "  -                read standard input as a log file, once\n"
     "  --help           this text\n"
     "  --version        the version\n"
@@ -127,6 +128,7 @@ inline constexpr char kRejectTooLong[] = "  Skipping line longer than 65536 byte
 // Statistics.
 inline constexpr char kBadDate[] = "Bad date (%s). Skipping line...\n";
 inline constexpr char kRejectSite[] = "  Skipping line. Site %s is not one of --site\n";
+inline constexpr char kRejectRobot[] = "  Skipping line. Agent %s is a robot\n";
 inline constexpr char kRejectOutOfRange[] = "  Skipping line. Date %s %s is outside the range\n";
 
 // Reverse lookup.
@@ -221,6 +223,7 @@ struct HtmlTexts {
   const char* left_out;
   const char* left_out_reasons[12];  // by line verdict; the accepted one unused
   const char* other_site;
+  const char* robots;
   const char* bad_dates;
   const char* out_of_range;
 };
@@ -263,6 +266,7 @@ inline constexpr HtmlTexts kHtmlEnglish = {
      "file on the exclude list", "missing parameter", "continuing a line longer than 2047 bytes",
      "longer than 65536 bytes"},
     "of a site --site does not name",
+    "robot",
     "bad date",
     "outside the date range",
 };
@@ -307,6 +311,7 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
      "fil p&#229; ekskluderingslisten", "manglende parameter",
      "fortsetter en linje lengre enn 2047 byte", "lengre enn 65536 byte"},
     "fra et nettsted --site ikke nevner",
+    "robot",
     "ugyldig dato",
     "utenfor datoperioden",
 };

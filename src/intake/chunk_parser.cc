@@ -19,7 +19,9 @@ ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, con
       path_(path),
       escape_(options.message_escape),
       comma_times_(DateForm::kComma, options.seconds_west),
-      w3c_times_(DateForm::kW3c, options.seconds_west) {}
+      w3c_times_(DateForm::kW3c, options.seconds_west) {
+  if (filters.robots != nullptr) robots_ = std::make_unique<RobotCache>(*filters.robots);
+}
 
 void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed) {
   parsed->hits.Clear();
@@ -87,6 +89,16 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
       ++lines.other_site;
       if (options_.DebugLevel != 0) {
         messages.Printf(texts::kRejectSite, FieldText(fields_.Site(), escape_).text);
+      }
+      continue;
+    }
+
+    // --robots=exclude: a W3C line whose agent the robot list knows.
+    if (robots_ && format->w3c && fields_.Present(kUserAgent) &&
+        robots_->Kind(fields_.slot[kUserAgent]) != RobotKind::kNone) {
+      ++lines.robots;
+      if (options_.DebugLevel != 0) {
+        messages.Printf(texts::kRejectRobot, FieldText(fields_.slot[kUserAgent], escape_).text);
       }
       continue;
     }

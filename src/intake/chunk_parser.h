@@ -5,6 +5,8 @@
 // parse; each needs a parser of its own.
 #pragma once
 
+#include <memory>
+
 #include "bytes/field_text.h"
 #include "bytes/text_buffer.h"
 #include "intake/file_format.h"
@@ -13,6 +15,7 @@
 #include "read_summary.h"
 #include "stats/hit_batch.h"
 #include "stats/hit_time.h"
+#include "stats/robots.h"
 #include "stats/traffic.h"
 
 struct Options;
@@ -49,6 +52,7 @@ class ChunkParser {
   HitTimeCache comma_times_;
   HitTimeCache w3c_times_;
   LogFields fields_;
+  std::unique_ptr<RobotCache> robots_;  // --robots=exclude
   // The field whose absence from the W3C header in force means no line can
   // count, or nullptr.
   const char* uncounted_ = nullptr;

@@ -128,10 +128,12 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
                ByteSource* source, const ReadTuning& tuning, LineCounts* lines) {
   // A W3C file's lines are read whole.
   LineReader reader(source, tuning.chunk_size, IsW3cFirstLine);
-  const LineFilters filters = CompileFilters(options);
+  LineFilters filters = CompileFilters(options);
+  filters.robots = stats->robots.get();
   FileFormat format;
   format.extras.status = options.gather_traffic;
   if (options.client_field != nullptr) format.extras.client_field = options.client_field;
+  format.extras.user_agent = filters.robots != nullptr;
   // IIS keeps a site's logs in a folder named after it.
   format.layout.folder_site = FolderSite(path);
   const bool sharded = tuning.threads > 1 && tuning.count_by_shard;

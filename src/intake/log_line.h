@@ -15,14 +15,17 @@
 #include "intake/name_pattern.h"
 
 struct Options;
+class RobotClassifier;
 class TextBuffer;
 
 inline constexpr int kFieldCount = 14;
 
 /// Slots past the 14 fields of the comma format, which only a W3C header
-/// places: the forwarded-for field that --client names.
+/// places: the forwarded-for field that --client names, and the user agent
+/// (cs(User-Agent)) when --robots asks for it.
 inline constexpr int kForwardedFor = kFieldCount;
-inline constexpr int kSlotCount = kFieldCount + 1;
+inline constexpr int kUserAgent = kFieldCount + 1;
+inline constexpr int kSlotCount = kFieldCount + 2;
 
 /// Slots of the fields this program reads.
 enum FieldSlot : int {
@@ -77,6 +80,7 @@ struct LineFilters {
   IpMaskList exclude_ip;
   NamePatternList exclude_pattern;
   TrustedProxies trusted_proxies;  // --trusted-proxy
+  const RobotClassifier* robots = nullptr;  // --robots=exclude
   bool has_sites = false;          // --site was given
   std::vector<std::string_view> sites;
 

@@ -80,6 +80,7 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, const W3cExtras& e
     if (slot < 0 && !extras.client_field.empty() && IsClientField(name, extras.client_field)) {
       slot = kForwardedFor;
     }
+    if (slot < 0 && extras.user_agent && EqualFolded(name, "cs(User-Agent)")) slot = kUserAgent;
     if (slot >= 0 && fresh.field_of_slot[slot] < 0) fresh.field_of_slot[slot] = position;
     ++position;
   }
@@ -107,6 +108,7 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, const W3cExtras& e
   for (int slot : kReadSlots) place(slot);
   if (extras.status) place(kStatus);
   place(kForwardedFor);
+  place(kUserAgent);
   if (fresh.known) {
     for (int slot : kReadSlots) {
       if (fresh.field_of_slot[slot] < 0) fresh.unnamed |= std::uint32_t{1} << slot;

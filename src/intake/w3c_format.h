@@ -81,11 +81,13 @@ struct W3cLayout {
 };
 
 /// What a layout places besides the slots the filter chain reads: the
-/// status slot (10), which only the JSON and HTML reports read, and the
-/// forwarded-for field named by --client, when not empty.
+/// status slot (10), which only the JSON and HTML reports read, the
+/// forwarded-for field named by --client, when not empty, and the user
+/// agent.
 struct W3cExtras {
   bool status = false;
   std::string_view client_field;
+  bool user_agent = false;  // cs(User-Agent), for --robots
 };
 
 /// Reads a "#Fields:" directive line (its line feed may still be on it) into

@@ -59,6 +59,7 @@ void AppendReadSummary(std::string* out, const ReadSummary& summary,
     if (count != 0) AppendRow(out, text.left_out_reasons[verdict], count, 2);
   }
   if (lines.other_site != 0) AppendRow(out, text.other_site, lines.other_site, 2);
+  if (lines.robots != 0) AppendRow(out, text.robots, lines.robots, 2);
   if (lines.bad_dates != 0) AppendRow(out, text.bad_dates, lines.bad_dates, 2);
   if (lines.out_of_range != 0) AppendRow(out, text.out_of_range, lines.out_of_range, 2);
   *out += "</table>\n";

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <memory>
 
 #include "bytes/decimal.h"
 #include "bytes/field_text.h"
@@ -167,6 +168,14 @@ OptionRead SetSites(Run* run, const char* value) {
   return OptionRead::kDone;
 }
 
+// --robots=exclude: robots' lines count nowhere. The list is compiled once.
+OptionRead SetRobots(Run* run, const char* value) {
+  if (std::strcmp(value, "exclude") != 0) return OptionRead::kUnknown;
+  if (!run->stats.robots) run->stats.robots = std::make_unique<RobotClassifier>();
+  run->summary.robots_excluded = true;
+  return OptionRead::kDone;
+}
+
 // Options with a name: "--name=value".
 struct LongOptionReader {
   const char* name;  // with its "="
@@ -180,6 +189,7 @@ constexpr LongOptionReader kLongOptions[] = {
     {"client=", SetClientField},
     {"trusted-proxy=", SetTrustedProxies},
     {"site=", SetSites},
+    {"robots=", SetRobots},
 };
 
 OptionRead ReadLongOption(Run* run, const char* arg) {

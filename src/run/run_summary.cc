@@ -111,6 +111,7 @@ void WriteLines(std::FILE* out, const char* program, const LineCounts& lines,
     reason(lines.rejected[verdict], t.rejections[verdict]);
   }
   reason(lines.other_site, t.other_site);
+  reason(lines.robots, t.robots);
   reason(lines.bad_dates, t.bad_dates);
   reason(lines.out_of_range, t.out_of_range);
   // The pieces of long lines are no lines, and not among those above.

@@ -8,12 +8,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "bytes/hash.h"
 #include "platform/random.h"
 #include "stats/hit_time.h"
 #include "stats/index_table.h"
+#include "stats/robots.h"
 #include "stats/storage.h"
 #include "stats/traffic.h"
 
@@ -100,6 +102,10 @@ struct Statistics {
 
   // Hits by status and time; gathered only when the report shows them.
   Traffic traffic;
+
+  // The robot list compiled, when --robots asks for it: read-only while
+  // the files are read.
+  std::unique_ptr<RobotClassifier> robots;
 
   // Keys the hashes of both kinds of text; a test may fix it first.
   std::uint64_t hash_seed = RandomSeed();

@@ -117,7 +117,7 @@ TEST(ClientAddressTest, FieldNamesAndFolderSites) {
 // The field --client names is placed by both splitters, under either
 // name IIS gives it; a header without it leaves the slot absent.
 TEST(ClientAddressTest, HeaderPlacesTheField) {
-  const W3cExtras extras{.status = false, .client_field = "X-Forwarded-For"};
+  const W3cExtras extras{.status = false, .client_field = "X-Forwarded-For", .user_agent = false};
   const std::string line(40, 'x');
   for (const char* header : {"#Fields: c-ip cs(X-Forwarded-For) cs-uri-stem",
                              "#Fields: c-ip x-forwarded-for cs-uri-stem", "#Fields: c-ip cs-uri-stem"}) {

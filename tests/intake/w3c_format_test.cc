@@ -191,7 +191,7 @@ TEST(W3cFormatTest, DataLines) {
 // JSON and HTML reports ask: otherwise the line costs nothing for it.
 TEST(W3cFormatTest, StatusSlotOnRequest) {
   W3cLayout with_status;
-  ParseW3cFields(kIis10Fields, &with_status, {.status = true, .client_field = {}});
+  ParseW3cFields(kIis10Fields, &with_status, {.status = true, .client_field = {}, .user_agent = false});
   EXPECT_EQ(kIis10Layout, with_status.ToString());
   for (auto split : {TokenizeW3cLine, TokenizeW3cLinePortable}) {
     LogFields fields;
