@@ -5,6 +5,9 @@
 // parse; each needs a parser of its own.
 #pragma once
 
+#include <array>
+#include <climits>
+#include <cstdint>
 #include <memory>
 
 #include "bytes/field_text.h"
@@ -15,6 +18,7 @@
 #include "read_summary.h"
 #include "stats/hit_batch.h"
 #include "stats/hit_time.h"
+#include "stats/requests.h"
 #include "stats/robots.h"
 #include "stats/traffic.h"
 
@@ -27,6 +31,7 @@ struct ParsedChunk {
   explicit ParsedChunk(std::uint64_t hash_seed) : hits(hash_seed) {}
   HitBatch hits;
   TrafficBatch traffic;  // only when the options gather it
+  RequestBatch requests;  // likewise
   TextBuffer messages;
   LineCounts lines;
 };
@@ -43,7 +48,12 @@ class ChunkParser {
  private:
   // Takes note of a directive: whether lines after it can count, and a
   // "#Fields:" line under which none can told of once.
+  // Gathers a line that passed or failed the chain for the health panels.
+  void GatherRequest(const FileFormat& format, bool page_hit, ParsedChunk* parsed);
   void NoteDirective(std::string_view piece, const FileFormat& format, TextBuffer* messages);
+
+  // The local day of a hit at `t`, read in `form`'s clock, or kNoDay.
+  std::int32_t LocalDay(DateForm form, TimeStamp t);
 
   const Options& options_;
   const LineFilters& filters_;
@@ -51,6 +61,9 @@ class ChunkParser {
   TextEscape escape_;  // of the messages
   HitTimeCache comma_times_;
   HitTimeCache w3c_times_;
+  // The quarter hour (in each clock) whose local day was found last.
+  std::array<std::int32_t, 2> day_quarter_{INT32_MIN, INT32_MIN};
+  std::array<std::int32_t, 2> quarter_day_{};
   LogFields fields_;
   std::unique_ptr<RobotCache> robots_;  // --robots=exclude
   // The field whose absence from the W3C header in force means no line can

@@ -82,6 +82,9 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, const W3cExtras& e
     }
     if (slot < 0 && extras.user_agent && EqualFolded(name, "cs(User-Agent)")) slot = kUserAgent;
     if (slot >= 0 && fresh.field_of_slot[slot] < 0) fresh.field_of_slot[slot] = position;
+    if (fresh.substatus_field < 0 && EqualFolded(line.substr(start, pos - start), "sc-substatus"sv)) {
+      fresh.substatus_field = position;
+    }
     ++position;
   }
   // One that names no field is a header all the same, under which no line
@@ -95,8 +98,7 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, const W3cExtras& e
   // at most one slot. The others are never read, so a line leaves them
   // absent and costs nothing for them.
   // The status slot only when the report shows the hits by status.
-  auto place = [&](int slot) {
-    const int field = fresh.field_of_slot[slot];
+  auto place_at = [&](int field, int slot) {
     if (field < 0) return;
     int i = fresh.placement_count++;
     while (i > 0 && fresh.placements[i - 1].field > field) {
@@ -105,8 +107,15 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, const W3cExtras& e
     }
     fresh.placements[i] = {field, slot};
   };
+  auto place = [&](int slot) { place_at(fresh.field_of_slot[slot], slot); };
   for (int slot : kReadSlots) place(slot);
-  if (extras.status) place(kStatus);
+  if (extras.status) {
+    // Also what the health panels read of every request.
+    place(kStatus);
+    place(kTimeTaken);
+    place(kWin32Status);
+    place_at(fresh.substatus_field, kW3cSubstatus);
+  }
   place(kForwardedFor);
   place(kUserAgent);
   if (fresh.known) {
