@@ -211,6 +211,12 @@ struct HtmlTexts {
   const char* left_out_reasons[12];  // by line verdict; the accepted one unused
   const char* bad_dates;
   const char* out_of_range;
+  // Numbers: between groups of three digits, and the decimal mark.
+  const char* thousands;
+  const char* decimal;
+  const char* untitled;  // the title without -c
+  const char* date;
+  const char* hour;
 };
 
 inline constexpr HtmlTexts kHtmlEnglish = {
@@ -252,6 +258,11 @@ inline constexpr HtmlTexts kHtmlEnglish = {
      "longer than 65536 bytes"},
     "bad date",
     "outside the date range",
+    ",",
+    ".",
+    "Web page hit statistics",
+    "Date",
+    "Hour",
 };
 
 inline constexpr HtmlTexts kHtmlNorwegian = {
@@ -295,6 +306,11 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
      "fortsetter en linje lengre enn 2047 byte", "lengre enn 65536 byte"},
     "ugyldig dato",
     "utenfor datoperioden",
+    "&#160;",
+    ",",
+    "Bes&#248;ksstatistikk",
+    "Dato",
+    "Time",
 };
 
 }  // namespace texts

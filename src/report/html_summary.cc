@@ -4,16 +4,18 @@
 
 #include "bytes/utf8.h"
 #include "read_summary.h"
+#include "report/html_parts.h"
 #include "report/html_report.h"
 
 namespace {
 
 // A row of a label and its count, indented `depth` steps under the row it
 // tells more of.
-void AppendRow(std::string* out, const char* label, std::int64_t count, int depth = 0) {
+void AppendRow(std::string* out, const char* label, std::int64_t count, const NumberStyle& style,
+               int depth = 0) {
   *out += depth == 0 ? "<tr><td>" : depth == 1 ? "<tr class=\"sub\"><td>" : "<tr class=\"sub2\"><td>";
   *out += label;
-  *out += "</td><td class=\"n\">" + std::to_string(count) + "</td></tr>\n";
+  *out += "</td>" + CountCell(count, style) + "</tr>\n";
 }
 
 // A file or pattern, as given, and what became of it.
@@ -29,6 +31,7 @@ void AppendName(std::string* out, const std::string& name, const char* what) {
 
 void AppendReadSummary(std::string* out, const ReadSummary& summary,
                        const texts::HtmlTexts& text) {
+  const NumberStyle style = NumberStyleOf(text);
   *out += "<section>\n<h2>";
   *out += text.read_heading;
   *out += "</h2>\n<table>\n";
@@ -40,26 +43,26 @@ void AppendReadSummary(std::string* out, const ReadSummary& summary,
     const auto& by_packing = summary.files_read[static_cast<int>(format)];
     return by_packing[0] + by_packing[1];
   };
-  AppendRow(out, text.files_read, summary.FilesRead());
-  AppendRow(out, text.comma_files, files_of(LogFormat::kComma), 1);
-  AppendRow(out, text.w3c_files, files_of(LogFormat::kW3c), 1);
-  AppendRow(out, text.compressed, compressed, 1);
+  AppendRow(out, text.files_read, summary.FilesRead(), style);
+  AppendRow(out, text.comma_files, files_of(LogFormat::kComma), style, 1);
+  AppendRow(out, text.w3c_files, files_of(LogFormat::kW3c), style, 1);
+  AppendRow(out, text.compressed, compressed, style, 1);
 
   const LineCounts& lines = summary.lines;
-  AppendRow(out, text.lines_read, lines.read);
+  AppendRow(out, text.lines_read, lines.read, style);
   if (lines.continuations != 0) {
-    AppendRow(out, text.left_out_reasons[kContinuationVerdict], lines.continuations, 1);
+    AppendRow(out, text.left_out_reasons[kContinuationVerdict], lines.continuations, style, 1);
   }
-  if (lines.directives != 0) AppendRow(out, text.directives, lines.directives, 1);
-  AppendRow(out, text.counted, lines.counted, 1);
-  AppendRow(out, text.left_out, lines.LeftOut(), 1);
+  if (lines.directives != 0) AppendRow(out, text.directives, lines.directives, style, 1);
+  AppendRow(out, text.counted, lines.counted, style, 1);
+  AppendRow(out, text.left_out, lines.LeftOut(), style, 1);
   // The reasons that left some line out, in filter order.
   for (int verdict = 1; verdict < kLineVerdictCount; ++verdict) {
     const std::int64_t count = lines.rejected[static_cast<std::size_t>(verdict)];
-    if (count != 0) AppendRow(out, text.left_out_reasons[verdict], count, 2);
+    if (count != 0) AppendRow(out, text.left_out_reasons[verdict], count, style, 2);
   }
-  if (lines.bad_dates != 0) AppendRow(out, text.bad_dates, lines.bad_dates, 2);
-  if (lines.out_of_range != 0) AppendRow(out, text.out_of_range, lines.out_of_range, 2);
+  if (lines.bad_dates != 0) AppendRow(out, text.bad_dates, lines.bad_dates, style, 2);
+  if (lines.out_of_range != 0) AppendRow(out, text.out_of_range, lines.out_of_range, style, 2);
   *out += "</table>\n";
 
   if (!summary.problem_files.empty() || !summary.empty_patterns.empty()) {
