@@ -1,5 +1,7 @@
 #include "intake/chunk_parser.h"
 
+#include <algorithm>
+
 #include "bytes/decimal.h"
 #include "bytes/field_text.h"
 #include "options.h"
@@ -25,6 +27,7 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
   parsed->hits.Clear();
   parsed->messages.Clear();
   parsed->traffic.Clear();
+  parsed->requests.Clear();
   TextBuffer& messages = parsed->messages;
   uncounted_ = UncountedField(*format, filters_);
   LineCounts lines;
@@ -59,6 +62,9 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
       if (verdict == LineVerdict::kAccepted && line.kind == PieceKind::kContinuation) {
         verdict = LineVerdict::kContinuation;
       }
+    }
+    if (options_.gather_traffic && line.kind == PieceKind::kLine) {
+      GatherRequest(*format, verdict == LineVerdict::kAccepted, parsed);
     }
     if (verdict != LineVerdict::kAccepted) {
       // A later piece is no line of its own; -d tells of it as of a line.
@@ -107,6 +113,32 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
 // The line counts are kept per verdict.
 static_assert(static_cast<int>(LineVerdict::kTooLong) + 1 == kLineVerdictCount);
 static_assert(static_cast<int>(LineVerdict::kContinuation) == kContinuationVerdict);
+
+void ChunkParser::GatherRequest(const FileFormat& format, bool page_hit, ParsedChunk* parsed) {
+  if (!IsCountedRequest(fields_, filters_)) return;
+  HitTimeCache& times = format.w3c ? w3c_times_ : comma_times_;
+  const TimeStamp t = times.ParseHitTime(fields_.slot[kDate], fields_.slot[kTime]);
+  if (t == kRejectedDate) return;
+  if (format.w3c ? t < options_.range_from || t >= options_.range_to
+                 : t < options_.comma_range_from || t >= options_.comma_range_to) {
+    return;
+  }
+  RequestInput& in = parsed->requests.requests.emplace_back();
+  in.path = fields_.slot[kTarget];
+  in.client = fields_.slot[kClientIp];
+  in.status = StatusNumber(fields_.slot[kStatus]);
+  if (format.w3c) in.substatus = StatusNumber(fields_.slot[kW3cSubstatus]);
+  in.win32 = StatusNumber(fields_.slot[kWin32Status]);
+  in.time_taken = StatusNumber(fields_.slot[kTimeTaken]);
+  const bool has_bytes = !format.w3c || (format.layout.unnamed >> kServerBytes & 1) == 0;
+  if (has_bytes && fields_.Present(kServerBytes)) {
+    in.bytes = static_cast<std::int64_t>(
+        std::min<std::uint64_t>(ByteCount(fields_.slot[kServerBytes]), std::uint64_t{1} << 48));
+  }
+  in.time = t;
+  in.page_hit = page_hit;
+  in.form = format.w3c ? DateForm::kW3c : DateForm::kComma;
+}
 
 void ChunkParser::NoteDirective(std::string_view piece, const FileFormat& format,
                                 TextBuffer* messages) {

@@ -13,6 +13,7 @@
 #include "read_summary.h"
 #include "stats/hit_batch.h"
 #include "stats/hit_time.h"
+#include "stats/requests.h"
 #include "stats/traffic.h"
 
 struct Options;
@@ -24,6 +25,7 @@ struct ParsedChunk {
   explicit ParsedChunk(std::uint64_t hash_seed) : hits(hash_seed) {}
   HitBatch hits;
   TrafficBatch traffic;  // only when the options gather it
+  RequestBatch requests;  // likewise
   TextBuffer messages;
   LineCounts lines;
 };
@@ -40,6 +42,8 @@ class ChunkParser {
  private:
   // Takes note of a directive: whether lines after it can count, and a
   // "#Fields:" line under which none can told of once.
+  // Gathers a line that passed or failed the chain for the health panels.
+  void GatherRequest(const FileFormat& format, bool page_hit, ParsedChunk* parsed);
   void NoteDirective(std::string_view piece, const FileFormat& format, TextBuffer* messages);
 
   const Options& options_;

@@ -106,6 +106,7 @@ class ChunkWorker {
     }
     lines_->Add(parsed_.lines);
     AddTraffic(&stats_->traffic, parsed_.traffic);
+    AddRequests(&stats_->requests, parsed_.requests);
   }
 
  private:

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "bytes/utf8.h"
+#include "report/json_health.h"
 #include "report/json_writer.h"
 #include "report/report_model.h"
 #include "texts.h"
@@ -80,68 +81,6 @@ void WriteSummary(JsonWriter* json, const ReadSummary& summary) {
   json->EndObject();
 }
 
-void WriteTraffic(JsonWriter* json, const ReportModel& model) {
-  json->Key("days");
-  json->BeginArray();
-  for (const DayHits& day : model.traffic.days) {
-    char date[32];
-    std::snprintf(date, sizeof(date), "%04d-%02d-%02d", day.year, day.month, day.day);
-    json->BeginObject();
-    json->Member("date", date);
-    json->Member("hits", day.hits);
-    json->EndObject();
-  }
-  if (model.traffic.undated != 0) {
-    json->BeginObject();
-    json->Member("date", nullptr);
-    json->Member("hits", model.traffic.undated);
-    json->EndObject();
-  }
-  json->EndArray();
-
-  json->Key("hours");
-  json->BeginArray();
-  for (std::size_t hour = 0; hour < model.traffic.hours.size(); ++hour) {
-    json->BeginObject();
-    json->Member("hour", std::uint64_t{hour});
-    json->Member("hits", model.traffic.hours[hour]);
-    json->EndObject();
-  }
-  json->EndArray();
-
-  json->Key("statuses");
-  json->BeginArray();
-  for (const StatusHits& status : model.statuses) {
-    json->BeginObject();
-    switch (status.kind) {
-      case StatusHits::Kind::kCode:
-        json->Member("status", std::string_view(status.text));
-        break;
-      case StatusHits::Kind::kOther:
-        json->Member("status", "other");
-        break;
-      case StatusHits::Kind::kAbsent:
-        json->Member("status", nullptr);
-        break;
-    }
-    json->Member("hits", status.hits);
-    if (status.kind == StatusHits::Kind::kOther) {
-      // The most frequent of the texts that are not codes.
-      json->Key("texts");
-      json->BeginArray();
-      for (const StatusHits::Named& named : status.named) {
-        json->BeginObject();
-        json->Member("status", std::string_view(TextAsUtf8(named.text)));
-        json->Member("hits", named.hits);
-        json->EndObject();
-      }
-      json->EndArray();
-    }
-    json->EndObject();
-  }
-  json->EndArray();
-}
-
 void WriteTopLists(JsonWriter* json, const ReportModel& model) {
   json->Key("limits");
   json->BeginObject();
@@ -192,12 +131,20 @@ void WriteJsonReport(const ReportModel& model, std::FILE* out) {
   json.Member("version", texts::kVersion);
   json.EndObject();
   json.Member("language", model.norwegian ? "nb" : "en");
-  json.Member("customer", std::string_view(TextAsUtf8(model.customer)));
+  if (model.customer_given) {
+    json.Member("customer", std::string_view(TextAsUtf8(model.customer)));
+  } else {
+    json.Member("customer", nullptr);
+  }
   json.Key("period");
-  json.BeginObject();
-  TimeMember(&json, "start", model.totals.PeriodStart);
-  TimeMember(&json, "end", model.totals.PeriodEnd);
-  json.EndObject();
+  if (model.totals.TotalHits == 0) {
+    json.Null();
+  } else {
+    json.BeginObject();
+    TimeMember(&json, "start", model.totals.PeriodStart);
+    TimeMember(&json, "end", model.totals.PeriodEnd);
+    json.EndObject();
+  }
 
   const RunTotals& totals = model.totals;
   json.Key("totals");
@@ -205,11 +152,15 @@ void WriteJsonReport(const ReportModel& model, std::FILE* out) {
   json.Member("hits", totals.TotalHits);
   json.Member("sessions", totals.TotalSessions);
   json.Member("users", totals.UserCount);
-  json.Member("bytes", model.bytes_sent);
+  if (model.health.has_bytes) {
+    json.Member("bytes", model.bytes_sent);
+  } else {
+    json.Member("bytes", nullptr);
+  }
   json.Member("files", totals.FilesProcessed);
   json.EndObject();
 
-  WriteTraffic(&json, model);
+  WriteHealthMembers(&json, model);
   WriteTopLists(&json, model);
   json.Key("summary");
   WriteSummary(&json, model.summary);

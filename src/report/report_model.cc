@@ -6,6 +6,7 @@
 #include "options.h"
 #include "platform/local_time.h"
 #include "stats/ranking.h"
+#include "texts.h"
 
 std::optional<std::string> IsoLocalTime(TimeStamp t) {
   std::tm local;
@@ -25,6 +26,16 @@ ReportModel BuildReportModel(const Options& options, const Statistics& stats,
   model.summary = summary;
   model.norwegian = options.Norwegian;
   model.customer = options.CustomerName != nullptr ? options.CustomerName : "";
+  model.customer_given = options.CustomerName != nullptr &&
+                         options.CustomerName != texts::kDefaultCustomerEnglish &&
+                         options.CustomerName != texts::kDefaultCustomerNorwegian;
+  model.root_path = options.RootPath;
+  model.exclude_ip = options.ExcludeIP;
+  model.server_ip = options.ServerIP;
+  model.exclude_pattern = options.ExcludePattern;
+  model.range_from = options.range_from_text;
+  model.range_to = options.range_to_text;
+  model.seconds_west = options.seconds_west;
   model.totals = stats.totals;
   model.pages_to_show = options.NumPagesToShow;
   model.users_to_show = options.NumUsersToShow;
@@ -48,5 +59,6 @@ ReportModel BuildReportModel(const Options& options, const Statistics& stats,
   model.bytes_sent = stats.traffic.bytes;
   model.statuses = StatusRows(stats.traffic);
   model.traffic = ByLocalTime(stats.traffic, options.seconds_west);
+  if (options.gather_traffic) model.health = BuildHealthPanels(stats.requests, options.seconds_west);
   return model;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "read_summary.h"
+#include "report/health_panels.h"
 #include "report/traffic_panels.h"
 #include "stats/hit_time.h"
 #include "stats/records.h"
@@ -50,6 +51,16 @@ struct ReportModel {
   std::uint64_t bytes_sent = 0;
   std::vector<StatusHits> statuses;
   LocalTraffic traffic;
+  HealthPanels health;  // every request's panels; likewise
+  bool customer_given = false;  // -c was on the command line
+  /// The filters that made the report, as given (nullptr: not given).
+  const char* root_path = "";
+  const char* exclude_ip = nullptr;
+  const char* server_ip = nullptr;
+  const char* exclude_pattern = nullptr;
+  const char* range_from = nullptr;
+  const char* range_to = nullptr;
+  long seconds_west = 0;
   ReadSummary summary;  // what was read and left out; its texts as given
 };
 

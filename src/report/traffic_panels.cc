@@ -58,6 +58,20 @@ std::vector<StatusHits> StatusRows(const Traffic& traffic) {
   return rows;
 }
 
+bool LocalSlotOf(DateForm form, std::int32_t quarter, long seconds_west, LocalSlot* slot) {
+  if (form == DateForm::kW3c) {
+    std::tm tm;
+    if (!ToLocalTime(std::int64_t{quarter} * kQuarterHour, &tm)) return false;
+    *slot = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour % 24};
+    return true;
+  }
+  const std::int64_t clock = std::int64_t{quarter} * kQuarterHour - seconds_west;
+  const std::int64_t day = FloorDiv(clock, 86400);
+  const auto [year, month, mday] = CivilFromDays(day);
+  *slot = {year, month, mday, static_cast<int>((clock - day * 86400) / 3600)};
+  return true;
+}
+
 LocalTraffic ByLocalTime(const Traffic& traffic, long seconds_west) {
   LocalTraffic local;
   local.undated = traffic.undated;

@@ -49,6 +49,13 @@ struct LocalTraffic {
   std::int64_t undated = 0;  // hits without a local date, in no day or hour
 };
 
+/// The local date and hour of the clock a log of `form` was written on,
+/// for a UTC quarter hour; false when it has no local date.
+struct LocalSlot {
+  int year = 0, month = 0, day = 0, hour = 0;
+};
+bool LocalSlotOf(DateForm form, std::int32_t quarter, long seconds_west, LocalSlot* slot);
+
 /// The quarter hours as the days and hours of the clock each log was
 /// written on: W3C times (UTC) in the process's time zone with its summer
 /// time, as the report's dates are shown; comma-format times back on the

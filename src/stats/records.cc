@@ -128,4 +128,5 @@ void ReleaseRecords(Statistics* stats) {
   stats->shards = {};
   stats->batches = 0;
   stats->traffic = Traffic();
+  stats->requests = Requests();
 }

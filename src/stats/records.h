@@ -15,6 +15,7 @@
 #include "stats/hit_time.h"
 #include "stats/index_table.h"
 #include "stats/storage.h"
+#include "stats/requests.h"
 #include "stats/traffic.h"
 
 /// Counts and sums: 64-bit, so that no log is too large to count.
@@ -100,6 +101,7 @@ struct Statistics {
 
   // Hits by status and time; gathered only when the report shows them.
   Traffic traffic;
+  Requests requests;  // every request the panels beyond hits count; likewise
 
   // Keys the hashes of both kinds of text; a test may fix it first.
   std::uint64_t hash_seed = RandomSeed();

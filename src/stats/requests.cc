@@ -1,0 +1,120 @@
+#include "stats/requests.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "stats/traffic.h"
+
+namespace {
+
+constexpr double kGrowth = 1.02;
+
+// Sums of logged values stop at the largest count rather than wrap.
+void AddSaturating(std::int64_t* sum, std::int64_t n) {
+  *sum = *sum > INT64_MAX - n ? INT64_MAX : *sum + n;
+}
+
+}  // namespace
+
+int TimeBucket(std::int64_t ms) {
+  if (ms < kExactTimes) return static_cast<int>(std::max<std::int64_t>(ms, 0));
+  const double steps = std::log(static_cast<double>(ms) / kExactTimes) / std::log(kGrowth);
+  return std::min(kTimeBuckets - 1, kExactTimes + static_cast<int>(steps));
+}
+
+std::int64_t BucketValue(int bucket) {
+  if (bucket < kExactTimes) return bucket;
+  const double low = kExactTimes * std::pow(kGrowth, bucket - kExactTimes);
+  return static_cast<std::int64_t>(std::llround(low * std::sqrt(kGrowth)));
+}
+
+void TimeHistogram::Add(std::int64_t ms) {
+  if (counts.empty()) counts.assign(kTimeBuckets, 0);
+  ++counts[static_cast<std::size_t>(TimeBucket(ms))];
+  ++total;
+  max = std::max(max, ms);
+}
+
+void TimeHistogram::Merge(const TimeHistogram& other) {
+  if (other.total == 0) return;
+  if (counts.empty()) counts.assign(kTimeBuckets, 0);
+  for (std::size_t i = 0; i < counts.size(); ++i) counts[i] += other.counts[i];
+  total += other.total;
+  max = std::max(max, other.max);
+}
+
+std::int64_t TimeHistogram::Quantile(double q) const {
+  if (total == 0) return -1;
+  // The smallest value with at least q of the values at or below it.
+  const auto rank = static_cast<std::int64_t>(std::ceil(q * static_cast<double>(total)));
+  std::int64_t seen = 0;
+  for (std::size_t i = 0; i < counts.size(); ++i) {
+    seen += counts[i];
+    if (seen >= std::max<std::int64_t>(rank, 1)) {
+      return std::min(BucketValue(static_cast<int>(i)), max);
+    }
+  }
+  return max;
+}
+
+std::int64_t StatusNumber(std::string_view field) {
+  if (field.data() == nullptr || field.empty() || field.size() > 12) return -1;
+  std::int64_t value = 0;
+  for (char c : field) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+void AddRequests(Requests* requests, const RequestBatch& batch) {
+  for (const RequestInput& in : batch.requests) {
+    ++requests->total;
+    auto& status_row = requests->statuses[{in.status, in.substatus, in.win32}];
+    ++status_row.first;
+    if (in.page_hit) ++status_row.second;
+    const bool error = IsErrorStatus(in.status);
+    auto found = requests->paths.find(in.path);
+    if (found == requests->paths.end()) {
+      found = requests->paths.emplace(std::string(in.path), PathRequests()).first;
+    }
+    PathRequests& path = found->second;
+    ++path.requests;
+    if (in.time_taken >= 0) {
+      requests->has_time = true;
+      ++path.timed;
+      AddSaturating(&path.time_total, in.time_taken);
+      path.time_max = std::max(path.time_max, in.time_taken);
+      requests->time.Add(in.time_taken);
+    }
+    if (in.bytes >= 0) {
+      requests->has_bytes = true;
+      AddSaturating(&path.bytes, in.bytes);
+    }
+    if (error) {
+      auto status = std::find_if(path.errors.begin(), path.errors.end(),
+                                 [&](const auto& e) { return e.first == in.status; });
+      if (status == path.errors.end()) {
+        path.errors.emplace_back(in.status, 1);
+      } else {
+        ++status->second;
+      }
+      auto client = requests->error_clients.find(in.client);
+      if (client == requests->error_clients.end()) {
+        client = requests->error_clients.emplace(std::string(in.client), 0).first;
+      }
+      ++client->second;
+    }
+    if (in.time < 0) continue;
+    const auto form = static_cast<std::size_t>(in.form);
+    const std::int32_t quarter = in.time / kQuarterHour;
+    QuarterRequests& q = requests->quarters[form][quarter];
+    ++q.requests;
+    if (error) ++q.errors;
+    if (in.bytes > 0) AddSaturating(&q.bytes, in.bytes);
+    if (in.time_taken >= 0) {
+      requests->time_by_quarter[form][static_cast<std::size_t>(quarter % 96)].Add(in.time_taken);
+    }
+  }
+}
