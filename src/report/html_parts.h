@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "report/html_numbers.h"
-#include "texts.h"
+#include "html_texts.h"
 
 /// A text of the model, whose bytes are the log's, as HTML text.
 std::string Escaped(std::string_view text);

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "bytes/utf8.h"
+#include "html_texts.h"
+#include "report/html_health.h"
 #include "report/html_parts.h"
 #include "report/html_style.h"
 #include "report/html_summary.h"
@@ -20,7 +22,7 @@ std::string DateOf(TimeStamp t) {
 }
 
 // A tile of a total; `exact`, when given, shows on pointing at it.
-void AppendTotal(std::string* out, const std::string& value, const char* label,
+void AppendTotal(std::string* out, const std::string& value, const std::string& label,
                  const std::string& exact = "") {
   *out += "<div class=\"total\"><b" + (exact.empty() ? "" : " title=\"" + exact + "\"") + ">" +
           value + "</b><span>" + label + "</span></div>\n";
@@ -96,7 +98,10 @@ void AppendHtmlText(std::string* out, std::string_view text) {
 void WriteHtmlReport(const ReportModel& model, std::FILE* out) {
   const texts::HtmlTexts& text = model.norwegian ? texts::kHtmlNorwegian : texts::kHtmlEnglish;
   const NumberStyle style = NumberStyleOf(text);
-  const std::string title = Format(text.title, Escaped(model.customer).c_str());
+  // Without -c the page has a title of its own, not the text report's hint.
+  const std::string title = model.customer_given
+                                ? Format(text.title, Escaped(model.customer).c_str())
+                                : std::string(text.untitled);
   const RunTotals& totals = model.totals;
 
   std::string page;
@@ -117,8 +122,12 @@ void WriteHtmlReport(const ReportModel& model, std::FILE* out) {
   AppendTotal(&page, GroupedNumber(totals.TotalHits, style), text.hits);
   AppendTotal(&page, GroupedNumber(totals.TotalSessions, style), text.sessions);
   AppendTotal(&page, GroupedNumber(totals.UserCount, style), text.users);
-  AppendTotal(&page, ByteSize(model.bytes_sent, style), text.bytes,
-              GroupedNumber(model.bytes_sent, style) + " B");
+  if (model.health.requests != 0 && !model.health.has_bytes) {
+    AppendTotal(&page, "-", std::string(text.bytes) + ": " + text.not_in_logs);
+  } else {
+    AppendTotal(&page, ByteSize(model.bytes_sent, style), text.bytes,
+                GroupedNumber(model.bytes_sent, style) + " B");
+  }
   AppendTotal(&page, GroupedNumber(totals.FilesProcessed, style), text.files);
   page += "</section>\n";
 
@@ -131,7 +140,11 @@ void WriteHtmlReport(const ReportModel& model, std::FILE* out) {
   page += "</div>\n<div class=\"columns\">\n";
   AppendTopLists(&page, model, text);
   page += "</div>\n";
+  AppendHealthSections(&page, model, text);
+  page += "<div class=\"columns\">\n";
   AppendReadSummary(&page, model.summary, text);
+  AppendMadeSection(&page, model, text);
+  page += "</div>\n";
 
   page += "<footer>" + Format(text.made_by, texts::kProductName, texts::kVersion) +
           "</footer>\n</main>\n</body>\n</html>\n";

@@ -6,6 +6,7 @@
 #include "read_summary.h"
 #include "report/html_parts.h"
 #include "report/html_report.h"
+#include "report/report_model.h"
 
 namespace {
 
@@ -76,4 +77,43 @@ void AppendReadSummary(std::string* out, const ReadSummary& summary,
     *out += "</ul>\n";
   }
   *out += "</section>\n";
+}
+
+void AppendMadeSection(std::string* out, const ReportModel& model, const texts::HtmlTexts& text) {
+  auto row = [&](const char* label, const std::string& value) {
+    *out += Format("<dt>%s</dt><dd>", label) + value + "</dd>\n";
+  };
+  // An option's text as given, or what its absence means.
+  auto given = [](const char* value, const char* absent) {
+    return value == nullptr || *value == '\0' ? std::string(absent) : Escaped(value);
+  };
+  *out += Format("<section class=\"made\">\n<h2>%s</h2>\n<dl>\n", text.made_heading);
+  row(text.root_path, given(model.root_path, text.all));
+  row(text.exclude_ip, given(model.exclude_ip, text.none));
+  row(text.server_ip, given(model.server_ip, text.all));
+  row(text.exclude_pattern, given(model.exclude_pattern, text.none));
+  std::string range;
+  if (model.range_from != nullptr) range = Format(text.range_from, Escaped(model.range_from).c_str());
+  if (model.range_to != nullptr) {
+    if (!range.empty()) range += ", ";
+    range += Format(text.range_to, Escaped(model.range_to).c_str());
+  }
+  row(text.range, range.empty() ? text.all : range);
+  // The zone's standard offset: summer time moves the W3C logs' times, but
+  // comma logs are read on standard time all year.
+  const long east = -model.seconds_west / 60;
+  row(text.time_zone, Format("UTC%c%02ld:%02ld (%s)", east < 0 ? '-' : '+',
+                             (east < 0 ? -east : east) / 60, (east < 0 ? -east : east) % 60,
+                             text.standard_time));
+  std::string formats;
+  auto format = [&](LogFormat kind, const char* name) {
+    const auto& by_packing = model.summary.files_read[static_cast<int>(kind)];
+    if (by_packing[0] + by_packing[1] == 0) return;
+    if (!formats.empty()) formats += ", ";
+    formats += name;
+  };
+  format(LogFormat::kComma, text.comma_files);
+  format(LogFormat::kW3c, text.w3c_files);
+  row(text.log_formats, formats.empty() ? text.none : formats);
+  *out += "</dl>\n</section>\n";
 }

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "texts.h"
+#include "html_texts.h"
 
 struct ReportModel;
 
