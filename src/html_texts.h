@@ -1,7 +1,8 @@
 // The web page's texts (-fhtml) in both languages. The page is UTF-8, and
 // letters beyond ASCII are written as character references ("&#248;" is
 // the Norwegian letter), so these stay ASCII too. "%s" takes text already
-// escaped.
+// escaped. Long words of column headings carry soft hyphens ("&#173;"),
+// where a phone's narrow column may break them.
 #pragma once
 
 namespace texts {
@@ -174,7 +175,7 @@ inline constexpr HtmlTexts kHtmlEnglish = {
     "The slowest paths by mean time (at least %d requests)",
     "The paths with the most time in all",
     "Mean",
-    "Maximum",
+    "Max",
     "Total",
     "Bandwidth",
     "The paths with the most bytes sent",
@@ -186,7 +187,7 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
     "nb",
     "Bes&#248;ksstatistikk for %s",
     "i perioden %s til %s",
-    "Oppslag",
+    "Opp&#173;slag",
     "Brukersesjoner",
     "Brukere",
     "Bytes sendt",
@@ -242,12 +243,12 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
     "f&#248;r %s",
     "normaltid",
     "Alle foresp&#248;rsler til webtjenesten som slipper gjennom adresse-, server- og rotfiltrene teller i disse panelene, uansett metode og om filen er utelatt som ikke-side: %s foresp&#248;rsler. Resten av siden teller oppslag.",
-    "Foresp&#248;rsler",
+    "Foresp&#173;&#248;r&#173;sler",
     "finnes ikke i disse loggene",
     "Foresp&#248;rsler per status",
     "Windows-status",
     "Betydning",
-    "Oppslag",
+    "Opp&#173;slag",
     "Feil",
     "Stiene med flest feil, per status",
     "Klientene med flest feil",
