@@ -1,10 +1,12 @@
 #include "intake/chunk_parser.h"
 
 #include <algorithm>
+#include <ctime>
 
 #include "bytes/decimal.h"
 #include "bytes/field_text.h"
 #include "options.h"
+#include "platform/local_time.h"
 #include "texts.h"
 
 namespace {
@@ -102,8 +104,9 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     parsed->hits.Add(fields_.slot[kClientIp], fields_.slot[kTarget],
                      ReadDecimal(fields_.slot[kServerBytes]), t);
     if (options_.gather_traffic) {
-      parsed->traffic.Add(t, format->w3c ? DateForm::kW3c : DateForm::kComma,
-                          fields_.slot[kStatus], fields_.slot[kServerBytes]);
+      const DateForm form = format->w3c ? DateForm::kW3c : DateForm::kComma;
+      parsed->traffic.Add(t, form, fields_.slot[kStatus], fields_.slot[kServerBytes]);
+      parsed->hits.SetDay(LocalDay(form, t));
     }
   }
   lines.read = static_cast<std::int64_t>(chunk.pieces.size()) - lines.continuations;
@@ -113,6 +116,28 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
 // The line counts are kept per verdict.
 static_assert(static_cast<int>(LineVerdict::kTooLong) + 1 == kLineVerdictCount);
 static_assert(static_cast<int>(LineVerdict::kContinuation) == kContinuationVerdict);
+
+// Days begin on a quarter hour in every zone: the day of a quarter hour is
+// the day of every time in it.
+std::int32_t ChunkParser::LocalDay(DateForm form, TimeStamp t) {
+  const auto clock = static_cast<std::size_t>(form);
+  const std::int32_t quarter = t / kQuarterHour - (t % kQuarterHour < 0);
+  if (day_quarter_[clock] == quarter) return quarter_day_[clock];
+  std::int64_t day = kNoDay;
+  if (form == DateForm::kW3c) {
+    std::tm tm;
+    if (ToLocalTime(std::int64_t{quarter} * kQuarterHour, &tm)) {
+      day = DaysFromCivil(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+    }
+  } else {
+    // The time as the log wrote it: its standard offset taken off again.
+    const std::int64_t local = std::int64_t{quarter} * kQuarterHour - options_.seconds_west;
+    day = local / 86400 - (local % 86400 < 0);
+  }
+  day_quarter_[clock] = quarter;
+  quarter_day_[clock] = static_cast<std::int32_t>(day);
+  return quarter_day_[clock];
+}
 
 void ChunkParser::GatherRequest(const FileFormat& format, bool page_hit, ParsedChunk* parsed) {
   if (!IsCountedRequest(fields_, filters_)) return;

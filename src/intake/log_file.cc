@@ -81,7 +81,14 @@ class ChunkWorker {
   // the format at each chunk's start from the chunks before it. Taken in
   // reading order, the chunk's hits get their number in the run.
   bool Take() {
-    if (!reader_->NextChunk(&chunk_)) return false;
+    if (!reader_->NextChunk(&chunk_)) {
+      // The requests are sums, whatever the order they are added in: each
+      // worker gathers its own beside the others, and adds them to the
+      // run's once, here under the take lock.
+      MergeRequests(&stats_->requests, std::move(requests_));
+      requests_ = Requests();
+      return false;
+    }
     NumberBatch(stats_, &parsed_.hits);
     start_format_ = *format_;
     for (const LinePiece& piece : chunk_.pieces) format_->Note(piece);
@@ -91,6 +98,7 @@ class ChunkWorker {
   void Work() {
     parser_.Parse(chunk_, &start_format_, &parsed_);
     if (sharded_) parsed_.hits.SortIntoShards();
+    AddRequests(&requests_, parsed_.requests);
   }
 
   void Commit(int step) {
@@ -106,7 +114,6 @@ class ChunkWorker {
     }
     lines_->Add(parsed_.lines);
     AddTraffic(&stats_->traffic, parsed_.traffic);
-    AddRequests(&stats_->requests, parsed_.requests);
   }
 
  private:
@@ -120,6 +127,7 @@ class ChunkWorker {
   LineCounts* lines_;   // of the chunks counted so far
   LineChunk chunk_;
   FileFormat start_format_;
+  Requests requests_;  // of the chunks this worker parsed
 };
 
 // Reads every line of `source`, the file `path`, through the filter chain

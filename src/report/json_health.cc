@@ -147,29 +147,17 @@ void WriteDaysAndHours(JsonWriter* json, const ReportModel& model) {
   const HealthPanels& health = model.health;
   json->Key("days");
   json->BeginArray();
-  auto hits = model.traffic.days.begin();
-  auto requests = health.days.begin();
-  // Both lists are in date order; a day may be in either.
-  while (hits != model.traffic.days.end() || requests != health.days.end()) {
-    const bool take_hits = hits != model.traffic.days.end();
-    const bool take_requests = requests != health.days.end();
-    auto key = [](int y, int m, int d) { return y * 10000 + m * 100 + d; };
-    const int hit_day = take_hits ? key(hits->year, hits->month, hits->day) : INT32_MAX;
-    const int request_day =
-        take_requests ? key(requests->year, requests->month, requests->day) : INT32_MAX;
-    const int day = std::min(hit_day, request_day);
+  for (const DayRow& day : model.days) {
     char date[32];
-    std::snprintf(date, sizeof(date), "%04d-%02d-%02d", day / 10000, day / 100 % 100, day % 100);
+    std::snprintf(date, sizeof(date), "%04d-%02d-%02d", day.year, day.month, day.day);
     json->BeginObject();
     json->Member("date", date);
-    json->Member("page_hits", hit_day == day ? (hits++)->hits : 0);
-    const DayRequests none;
-    const DayRequests& counts = request_day == day ? *requests++ : none;
-    json->Member("requests", counts.requests);
-    json->Member("users", nullptr);
-    json->Member("sessions", nullptr);
-    Count(json, "bytes", health.has_bytes ? counts.bytes : -1);
-    json->Member("errors", counts.errors);
+    json->Member("page_hits", day.page_hits);
+    json->Member("requests", day.requests);
+    json->Member("users", day.users);
+    json->Member("sessions", day.sessions);
+    Count(json, "bytes", health.has_bytes ? day.bytes : -1);
+    json->Member("errors", day.errors);
     json->EndObject();
   }
   if (model.traffic.undated != 0) {

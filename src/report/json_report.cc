@@ -21,7 +21,7 @@ constexpr const char* kLeftOutNames[kLineVerdictCount] = {
     "wrong_method",    "wrong_server_ip",   "wrong_root_path",  "excluded_client_ip",
     "excluded_pattern", "missing_parameter", nullptr,           "too_long"};
 
-void TimeMember(JsonWriter* json, const char* name, TimeStamp t) {
+void TimeMember(JsonWriter* json, const char* name, std::int64_t t) {
   const std::optional<std::string> iso = IsoLocalTime(t);
   if (iso.has_value()) {
     json->Member(name, std::string_view(*iso));
@@ -81,6 +81,41 @@ void WriteSummary(JsonWriter* json, const ReadSummary& summary) {
   json->EndObject();
 }
 
+// Page hits by the status text as logged; the texts that are not codes
+// are one group, with the most frequent of them by name.
+void WritePageHitStatuses(JsonWriter* json, const ReportModel& model) {
+  json->Key("page_hit_statuses");
+  json->BeginArray();
+  for (const StatusHits& status : model.statuses) {
+    json->BeginObject();
+    switch (status.kind) {
+      case StatusHits::Kind::kCode:
+        json->Member("status", std::string_view(status.text));
+        break;
+      case StatusHits::Kind::kOther:
+        json->Member("status", "other");
+        break;
+      case StatusHits::Kind::kAbsent:
+        json->Member("status", nullptr);
+        break;
+    }
+    json->Member("hits", status.hits);
+    if (status.kind == StatusHits::Kind::kOther) {
+      json->Key("texts");
+      json->BeginArray();
+      for (const StatusHits::Named& named : status.named) {
+        json->BeginObject();
+        json->Member("status", std::string_view(TextAsUtf8(named.text)));
+        json->Member("hits", named.hits);
+        json->EndObject();
+      }
+      json->EndArray();
+    }
+    json->EndObject();
+  }
+  json->EndArray();
+}
+
 void WriteTopLists(JsonWriter* json, const ReportModel& model) {
   json->Key("limits");
   json->BeginObject();
@@ -131,6 +166,7 @@ void WriteJsonReport(const ReportModel& model, std::FILE* out) {
   json.Member("version", texts::kVersion);
   json.EndObject();
   json.Member("language", model.norwegian ? "nb" : "en");
+  TimeMember(&json, "generated", model.generated);
   if (model.customer_given) {
     json.Member("customer", std::string_view(TextAsUtf8(model.customer)));
   } else {
@@ -161,6 +197,7 @@ void WriteJsonReport(const ReportModel& model, std::FILE* out) {
   json.EndObject();
 
   WriteHealthMembers(&json, model);
+  WritePageHitStatuses(&json, model);
   WriteTopLists(&json, model);
   json.Key("summary");
   WriteSummary(&json, model.summary);

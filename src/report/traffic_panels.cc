@@ -11,8 +11,14 @@ namespace {
 
 using Date = std::tuple<int, int, int>;
 
-// The proleptic Gregorian date of a count of days since 1970-01-01.
-Date CivilFromDays(std::int64_t days) {
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+}  // namespace
+
+std::tuple<int, int, int> CivilFromDays(std::int64_t days) {
   days += 719468;
   const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
   const std::int64_t day_of_era = days - era * 146097;
@@ -26,12 +32,6 @@ Date CivilFromDays(std::int64_t days) {
   const std::int64_t year = year_of_era + era * 400 + (month <= 2);
   return {static_cast<int>(year), static_cast<int>(month), static_cast<int>(day)};
 }
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
-}  // namespace
 
 std::vector<StatusHits> StatusRows(const Traffic& traffic) {
   std::vector<StatusHits> rows;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "stats/traffic.h"
@@ -42,6 +43,10 @@ struct DayHits {
   int day = 0;    // 1-31
   std::int64_t hits = 0;
 };
+
+/// The proleptic Gregorian date (year, month 1-12, day) of a count of days
+/// since 1970-01-01.
+std::tuple<int, int, int> CivilFromDays(std::int64_t days);
 
 struct LocalTraffic {
   std::vector<DayHits> days;  // the days with hits, in date order

@@ -7,8 +7,11 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
+#include <map>
 #include <string_view>
+#include <unordered_set>
 
 #include "bytes/hash.h"
 #include "platform/random.h"
@@ -31,6 +34,9 @@ inline FirstSeen FirstSeenAt(std::uint64_t batch, std::uint32_t position) {
   return batch << 32 | position;
 }
 
+/// A local day, counted from 1970-01-01, or none.
+inline constexpr std::int32_t kNoDay = INT32_MIN;
+
 /// One distinct client address text. A session is known by its start
 /// alone: only the current one decides where the next hit goes, so the
 /// older ones are only counted.
@@ -44,6 +50,7 @@ struct UserRecord {
   Count Bytes = 0;
   FirstSeen first_seen = 0;
   RecordIndex Next = kNoRecord;  // in rank order, once ranked
+  std::int32_t last_day = kNoDay;  // of its last hit counted by day
 };
 
 /// One distinct path, ASCII case ignored; keeps its first spelling.
@@ -77,11 +84,26 @@ struct RunTotals {
 /// new session.
 inline constexpr TimeStamp SessionSpan = 900;
 
+/// Users and sessions opened by local day, for the hits that carry their
+/// day (only when the report shows days).
+struct DayTally {
+  Count users = 0;
+  Count sessions = 0;
+};
+
+/// The days of one shard's users: each (user, day) pair once, a hash set
+/// entry of about 40 bytes a pair.
+struct ShardDays {
+  std::unordered_set<std::uint64_t> user_days;  // record index << 32 | day
+  std::map<std::int32_t, DayTally> days;
+};
+
 /// The texts and the lookup aids of one shard.
 struct RecordShard {
   TextArena texts;        // the addresses and paths of the shard's records
   IndexTable user_index;  // bytes exactly
   IndexTable page_index;  // ASCII case ignored
+  ShardDays days;
 };
 
 struct Statistics {
@@ -121,7 +143,9 @@ struct HitInput {
 
 /// Counts one hit: its user, session, page and the run totals. `seen` is
 /// the hit's stamp, which a record that the hit makes keeps.
-void RecordHit(Statistics* stats, const HitInput& hit, FirstSeen seen);
+/// `day`: the hit's local day, when days are counted, or kNoDay.
+void RecordHit(Statistics* stats, const HitInput& hit, FirstSeen seen,
+               std::int32_t day = kNoDay);
 
 // RecordHit in parts, for counting shard by shard: the user's part and
 // the page's part touch only their own shard; the totals are added apart.
@@ -133,7 +157,8 @@ struct UserTally {
 };
 
 /// Counts a hit for its user, in the user's shard; `seen` as for RecordHit.
-void CountUserPart(Statistics* stats, const HitInput& hit, FirstSeen seen, UserTally* tally);
+void CountUserPart(Statistics* stats, const HitInput& hit, FirstSeen seen, UserTally* tally,
+                   std::int32_t day = kNoDay);
 
 /// Counts a hit for its page, in the page's shard; `seen` as for RecordHit.
 void CountPagePart(Statistics* stats, std::string_view path, std::uint64_t path_hash,

@@ -17,10 +17,30 @@ void AddSaturating(std::int64_t* sum, std::int64_t n) {
 
 }  // namespace
 
-int TimeBucket(std::int64_t ms) {
+namespace {
+
+int ComputedBucket(std::int64_t ms) {
   if (ms < kExactTimes) return static_cast<int>(std::max<std::int64_t>(ms, 0));
   const double steps = std::log(static_cast<double>(ms) / kExactTimes) / std::log(kGrowth);
   return std::min(kTimeBuckets - 1, kExactTimes + static_cast<int>(steps));
+}
+
+// The buckets of the times most requests take (up to a minute and more),
+// read from a table: a logarithm per request is most of a histogram's cost.
+constexpr std::int64_t kTabledTimes = 1 << 16;
+
+}  // namespace
+
+int TimeBucket(std::int64_t ms) {
+  static const std::vector<std::uint16_t> table = [] {
+    std::vector<std::uint16_t> buckets(kTabledTimes);
+    for (std::int64_t i = 0; i < kTabledTimes; ++i) {
+      buckets[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(ComputedBucket(i));
+    }
+    return buckets;
+  }();
+  if (ms >= 0 && ms < kTabledTimes) return table[static_cast<std::size_t>(ms)];
+  return ComputedBucket(ms);
 }
 
 std::int64_t BucketValue(int bucket) {
@@ -115,6 +135,57 @@ void AddRequests(Requests* requests, const RequestBatch& batch) {
     if (in.bytes > 0) AddSaturating(&q.bytes, in.bytes);
     if (in.time_taken >= 0) {
       requests->time_by_quarter[form][static_cast<std::size_t>(quarter % 96)].Add(in.time_taken);
+    }
+  }
+}
+
+void MergeRequests(Requests* into, Requests&& from) {
+  if (from.total == 0) return;
+  into->total += from.total;
+  into->has_time = into->has_time || from.has_time;
+  into->has_bytes = into->has_bytes || from.has_bytes;
+  for (const auto& [key, counts] : from.statuses) {
+    auto& row = into->statuses[key];
+    row.first += counts.first;
+    row.second += counts.second;
+  }
+  if (into->paths.empty()) {
+    into->paths = std::move(from.paths);
+  } else {
+    for (auto& [text, counts] : from.paths) {
+      auto [found, made] = into->paths.try_emplace(text);
+      PathRequests& path = found->second;
+      if (made) {
+        path = std::move(counts);
+        continue;
+      }
+      path.requests += counts.requests;
+      path.timed += counts.timed;
+      AddSaturating(&path.time_total, counts.time_total);
+      path.time_max = std::max(path.time_max, counts.time_max);
+      AddSaturating(&path.bytes, counts.bytes);
+      for (const auto& [status, n] : counts.errors) {
+        auto row = std::find_if(path.errors.begin(), path.errors.end(),
+                                [&](const auto& e) { return e.first == status; });
+        if (row == path.errors.end()) {
+          path.errors.emplace_back(status, n);
+        } else {
+          row->second += n;
+        }
+      }
+    }
+  }
+  for (const auto& [client, n] : from.error_clients) into->error_clients[client] += n;
+  into->time.Merge(from.time);
+  for (std::size_t form = 0; form < from.quarters.size(); ++form) {
+    for (std::size_t quarter = 0; quarter < 96; ++quarter) {
+      into->time_by_quarter[form][quarter].Merge(from.time_by_quarter[form][quarter]);
+    }
+    for (const auto& [quarter, counts] : from.quarters[form]) {
+      QuarterRequests& q = into->quarters[form][quarter];
+      q.requests += counts.requests;
+      q.errors += counts.errors;
+      AddSaturating(&q.bytes, counts.bytes);
     }
   }
 }

@@ -112,5 +112,8 @@ struct Requests {
 
 inline bool IsErrorStatus(std::int64_t status) { return status >= 400 && status <= 599; }
 
-/// Adds a chunk's requests to the run's.
+/// Adds a chunk's requests to a worker's or the run's.
 void AddRequests(Requests* requests, const RequestBatch& batch);
+/// Adds `from` (a worker's requests) to `into`; the outcome is the same
+/// whatever order the parts are added in.
+void MergeRequests(Requests* into, Requests&& from);

@@ -124,7 +124,7 @@ for case_dir in "$source_dir"/tests/e2e/cases/*/; do
   [ -d "$case_dir/files" ] && cp -a "$case_dir/files/." "$work/cwd/"
   args=()
   while IFS= read -r line || [ -n "$line" ]; do args+=("$line"); done <"$case_dir/args"
-  env_vars=(LC_ALL=C TZ=UTC)
+  env_vars=(LC_ALL=C TZ=UTC SOURCE_DATE_EPOCH=1000000000)
   if [ -f "$case_dir/env" ]; then
     while IFS= read -r line || [ -n "$line" ]; do [ -n "$line" ] && env_vars+=("$line"); done <"$case_dir/env"
   fi
