@@ -49,6 +49,7 @@ struct HtmlTexts {
   const char* untitled;  // the title without -c
   const char* date;
   const char* hour;
+  const char* sessions_short;  // a column heading
   // How the report was made.
   const char* made_heading;
   const char* root_path;
@@ -58,6 +59,7 @@ struct HtmlTexts {
   const char* range;
   const char* time_zone;
   const char* log_formats;
+  const char* made_at;
   const char* all;       // no filter given: everything counts
   const char* none;      // nothing left out
   const char* range_from;  // "from %s"
@@ -139,6 +141,7 @@ inline constexpr HtmlTexts kHtmlEnglish = {
     "Web page hit statistics",
     "Date",
     "Hour",
+    "Ses&#173;sions",
     "How this report was made",
     "Root path (-r)",
     "Users left out (-e)",
@@ -147,13 +150,14 @@ inline constexpr HtmlTexts kHtmlEnglish = {
     "Time range (--from, --to)",
     "Time zone",
     "Log formats",
+    "Made",
     "all",
     "none",
     "from %s",
     "before %s",
     "standard time",
     "Every request of the web service that passes the address, server and root filters counts in these panels, whatever its method and whether or not its file is left out as no page: %s requests. The rest of the page counts page hits.",
-    "Requests",
+    "Re&#173;quests",
     "not in these logs",
     "Requests by status",
     "Windows status",
@@ -189,7 +193,7 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
     "i perioden %s til %s",
     "Opp&#173;slag",
     "Brukersesjoner",
-    "Brukere",
+    "Bru&#173;kere",
     "Bytes sendt",
     "Filer lest",
     "Oppslag per dag",
@@ -229,6 +233,7 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
     "Bes&#248;ksstatistikk",
     "Dato",
     "Time",
+    "Se&#173;sjo&#173;ner",
     "Slik ble rapporten laget",
     "Rotsti (-r)",
     "Brukere utelatt (-e)",
@@ -237,6 +242,7 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
     "Tidsrom (--from, --to)",
     "Tidssone",
     "Loggformater",
+    "Laget",
     "alle",
     "ingen",
     "fra %s",

@@ -150,6 +150,7 @@ void AppendHours(std::string* out, const ReportModel& model, const texts::HtmlTe
                   {text.errors, true}, {text.bytes, true}});
   for (std::size_t hour = 0; hour < 24; ++hour) {
     const HourRequests& requests = health.hours[hour];
+    if (requests.requests == 0 && model.traffic.hours[hour] == 0) continue;
     *out += Format("<tr><td>%02d</td>", static_cast<int>(hour)) +
             CountCell(model.traffic.hours[hour], style) + CountCell(requests.requests, style) +
             CountCell(requests.errors, style) +

@@ -22,7 +22,8 @@ section{background:var(--card);border:1px solid var(--line);border-radius:8px;pa
 table{width:100%;border-collapse:collapse;font-variant-numeric:tabular-nums}
 th,td{padding:.3rem .45rem;border-bottom:1px solid var(--line);text-align:left;vertical-align:top}
 th{color:var(--muted);font-size:.8rem;font-weight:600}
-svg+table,svg+.scroll{margin-top:.8rem}
+svg+table,svg+.scroll,h3+.scroll{margin-top:.8rem}
+table.days td:first-child{white-space:nowrap}
 table.hours td:nth-child(2n+3),table.hours th:nth-child(2n+3){border-left:1px solid var(--line)}
 .n{text-align:right;white-space:nowrap;width:1%}
 th.n{white-space:normal}
@@ -42,6 +43,6 @@ svg text{fill:var(--muted);font-size:13px}
 svg .value{text-anchor:end;dominant-baseline:middle}
 svg .label{text-anchor:middle;dominant-baseline:hanging}
 footer{color:var(--muted);font-size:.8rem;text-align:center}
-@media (max-width:40rem){body{font-size:14px}main{padding:1rem .5rem}section{padding:.7rem .6rem}.columns{grid-template-columns:1fr}th,td{padding:.25rem .3rem}.scroll table{font-size:12px}.scroll th,.scroll td{padding:.2rem .2rem}svg text{font-size:18px}svg.wide text{font-size:28px}dl{grid-template-columns:1fr}dd{margin-bottom:.3rem}}
+@media (max-width:40rem){body{font-size:14px}main{padding:1rem .5rem}section{padding:.7rem .6rem}.columns{grid-template-columns:1fr}th,td{padding:.25rem .3rem}.scroll table{font-size:12px}.scroll th{font-size:11px}.scroll th,.scroll td{padding:.2rem .15rem}svg text{font-size:18px}svg.wide text{font-size:28px}dl{grid-template-columns:1fr}dd{margin-bottom:.3rem}}
 @media print{:root{color-scheme:light;--ink:#000;--muted:#444;--line:#aaa;--accent:#2f6db5;--page:#fff;--card:#fff}body{font-size:10pt}main{max-width:none;padding:0}section,.total{border-radius:0}section{break-inside:avoid}section.long{break-inside:auto}.scroll{overflow:visible}tr{break-inside:avoid}*{-webkit-print-color-adjust:exact;print-color-adjust:exact}}
 )";

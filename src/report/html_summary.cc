@@ -115,5 +115,9 @@ void AppendMadeSection(std::string* out, const ReportModel& model, const texts::
   format(LogFormat::kComma, text.comma_files);
   format(LogFormat::kW3c, text.w3c_files);
   row(text.log_formats, formats.empty() ? text.none : formats);
+  // "2001-03-20 07:00:00 +01:00", the local time the report was made.
+  if (const std::optional<std::string> made = IsoLocalTime(model.generated); made.has_value()) {
+    row(text.made_at, made->substr(0, 10) + " " + made->substr(11, 8) + " " + made->substr(19));
+  }
   *out += "</dl>\n</section>\n";
 }

@@ -1,8 +1,6 @@
 #include "report/html_traffic.h"
 
 #include <cstdint>
-#include <map>
-#include <tuple>
 
 #include "report/html_chart.h"
 #include "report/html_parts.h"
@@ -10,43 +8,35 @@
 
 namespace {
 
-// The days of the page hits and of the requests, side by side.
-struct DayRow {
-  std::int64_t hits = 0;
-  const DayRequests* requests = nullptr;
-};
-
+// Per day the page hits, and beside them, when the requests were
+// gathered, the requests, distinct users, sessions, errors and bytes.
 void AppendDayTable(std::string* out, const ReportModel& model, const texts::HtmlTexts& text,
                     const NumberStyle& style) {
   const HealthPanels& health = model.health;
   const bool with_requests = health.requests != 0;
-  std::map<std::tuple<int, int, int>, DayRow> days;
-  for (const DayHits& day : model.traffic.days) days[{day.year, day.month, day.day}].hits = day.hits;
-  for (const DayRequests& day : health.days) days[{day.year, day.month, day.day}].requests = &day;
-
   *out += Format("<div class=\"scroll\"><table class=\"days\">\n<tr><th>%s</th>"
                  "<th class=\"n\">%s</th>",
                  text.date, with_requests ? text.page_hits : text.hits);
   if (with_requests) {
-    *out += Format("<th class=\"n\">%s</th><th class=\"n\">%s</th><th class=\"n\">%s</th>",
-                   text.requests, text.errors, text.bytes);
+    *out += Format("<th class=\"n\">%s</th><th class=\"n\">%s</th><th class=\"n\">%s</th>"
+                   "<th class=\"n\">%s</th><th class=\"n\">%s</th>",
+                   text.requests, text.users, text.sessions_short, text.errors, text.bytes);
   }
   *out += "</tr>\n";
-  for (const auto& [date, day] : days) {
-    const auto [year, month, number] = date;
-    *out += "<tr><td>" + IsoDate(year, month, number) + "</td>" + CountCell(day.hits, style);
+  for (const DayRow& day : model.days) {
+    *out += "<tr><td>" + IsoDate(day.year, day.month, day.day) + "</td>" +
+            CountCell(day.page_hits, style);
     if (with_requests) {
-      const DayRequests none;
-      const DayRequests& requests = day.requests != nullptr ? *day.requests : none;
-      *out += CountCell(requests.requests, style) + CountCell(requests.errors, style) +
-              (health.has_bytes ? BytesCell(static_cast<std::uint64_t>(requests.bytes), style)
+      *out += CountCell(day.requests, style) + CountCell(day.users, style) +
+              CountCell(day.sessions, style) + CountCell(day.errors, style) +
+              (health.has_bytes ? BytesCell(static_cast<std::uint64_t>(day.bytes), style)
                                 : "<td class=\"n\">-</td>");
     }
     *out += "</tr>\n";
   }
   if (model.traffic.undated != 0) {
     *out += Format("<tr><td>%s</td>", text.no_date) + CountCell(model.traffic.undated, style) +
-            (with_requests ? "<td></td><td></td><td></td>" : "") + "</tr>\n";
+            (with_requests ? "<td></td><td></td><td></td><td></td><td></td>" : "") + "</tr>\n";
   }
   *out += "</table></div>\n";
 }
@@ -62,10 +52,10 @@ void AppendDaySection(std::string* out, const ReportModel& model, const texts::H
   } else {
     AppendBarChart(out, DayBars(traffic.days, style), text.per_day, 840, style);
   }
-  if (!model.health.days.empty()) {
+  if (model.health.requests != 0) {
     *out += Format("<h3>%s</h3>\n", text.days_heading);
     AppendDayTable(out, model, text, style);
-  } else if (!traffic.days.empty() || traffic.undated != 0) {
+  } else if (!model.days.empty() || traffic.undated != 0) {
     AppendDayTable(out, model, text, style);
   }
   *out += "</section>\n";
