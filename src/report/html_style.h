@@ -1,6 +1,7 @@
 // The web page's look: one column that fits a phone, tiles for the totals,
 // tables that wrap long names, a dark scheme where the reader's system asks
-// for one, and a print layout in black on white without backgrounds.
+// for one, and a print layout in black on white, two columns where the
+// screen has them, sections broken between rows, not inside a chart.
 #pragma once
 
 inline constexpr char kHtmlStyle[] = R"(:root{color-scheme:light dark;--ink:#1d2733;--muted:#5b6876;--line:#d8dee6;--accent:#2f6db5;--page:#f4f6f9;--card:#fff}
@@ -44,5 +45,5 @@ svg .value{text-anchor:end;dominant-baseline:middle}
 svg .label{text-anchor:middle;dominant-baseline:hanging}
 footer{color:var(--muted);font-size:.8rem;text-align:center}
 @media (max-width:40rem){body{font-size:14px}main{padding:1rem .5rem}section{padding:.7rem .6rem}.columns{grid-template-columns:1fr}th,td{padding:.25rem .3rem}.scroll table{font-size:12px}.scroll th{font-size:11px}.scroll th,.scroll td{padding:.2rem .15rem}svg text{font-size:18px}svg.wide text{font-size:28px}dl{grid-template-columns:1fr}dd{margin-bottom:.3rem}}
-@media print{:root{color-scheme:light;--ink:#000;--muted:#444;--line:#aaa;--accent:#2f6db5;--page:#fff;--card:#fff}body{font-size:10pt}main{max-width:none;padding:0}section,.total{border-radius:0}section{break-inside:avoid}section.long{break-inside:auto}.scroll{overflow:visible}tr{break-inside:avoid}*{-webkit-print-color-adjust:exact;print-color-adjust:exact}}
+@media print{:root{color-scheme:light;--ink:#000;--muted:#444;--line:#aaa;--accent:#2f6db5;--page:#fff;--card:#fff}body{font-size:10pt}main{max-width:none;padding:0}section,.total{border-radius:0}.columns{grid-template-columns:repeat(2,minmax(0,1fr))}h2,h3{break-after:avoid}svg,tr,dl{break-inside:avoid}.scroll{overflow:visible}*{-webkit-print-color-adjust:exact;print-color-adjust:exact}}
 )";

@@ -46,7 +46,7 @@ void AppendDayTable(std::string* out, const ReportModel& model, const texts::Htm
 void AppendDaySection(std::string* out, const ReportModel& model, const texts::HtmlTexts& text) {
   const NumberStyle style = NumberStyleOf(text);
   const LocalTraffic& traffic = model.traffic;
-  *out += Format("<section class=\"long\">\n<h2>%s</h2>\n", text.per_day);
+  *out += Format("<section>\n<h2>%s</h2>\n", text.per_day);
   if (traffic.days.empty() && traffic.undated == 0) {
     *out += Format("<p class=\"note\">%s</p>\n", text.no_hits);
   } else {
