@@ -1,6 +1,8 @@
 #include "report/html_health.h"
 
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "report/html_chart.h"
