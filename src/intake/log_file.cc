@@ -72,6 +72,7 @@ class ChunkWorker {
         parser_(options, filters, path),
         parsed_(stats->hash_seed),
         stats_(stats),
+        requests_(stats->hash_seed),
         diag_(diag),
         reader_(reader),
         format_(format),
@@ -86,7 +87,7 @@ class ChunkWorker {
       // worker gathers its own beside the others, and adds them to the
       // run's once, here under the take lock.
       MergeRequests(&stats_->requests, std::move(requests_));
-      requests_ = Requests();
+      requests_ = Requests(stats_->hash_seed);
       return false;
     }
     NumberBatch(stats_, &parsed_.hits);
@@ -121,13 +122,13 @@ class ChunkWorker {
   ChunkParser parser_;
   ParsedChunk parsed_;
   Statistics* stats_;
+  Requests requests_;  // of the chunks this worker parsed
   std::FILE* diag_;
   LineReader* reader_;
   FileFormat* format_;  // as the chunks taken so far leave it
   LineCounts* lines_;   // of the chunks counted so far
   LineChunk chunk_;
   FileFormat start_format_;
-  Requests requests_;  // of the chunks this worker parsed
 };
 
 // Reads every line of `source`, the file `path`, through the filter chain

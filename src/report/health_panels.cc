@@ -50,7 +50,8 @@ HealthPanels BuildHealthPanels(const Requests& requests, long seconds_west) {
 
   std::map<std::int64_t, std::vector<PathCount>> by_status;
   std::vector<PathCount> timed, slow, sized;
-  for (const auto& [path, counts] : requests.paths) {
+  for (const PathRequests& counts : requests.paths.rows()) {
+    const std::string_view path = counts.path;
     for (const auto& [status, n] : counts.errors) by_status[status].push_back({status, path, n, 0, 0});
     if (counts.timed > 0) {
       timed.push_back({0, path, counts.timed, counts.time_total, counts.time_max});

@@ -74,7 +74,6 @@ ReportModel BuildReportModel(const Options& options, const Statistics& stats,
   model.range_from = options.range_from_text;
   model.range_to = options.range_to_text;
   model.seconds_west = options.seconds_west;
-  model.generated = ReportTime();
   model.totals = stats.totals;
   model.pages_to_show = options.NumPagesToShow;
   model.users_to_show = options.NumUsersToShow;

@@ -148,5 +148,5 @@ void ReleaseRecords(Statistics* stats) {
   stats->shards = {};
   stats->batches = 0;
   stats->traffic = Traffic();
-  stats->requests = Requests();
+  stats->requests = Requests(stats->hash_seed);
 }

@@ -107,6 +107,9 @@ struct RecordShard {
 };
 
 struct Statistics {
+  // Keys the hashes of every kind of text; a test may fix it first.
+  std::uint64_t hash_seed = RandomSeed();
+
   ShardedRecords<UserRecord> users;
   ShardedRecords<PageRecord> pages;
   std::array<RecordShard, kShardCount> shards;
@@ -123,10 +126,8 @@ struct Statistics {
 
   // Hits by status and time; gathered only when the report shows them.
   Traffic traffic;
-  Requests requests;  // every request the panels beyond hits count; likewise
+  Requests requests{hash_seed};  // every request the panels beyond hits count; likewise
 
-  // Keys the hashes of both kinds of text; a test may fix it first.
-  std::uint64_t hash_seed = RandomSeed();
 };
 
 /// A line to be counted, its time known and its lookup hashes computed

@@ -1,9 +1,12 @@
 #include "stats/requests.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
+#include <tuple>
 
+#include "bytes/hash.h"
 #include "stats/traffic.h"
 
 namespace {
@@ -88,18 +91,37 @@ std::int64_t StatusNumber(std::string_view field) {
   return value;
 }
 
+PathRequests& PathTable::Row(std::string_view path) {
+  const std::uint64_t hash = HashBytes(path, hash_seed_);
+  RecordIndex index = index_.Find(hash, [&](RecordIndex i) { return rows_[i].path == path; });
+  if (index != kNoRecord) return rows_[index];
+  index = static_cast<RecordIndex>(rows_.size());
+  PathRequests& row = rows_.emplace_back();
+  row.path = {texts_.Copy(path), path.size()};
+  index_.Insert(hash, index);
+  return row;
+}
+
 void AddRequests(Requests* requests, const RequestBatch& batch) {
+  // Most requests have the status and the quarter hour of the one before.
+  using StatusKey = std::tuple<std::int64_t, std::int64_t, std::int64_t>;
+  StatusKey last_status{-2, -2, -2};
+  std::pair<std::int64_t, std::int64_t>* status_counts = nullptr;
+  std::int32_t last_quarter = INT32_MIN;
+  DateForm last_form = DateForm::kComma;
+  QuarterRequests* quarter_counts = nullptr;
   for (const RequestInput& in : batch.requests) {
     ++requests->total;
-    auto& status_row = requests->statuses[{in.status, in.substatus, in.win32}];
+    const StatusKey key{in.status, in.substatus, in.win32};
+    if (key != last_status) {
+      last_status = key;
+      status_counts = &requests->statuses[key];
+    }
+    auto& status_row = *status_counts;
     ++status_row.first;
     if (in.page_hit) ++status_row.second;
     const bool error = IsErrorStatus(in.status);
-    auto found = requests->paths.find(in.path);
-    if (found == requests->paths.end()) {
-      found = requests->paths.emplace(std::string(in.path), PathRequests()).first;
-    }
-    PathRequests& path = found->second;
+    PathRequests& path = requests->paths.Row(in.path);
     ++path.requests;
     if (in.time_taken >= 0) {
       requests->has_time = true;
@@ -129,7 +151,12 @@ void AddRequests(Requests* requests, const RequestBatch& batch) {
     if (in.time < 0) continue;
     const auto form = static_cast<std::size_t>(in.form);
     const std::int32_t quarter = in.time / kQuarterHour;
-    QuarterRequests& q = requests->quarters[form][quarter];
+    if (quarter != last_quarter || in.form != last_form || quarter_counts == nullptr) {
+      last_quarter = quarter;
+      last_form = in.form;
+      quarter_counts = &requests->quarters[form][quarter];
+    }
+    QuarterRequests& q = *quarter_counts;
     ++q.requests;
     if (error) ++q.errors;
     if (in.bytes > 0) AddSaturating(&q.bytes, in.bytes);
@@ -152,13 +179,8 @@ void MergeRequests(Requests* into, Requests&& from) {
   if (into->paths.empty()) {
     into->paths = std::move(from.paths);
   } else {
-    for (auto& [text, counts] : from.paths) {
-      auto [found, made] = into->paths.try_emplace(text);
-      PathRequests& path = found->second;
-      if (made) {
-        path = std::move(counts);
-        continue;
-      }
+    for (PathRequests& counts : from.paths.rows()) {
+      PathRequests& path = into->paths.Row(counts.path);
       path.requests += counts.requests;
       path.timed += counts.timed;
       AddSaturating(&path.time_total, counts.time_total);

@@ -24,6 +24,8 @@
 #include <vector>
 
 #include "stats/hit_time.h"
+#include "stats/index_table.h"
+#include "stats/storage.h"
 
 /// Time taken, in milliseconds, counted in buckets whose bounds grow by 2%
 /// from 64 ms on (exact below): a percentile read as the middle of its
@@ -69,6 +71,7 @@ struct RequestBatch {
 };
 
 struct PathRequests {
+  std::string_view path;  // in the Requests' own texts
   std::int64_t requests = 0;
   std::int64_t timed = 0;  // requests with a time taken
   std::int64_t time_total = 0;
@@ -93,7 +96,30 @@ struct TextHash {
 template <typename Value>
 using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
 
+/// The requests of distinct paths, exact bytes, found by a hash index.
+class PathTable {
+ public:
+  explicit PathTable(std::uint64_t hash_seed = 0) : hash_seed_(hash_seed) {}
+  PathTable(PathTable&&) = default;
+  PathTable& operator=(PathTable&&) = default;
+
+  /// The row of `path`, made (with no requests) if there is none.
+  PathRequests& Row(std::string_view path);
+  const std::vector<PathRequests>& rows() const { return rows_; }
+  std::vector<PathRequests>& rows() { return rows_; }
+  bool empty() const { return rows_.empty(); }
+
+ private:
+  std::uint64_t hash_seed_;
+  std::vector<PathRequests> rows_;
+  IndexTable index_;
+  TextArena texts_;
+};
+
 struct Requests {
+  /// `hash_seed` keys the hash of paths (the statistics' own, against
+  /// texts made to collide).
+  explicit Requests(std::uint64_t hash_seed = 0) : paths(hash_seed) {}
   std::int64_t total = 0;
   bool has_time = false;   // some request had a time taken
   bool has_bytes = false;  // some request had a bytes field
@@ -102,7 +128,7 @@ struct Requests {
   std::map<std::tuple<std::int64_t, std::int64_t, std::int64_t>,
            std::pair<std::int64_t, std::int64_t>>
       statuses;
-  TextMap<PathRequests> paths;
+  PathTable paths;
   TextMap<std::int64_t> error_clients;
   TimeHistogram time;
   /// By the form the times were read in and the UTC quarter of the day.

@@ -69,10 +69,10 @@ TEST(RequestsTest, AddRequests) {
   EXPECT_EQ(4, requests.total);
   EXPECT_EQ(std::make_pair(std::int64_t{2}, std::int64_t{0}), (requests.statuses[{404, 0, 2}]));
   EXPECT_EQ(std::make_pair(std::int64_t{1}, std::int64_t{1}), (requests.statuses[{200, 0, 0}]));
-  EXPECT_EQ(2, requests.paths["/a"].requests);
-  EXPECT_EQ(30, requests.paths["/a"].time_total);
-  EXPECT_EQ(2, requests.paths["/a"].timed);
-  EXPECT_EQ(INT64_MAX, requests.paths["/b"].bytes);
+  EXPECT_EQ(2, requests.paths.Row("/a").requests);
+  EXPECT_EQ(30, requests.paths.Row("/a").time_total);
+  EXPECT_EQ(2, requests.paths.Row("/a").timed);
+  EXPECT_EQ(INT64_MAX, requests.paths.Row("/b").bytes);
   EXPECT_EQ(3, requests.error_clients["2.2.2.2"]);
   EXPECT_EQ(0u, requests.error_clients.count("1.1.1.1"));
   const auto& quarters = requests.quarters[static_cast<int>(DateForm::kW3c)];
