@@ -99,7 +99,7 @@ class ChunkWorker {
   void Work() {
     parser_.Parse(chunk_, &start_format_, &parsed_);
     if (sharded_) parsed_.hits.SortIntoShards();
-    AddRequests(&requests_, parsed_.requests);
+    AddRequests(&requests_, &parsed_.requests);
   }
 
   void Commit(int step) {

@@ -67,6 +67,7 @@ struct RequestInput {
 
 struct RequestBatch {
   std::vector<RequestInput> requests;
+  std::vector<std::uint64_t> path_hashes;  // AddRequests' own
   void Clear() { requests.clear(); }
 };
 
@@ -104,7 +105,12 @@ class PathTable {
   PathTable& operator=(PathTable&&) = default;
 
   /// The row of `path`, made (with no requests) if there is none.
-  PathRequests& Row(std::string_view path);
+  PathRequests& Row(std::string_view path) { return Row(path, Hash(path)); }
+  /// The same, with `hash` = Hash(path) computed before.
+  PathRequests& Row(std::string_view path, std::uint64_t hash);
+  std::uint64_t Hash(std::string_view path) const;
+  /// Starts loading where a lookup of `hash` begins.
+  void Prefetch(std::uint64_t hash) const { index_.Prefetch(hash); }
   const std::vector<PathRequests>& rows() const { return rows_; }
   std::vector<PathRequests>& rows() { return rows_; }
   bool empty() const { return rows_.empty(); }
@@ -139,7 +145,7 @@ struct Requests {
 inline bool IsErrorStatus(std::int64_t status) { return status >= 400 && status <= 599; }
 
 /// Adds a chunk's requests to a worker's or the run's.
-void AddRequests(Requests* requests, const RequestBatch& batch);
+void AddRequests(Requests* requests, RequestBatch* batch);
 /// Adds `from` (a worker's requests) to `into`; the outcome is the same
 /// whatever order the parts are added in.
 void MergeRequests(Requests* into, Requests&& from);

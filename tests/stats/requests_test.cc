@@ -65,7 +65,7 @@ TEST(RequestsTest, AddRequests) {
       {"/b", "2.2.2.2", 500, 19, 13, -1, INT64_MAX, -5, false, DateForm::kW3c},
   };
   Requests requests;
-  AddRequests(&requests, batch);
+  AddRequests(&requests, &batch);
   EXPECT_EQ(4, requests.total);
   EXPECT_EQ(std::make_pair(std::int64_t{2}, std::int64_t{0}), (requests.statuses[{404, 0, 2}]));
   EXPECT_EQ(std::make_pair(std::int64_t{1}, std::int64_t{1}), (requests.statuses[{200, 0, 0}]));
