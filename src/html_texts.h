@@ -41,6 +41,8 @@ struct HtmlTexts {
   const char* counted;
   const char* left_out;
   const char* left_out_reasons[12];  // by line verdict; the accepted one unused
+  const char* other_site;
+  const char* robots;
   const char* bad_dates;
   const char* out_of_range;
   // Numbers: between groups of three digits, and the decimal mark.
@@ -134,6 +136,8 @@ inline constexpr HtmlTexts kHtmlEnglish = {
      "wrong server IP number", "wrong root path", "user IP on the exclude list",
      "file on the exclude list", "missing parameter", "continuing a line longer than 2047 bytes",
      "longer than 65536 bytes"},
+    "of a site --site does not name",
+    "robot",
     "bad date",
     "outside the date range",
     ",",
@@ -226,6 +230,8 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
      "feil server-IP", "feil rotsti", "bruker-IP p&#229; ekskluderingslisten",
      "fil p&#229; ekskluderingslisten", "manglende parameter",
      "fortsetter en linje lengre enn 2047 byte", "lengre enn 65536 byte"},
+    "fra et nettsted --site ikke nevner",
+    "robot",
     "ugyldig dato",
     "utenfor datoperioden",
     "&#160;",

@@ -38,6 +38,16 @@ struct Options {
   const char* range_from_text = nullptr;
   const char* range_to_text = nullptr;
 
+  /// --client: the W3C field that names the real client behind proxies
+  /// (X-Forwarded-For), and --trusted-proxy: the proxies' masks, a comma
+  /// list; nullptr when not given.
+  const char* client_field = nullptr;
+  const char* trusted_proxies = nullptr;
+
+  /// --site: the sites whose lines count, a comma list of names (W3SVC1);
+  /// nullptr: every site.
+  const char* sites = nullptr;
+
   /// Whether reading gathers the hits by status and by time of day, which
   /// only the JSON and HTML reports show. Decided before the first file is
   /// read, from every -f of the command line.

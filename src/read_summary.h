@@ -37,8 +37,8 @@ inline constexpr int kLineVerdictCount = 12;
 inline constexpr int kContinuationVerdict = 10;
 
 /// The lines of one chunk, one file or a whole run. The counts add up:
-/// read = directives + counted + every rejected count + bad_dates +
-/// out_of_range. A line cut in pieces is one line, with the verdict of its
+/// read = directives + counted + every rejected count + other_site +
+/// robots + bad_dates + out_of_range. A line cut in pieces is one line, with the verdict of its
 /// first piece.
 struct LineCounts {
   std::int64_t read = 0;        // physical lines, each up to its line feed
@@ -49,6 +49,8 @@ struct LineCounts {
   std::array<std::int64_t, kLineVerdictCount> rejected{};  // by filter verdict
   std::int64_t bad_dates = 0;   // passed the filters, but the date was refused
   std::int64_t out_of_range = 0;  // dated outside --from and --to
+  std::int64_t other_site = 0;    // of a site --site does not name
+  std::int64_t robots = 0;        // a robot's, under --robots=exclude
   /// The earliest and latest time stamp of the lines outside the range, so
   /// that a range that missed can say where the logs lie; 0 and 0 when
   /// there was none.
@@ -62,6 +64,8 @@ struct LineCounts {
     counted += other.counted;
     for (int i = 0; i < kLineVerdictCount; ++i) rejected[i] += other.rejected[i];
     bad_dates += other.bad_dates;
+    other_site += other.other_site;
+    robots += other.robots;
     if (other.out_of_range != 0) {
       outside_first = out_of_range == 0 ? other.outside_first
                                         : std::min(outside_first, other.outside_first);
@@ -74,7 +78,8 @@ struct LineCounts {
   /// Lines left out: every rejection, every bad date and every line
   /// outside the date range.
   std::int64_t LeftOut() const {
-    return std::accumulate(rejected.begin(), rejected.end(), bad_dates + out_of_range);
+    return std::accumulate(rejected.begin(), rejected.end(),
+                           bad_dates + out_of_range + other_site + robots);
   }
 
   /// Notes a line dated `t`, outside the range.
@@ -104,6 +109,10 @@ struct ReadSummary {
   /// The last hit read is older than the first: the period ends before it
   /// starts, as when files are named newest first.
   bool read_out_of_time_order = false;
+  /// --site was given: lines of other sites are a reason to tell of.
+  bool sites_chosen = false;
+  /// --robots=exclude was given: robots' lines are a reason to tell of.
+  bool robots_excluded = false;
 
   std::int64_t FilesRead() const {
     return std::accumulate(files_read.begin(), files_read.end(), std::int64_t{0},

@@ -44,6 +44,7 @@ inline constexpr const char* kSummaryRejections[] = {
     "continuing a line longer than 2047 bytes",
     "longer than 65536 bytes",
 };
+inline constexpr char kSummaryOtherSite[] = "of a site --site does not name";
 inline constexpr char kSummaryBadDates[] = "bad date";
 inline constexpr char kSummaryOutOfRange[] = "outside the date range";
 inline constexpr char kSummaryContinuations[] =
@@ -59,6 +60,9 @@ inline constexpr char kHintRefusedMask[] =
 inline constexpr char kHintOutputGlued[] =
     "%s: -o was given no file name: values are glued to their option, as in -o%s\n";
 inline constexpr char kHintOutputError[] = "%s: '%s' cannot be written: %s\n";
+inline constexpr char kHintClientInComma[] =
+    "%s: --client reads a W3C field; comma-separated logs have none, so their "
+    "lines keep the address they have\n";
 inline constexpr char kHintNotIis[] = "%s: no line had the IIS fields: is this an IIS log?\n";
 inline constexpr char kHintOutOfTimeOrder[] =
     "%s: the period ends before it starts: the files were read out of time order; "
@@ -86,6 +90,8 @@ struct SummaryTexts {
   const char* directives;
   const char* counted_left_out;
   const char* const* rejections;  // by line verdict
+  const char* other_site;
+  const char* robots;
   const char* bad_dates;
   const char* out_of_range;
   const char* continuations;
@@ -94,6 +100,7 @@ struct SummaryTexts {
   const char* glued_value;
   const char* after_last_pattern;
   const char* refused_mask;
+  const char* client_in_comma;
   const char* not_iis;
   const char* out_of_time_order;
   const char* range_missed;
@@ -105,9 +112,9 @@ inline constexpr SummaryTexts kSummaryEnglish = {
     kSummaryFilesRead, "file", "files", kSummaryCommaFiles, kSummaryW3cFiles,
     kSummaryCompressed, kSummaryProblemFiles, kSummaryMoreNames, kSummaryProblems,
     kSummaryEmptyPattern, kSummaryLines, "line", "lines", kSummaryDirectives,
-    kSummaryCountedLeftOut, kSummaryRejections, kSummaryBadDates, kSummaryOutOfRange,
+    kSummaryCountedLeftOut, kSummaryRejections, kSummaryOtherSite, "robot", kSummaryBadDates, kSummaryOutOfRange,
     kSummaryContinuations, "piece", "pieces", kHintGluedValue, kHintAfterLastPattern,
-    kHintRefusedMask, kHintNotIis, kHintOutOfTimeOrder, kHintRangeMissed, kHintOutputGlued,
+    kHintRefusedMask, kHintClientInComma, kHintNotIis, kHintOutOfTimeOrder, kHintRangeMissed, kHintOutputGlued,
     kHintOutputError,
 };
 
@@ -150,6 +157,8 @@ inline constexpr SummaryTexts kSummaryNorwegian = {
     " (%" PRId64 " W3C-direktiver)",
     ", %" PRId64 " talt, %" PRId64 " utelatt",
     kSummaryRejectionsNorwegian,
+    "fra et nettsted --site ikke nevner",
+    "robot",
     "ugyldig dato",
     "utenfor datoperioden",
     "%s: %" PRId64 " %s etter de f\xF8rste 2047 byte av en linje (fortsettelse), aldri talt\n",
@@ -158,6 +167,8 @@ inline constexpr SummaryTexts kSummaryNorwegian = {
     "%s: '%s' ga ingen treff: verdier skrives inntil valget sitt, som i %s%s\n",
     "%s: %s kommer etter det siste loggm\xF8nsteret, og gjaldt derfor ingen fil\n",
     "%s: masken '%s' ble ikke forst\xE5tt: skriv hver av de fire delene som n, n-m eller *\n",
+    "%s: --client leser et W3C-felt; kommaseparerte logger har det ikke, s\xE5 "
+    "linjene deres beholder adressen de har\n",
     "%s: ingen linje hadde IIS-feltene: er dette en IIS-logg?\n",
     "%s: perioden slutter f\xF8r den begynner: filene ble lest i feil tidsrekkef\xF8lge; "
     "oppgi de eldste f\xF8rst\n",

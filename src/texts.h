@@ -59,6 +59,14 @@ inline constexpr char kHelpOptions[] =
     "  --from=WHEN      count only hits at or after WHEN: 2024-01-31, 2024-01-31T08:00\n"
     "                   or 2024-01-31T08:00:00, local time as the report's dates\n"
     "  --to=WHEN        count only hits before WHEN (WHEN itself not included)\n"
+    "  --client=FIELD   a W3C line's client from FIELD (X-Forwarded-For): its\n"
+    "                   right-most address that no trusted proxy covers\n"
+    "  --trusted-proxy=Mask[,Mask]  the proxies --client passes over: IPv4\n"
+    "                   masks, IPv6 addresses with an optional /bits\n"
+    "  --site=Name[,Name]  count only these sites (W3SVC1): s-sitename, or the\n"
+    "                   W3SVCn folder of the log\n"
+    "  --robots=exclude leave out the lines of robots, by their user agent\n"
+    "  -                read standard input as a log file, once\n"
     "  --help           this text\n"
     "  --version        the version\n"
     "A mask is four parts joined by dots, each n, n-m or *, as in 10.1-3.*.*\n";
@@ -86,6 +94,9 @@ inline constexpr char kCompressedFileDamaged[] =
 inline constexpr char kFieldsCountNothing[] =
     "%s: The #Fields line of %s names no %s; none of its lines can count\n";
 inline constexpr char kReadError[] = "%s: Read error in %s; read up to the error\n";
+inline constexpr char kStandardInputName[] = "-";
+inline constexpr char kStandardInputAgain[] =
+    "%s: Standard input was read already; a second - reads nothing\n";
 inline constexpr char kLogIsOutput[] = "%s: '%s' is both a log file and the output file\n";
 
 // Line rejections, in filter order.
@@ -116,6 +127,8 @@ inline constexpr char kRejectTooLong[] = "  Skipping line longer than 65536 byte
 
 // Statistics.
 inline constexpr char kBadDate[] = "Bad date (%s). Skipping line...\n";
+inline constexpr char kRejectSite[] = "  Skipping line. Site %s is not one of --site\n";
+inline constexpr char kRejectRobot[] = "  Skipping line. Agent %s is a robot\n";
 inline constexpr char kRejectOutOfRange[] = "  Skipping line. Date %s %s is outside the range\n";
 
 // Reverse lookup.

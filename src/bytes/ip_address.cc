@@ -102,3 +102,7 @@ bool ParseIpv6Address(std::string_view text, Ipv6Bytes* address) {
   *address = bytes;
   return true;
 }
+
+bool ParseIpv4Address(std::string_view text, Ipv4Bytes* address) {
+  return ParseDottedQuad(text, address->data());
+}

@@ -15,6 +15,14 @@ IpAddress ReadIpAddress(std::string_view text);
 /// The same reading, telling how many of the four numbers were read.
 int ScanIpAddress(std::string_view text, IpAddress* address);
 
+/// The four bytes of an IPv4 address, in network order.
+using Ipv4Bytes = std::array<std::uint8_t, 4>;
+
+/// Reads the whole of `text` as an IPv4 address: four decimal numbers up
+/// to 255 joined by points, none with a leading zero. False for anything
+/// else.
+bool ParseIpv4Address(std::string_view text, Ipv4Bytes* address);
+
 /// The sixteen bytes of an IPv6 address, in network order.
 using Ipv6Bytes = std::array<std::uint8_t, 16>;
 

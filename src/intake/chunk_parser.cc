@@ -23,7 +23,9 @@ ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, con
       path_(path),
       escape_(options.message_escape),
       comma_times_(DateForm::kComma, options.seconds_west),
-      w3c_times_(DateForm::kW3c, options.seconds_west) {}
+      w3c_times_(DateForm::kW3c, options.seconds_west) {
+  if (filters.robots != nullptr) robots_ = std::make_unique<RobotCache>(*filters.robots);
+}
 
 void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed) {
   parsed->hits.Clear();
@@ -51,6 +53,14 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     if (line.kind != PieceKind::kTooLong) {
       if (format->w3c) {
         TokenizeW3cLine(piece, format->layout, &fields_);
+        // --client: the address behind the proxies stands for the
+        // connection's in every test and count; none found, the
+        // connection's stays.
+        if (fields_.Present(kForwardedFor)) {
+          const std::string_view client =
+              RealClient(fields_.slot[kForwardedFor], filters_.trusted_proxies);
+          if (!client.empty()) fields_.slot[kClientIp] = client;
+        }
         // Past the fields the header names, a blank inside a field has
         // moved every field after it.
         verdict = format->layout.known && fields_.count > format->layout.field_count
@@ -65,7 +75,14 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
         verdict = LineVerdict::kContinuation;
       }
     }
-    if (options_.gather_traffic && line.kind == PieceKind::kLine) {
+    // --site and --robots=exclude: a line of another site, or a robot's,
+    // counts nowhere, the requests of the panels included.
+    const bool read = line.kind != PieceKind::kTooLong;
+    const bool other_site = read && filters_.has_sites && !filters_.CountsSite(fields_.Site());
+    const bool robot = read && !other_site && robots_ && format->w3c &&
+                       fields_.Present(kUserAgent) &&
+                       robots_->Kind(fields_.slot[kUserAgent]) != RobotKind::kNone;
+    if (options_.gather_traffic && line.kind == PieceKind::kLine && !other_site && !robot) {
       GatherRequest(*format, verdict == LineVerdict::kAccepted, parsed);
     }
     if (verdict != LineVerdict::kAccepted) {
@@ -78,6 +95,24 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
       // Under a header that lets no line count, one message told of all.
       if (options_.DebugLevel != 0 && uncounted_ == nullptr) {
         WriteRejection(&messages, verdict, fields_, options_);
+      }
+      continue;
+    }
+
+    // Of those the chain kept, the other sites' and the robots' lines are
+    // reasons of their own.
+    if (other_site) {
+      ++lines.other_site;
+      if (options_.DebugLevel != 0) {
+        messages.Printf(texts::kRejectSite, FieldText(fields_.Site(), escape_).text);
+      }
+      continue;
+    }
+
+    if (robot) {
+      ++lines.robots;
+      if (options_.DebugLevel != 0) {
+        messages.Printf(texts::kRejectRobot, FieldText(fields_.slot[kUserAgent], escape_).text);
       }
       continue;
     }

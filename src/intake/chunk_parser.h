@@ -8,6 +8,7 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <memory>
 
 #include "bytes/field_text.h"
 #include "bytes/text_buffer.h"
@@ -18,6 +19,7 @@
 #include "stats/hit_batch.h"
 #include "stats/hit_time.h"
 #include "stats/requests.h"
+#include "stats/robots.h"
 #include "stats/traffic.h"
 
 struct Options;
@@ -63,6 +65,7 @@ class ChunkParser {
   std::array<std::int32_t, 2> day_quarter_{INT32_MIN, INT32_MIN};
   std::array<std::int32_t, 2> quarter_day_{};
   LogFields fields_;
+  std::unique_ptr<RobotCache> robots_;  // --robots=exclude
   // The field whose absence from the W3C header in force means no line can
   // count, or nullptr.
   const char* uncounted_ = nullptr;

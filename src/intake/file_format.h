@@ -11,7 +11,7 @@
 struct FileFormat {
   bool first_line_seen = false;
   bool w3c = false;
-  bool read_status = false;  // a W3C layout places the status field too
+  W3cExtras extras;  // what a W3C layout places besides the filters' slots
   W3cLayout layout;
 
   /// Takes note of a piece; true when it is a directive, not a data line.
@@ -23,7 +23,7 @@ struct FileFormat {
       w3c = IsW3cFirstLine(piece.text);
     }
     if (!w3c || piece.kind != PieceKind::kLine || !IsW3cDirective(piece.text)) return false;
-    ReadW3cDirective(piece.text, &layout, read_status);
+    ReadW3cDirective(piece.text, &layout, extras);
     return true;
   }
 };

@@ -138,14 +138,101 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
                ByteSource* source, const ReadTuning& tuning, LineCounts* lines) {
   // A W3C file's lines are read whole.
   LineReader reader(source, tuning.chunk_size, IsW3cFirstLine);
-  const LineFilters filters = CompileFilters(options);
+  LineFilters filters = CompileFilters(options);
+  filters.robots = stats->robots.get();
   FileFormat format;
-  format.read_status = options.gather_traffic;
+  format.extras.status = options.gather_traffic;
+  if (options.client_field != nullptr) format.extras.client_field = options.client_field;
+  format.extras.user_agent = filters.robots != nullptr;
+  // IIS keeps a site's logs in a folder named after it.
+  format.layout.folder_site = FolderSite(path);
   const bool sharded = tuning.threads > 1 && tuning.count_by_shard;
   OrderedPipeline(sharded ? ChunkWorker::kShardedSteps : 1).Run(tuning.threads, [&] {
     return std::make_unique<ChunkWorker>(options, filters, path, stats, diag, &reader, &format,
                                          lines, sharded);
   });
+}
+
+}  // namespace
+
+namespace {
+
+// The bytes of a stream that cannot be read twice, its first few read
+// ahead to tell a compressed one, and handed out again first.
+class PeekedSource : public ByteSource {
+ public:
+  explicit PeekedSource(ByteSource* source) : source_(source) {
+    while (peeked_ < sizeof(head_)) {
+      const long n = source_->Read(head_ + peeked_, sizeof(head_) - peeked_);
+      if (n <= 0) {
+        failed_ = n < 0;
+        break;
+      }
+      peeked_ += static_cast<std::size_t>(n);
+    }
+  }
+  bool HasGzipSignature() const {
+    return peeked_ == 2 && static_cast<unsigned char>(head_[0]) == 0x1F &&
+           static_cast<unsigned char>(head_[1]) == 0x8B;
+  }
+  long Read(char* buffer, std::size_t size) override {
+    if (served_ < peeked_ && size > 0) {
+      const std::size_t n = std::min(size, peeked_ - served_);
+      std::copy_n(head_ + served_, n, buffer);
+      served_ += n;
+      return static_cast<long>(n);
+    }
+    if (failed_) return -1;
+    return source_->Read(buffer, size);
+  }
+
+ private:
+  ByteSource* source_;
+  char head_[2] = {};
+  std::size_t peeked_ = 0;
+  std::size_t served_ = 0;
+  bool failed_ = false;
+};
+
+// Reads the open log `fd`, named `path`, of `size` bytes (-1: a stream of
+// unknown length, which cannot be read twice), and notes it in `summary`.
+void ReadOpenLog(const Options& options, Statistics* stats, std::FILE* diag, const char* path,
+                 int fd, std::int64_t size, ReadObserver* observer, ReadSummary* summary,
+                 const ReadTuning& file_tuning) {
+  const FieldText name(path, options.message_escape);
+  if (options.Verbose) {
+    std::fprintf(diag, texts::kProcessingFile, options.ProgramName, name.text);
+  }
+  if (observer != nullptr) observer->FileStarted(path, size);
+
+  ObservedFileSource file(fd, observer);
+  // A stream is told compressed by its first bytes as read; a file by a
+  // look that leaves its offset alone.
+  std::unique_ptr<PeekedSource> peeked;
+  if (size < 0) peeked = std::make_unique<PeekedSource>(&file);
+  const bool compressed = peeked ? peeked->HasGzipSignature() : HasGzipSignature(fd);
+  ByteSource* stored = peeked ? static_cast<ByteSource*>(peeked.get()) : &file;
+
+  // A small plain file is read on one thread; a compressed one, or a
+  // stream, may hold any number of lines.
+  ReadTuning tuning = file_tuning;
+  if (!compressed && size >= 0 && size < kParallelFrom) tuning.threads = 1;
+
+  // A compressed file: the same lines, up to the end or the first damage.
+  std::unique_ptr<GzipSource> gzip;
+  if (compressed) gzip = std::make_unique<GzipSource>(stored);
+  ObservedTextSource text(gzip ? static_cast<ByteSource*>(gzip.get()) : stored, observer);
+  LineCounts lines;
+  ReadLines(options, stats, diag, path, &text, tuning, &lines);
+  const bool damaged = gzip && gzip->damaged();
+  if (file.read_failed() && options.Verbose) {
+    std::fprintf(diag, texts::kReadError, options.ProgramName, name.text);
+  } else if (damaged && options.Verbose) {
+    std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, name.text);
+  }
+  if (summary != nullptr) {
+    NoteFileRead(summary, path, compressed, lines, file.read_failed(), damaged);
+  }
 }
 
 }  // namespace
@@ -183,35 +270,24 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
     return kRefusedLogFile;
   }
   if (identity != nullptr) *identity = facts.identity;
-  if (options.Verbose) {
-    std::fprintf(diag, texts::kProcessingFile, options.ProgramName, name.text);
-  }
+  ReadOpenLog(options, stats, diag, path, fd, facts.size, observer, summary, file_tuning);
+  return 1;
+}
 
-  const std::int64_t size = facts.size;
-  if (observer != nullptr) observer->FileStarted(path, size);
-
-  // A small plain file is read on one thread; a compressed one may hold
-  // any number of lines.
-  const bool compressed = HasGzipSignature(fd);
-  ReadTuning tuning = file_tuning;
-  if (!compressed && size < kParallelFrom) tuning.threads = 1;
-
-  ObservedFileSource file(fd, observer);
-  // A compressed file: the same lines, up to the end or the first damage.
-  std::unique_ptr<GzipSource> gzip;
-  if (compressed) gzip = std::make_unique<GzipSource>(&file);
-  ObservedTextSource text(gzip ? static_cast<ByteSource*>(gzip.get()) : &file, observer);
-  LineCounts lines;
-  ReadLines(options, stats, diag, path, &text, tuning, &lines);
-  const bool damaged = gzip && gzip->damaged();
-  if (file.read_failed() && options.Verbose) {
-    std::fprintf(diag, texts::kReadError, options.ProgramName, name.text);
-  } else if (damaged && options.Verbose) {
-    std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, name.text);
+int ReadLogStream(const Options& options, Statistics* stats, std::FILE* diag, int fd,
+                  const char* name, ReadObserver* observer, ReadSummary* summary,
+                  const std::vector<FileIdentity>* refused, FileIdentity* identity,
+                  const ReadTuning& tuning) {
+  // Whatever standard input is, a pipe, a terminal or a file, it is read
+  // once from where it stands; a file that is the report's is refused.
+  FileFacts facts;
+  const bool known = FactsOf(fd, &facts) && facts.regular;
+  if (known && refused != nullptr &&
+      std::find(refused->begin(), refused->end(), facts.identity) != refused->end()) {
+    return kRefusedLogFile;
   }
-  if (summary != nullptr) {
-    NoteFileRead(summary, path, compressed, lines, file.read_failed(), damaged);
-  }
+  if (known && identity != nullptr) *identity = facts.identity;
+  ReadOpenLog(options, stats, diag, name, fd, -1, observer, summary, tuning);
   return 1;
 }
 

@@ -56,6 +56,17 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const std::vector<FileIdentity>* refused = nullptr,
                 FileIdentity* identity = nullptr, const ReadTuning& tuning = ReadTuning());
 
+/// Reads the stream `fd` (standard input), named `name` in messages and in
+/// `summary`, from where it stands to its end, plain or compressed as its
+/// first bytes tell; it is read once, never sought. Returns 1, or
+/// kRefusedLogFile when it is a regular file among `refused` (which is then
+/// not read); sets `identity` only when it is a regular file.
+int ReadLogStream(const Options& options, Statistics* stats, std::FILE* diag, int fd,
+                  const char* name, ReadObserver* observer = nullptr,
+                  ReadSummary* summary = nullptr,
+                  const std::vector<FileIdentity>* refused = nullptr,
+                  FileIdentity* identity = nullptr, const ReadTuning& tuning = ReadTuning());
+
 /// Reads `text` as the whole content of one log file: the same lines, in
 /// the same pieces, as a file holding these bytes, named `name` in messages.
 /// Adds its line counts to `lines`, when given.

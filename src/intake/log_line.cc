@@ -1,12 +1,14 @@
 #include "intake/log_line.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
-
 #include "bytes/byte_mask.h"
+#include "bytes/comma_list.h"
 #include "bytes/decimal.h"
 #include "bytes/field_text.h"
+#include "bytes/hash.h"
 #include "bytes/text_buffer.h"
 #include "options.h"
 #include "texts.h"
@@ -161,7 +163,22 @@ LineFilters CompileFilters(const Options& options) {
     filters.exclude_ip = ParseIpMaskList(options.ExcludeIP);
   }
   filters.exclude_pattern = SplitNamePatterns(options.ExcludePattern);
+  // Read when the option was given, and refused there when bad.
+  if (options.trusted_proxies != nullptr) {
+    ParseTrustedProxies(options.trusted_proxies, &filters.trusted_proxies);
+  }
+  if (options.sites != nullptr) {
+    filters.has_sites = true;
+    CommaList items(options.sites);
+    std::string_view site;
+    while (items.Next(&site)) filters.sites.push_back(site);
+  }
   return filters;
+}
+
+bool LineFilters::CountsSite(std::string_view site) const {
+  return std::any_of(sites.begin(), sites.end(),
+                     [&](std::string_view name) { return EqualFolded(site, name); });
 }
 
 LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters) {

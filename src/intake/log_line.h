@@ -8,14 +8,24 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "intake/client_address.h"
 #include "intake/ip_mask.h"
 #include "intake/name_pattern.h"
 
 struct Options;
+class RobotClassifier;
 class TextBuffer;
 
 inline constexpr int kFieldCount = 14;
+
+/// Slots past the 14 fields of the comma format, which only a W3C header
+/// places: the forwarded-for field that --client names, and the user agent
+/// (cs(User-Agent)) when --robots asks for it.
+inline constexpr int kForwardedFor = kFieldCount;
+inline constexpr int kUserAgent = kFieldCount + 1;
+inline constexpr int kSlotCount = kFieldCount + 2;
 
 /// Slots of the fields this program reads.
 enum FieldSlot : int {
@@ -33,15 +43,25 @@ enum FieldSlot : int {
   kTarget = 13,
 };
 
-/// The 14 token slots of one line. An absent slot has data() == nullptr. A
-/// present slot is never empty, but for the server address of a log that
-/// does not record it.
+/// The 14 token slots of one line, and the forwarded-for field of a W3C
+/// line. An absent slot has data() == nullptr. A present slot is never
+/// empty, but for the server address of a log that does not record it.
+/// The service slot is the line's site (W3SVC1, say): a W3C line without
+/// s-sitename reads the site of the file's folder there, if it has one.
 struct LogFields {
-  std::array<std::string_view, kFieldCount> slot;
+  std::array<std::string_view, kSlotCount> slot;
   int count = 0;  // tokens found, 0 to 14
   bool complete = false;  // every field the line should have was found
 
   bool Present(int i) const { return slot[i].data() != nullptr; }
+
+  /// The site the line belongs to: the service slot without the blanks a
+  /// comma line may leave after it; empty when absent.
+  std::string_view Site() const {
+    std::string_view site = slot[kService];
+    while (!site.empty() && site.back() == ' ') site.remove_suffix(1);
+    return site;
+  }
 
   /// "3: [a] [-] [b]" style dump, for tests.
   std::string ToString() const;
@@ -62,6 +82,13 @@ struct LineFilters {
   bool has_exclude_ip = false;
   IpMaskList exclude_ip;
   NamePatternList exclude_pattern;
+  TrustedProxies trusted_proxies;  // --trusted-proxy
+  const RobotClassifier* robots = nullptr;  // --robots=exclude
+  bool has_sites = false;          // --site was given
+  std::vector<std::string_view> sites;
+
+  /// True when `site` is one of --site's names, ASCII case ignored.
+  bool CountsSite(std::string_view site) const;
 };
 
 LineFilters CompileFilters(const Options& options);

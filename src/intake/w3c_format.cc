@@ -6,6 +6,7 @@
 
 #include "bytes/decimal.h"
 #include "bytes/hash.h"
+#include "intake/client_address.h"
 #include "intake/w3c_text.h"
 
 using w3c_text::BeforeNul;
@@ -60,7 +61,7 @@ std::string W3cLayout::ToString() const {
   return text;
 }
 
-void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status) {
+void ParseW3cFields(std::string_view line, W3cLayout* layout, const W3cExtras& extras) {
   line = BeforeNul(WithoutByteOrderMark(line));
   if (!line.starts_with(kFieldsDirective)) return;
   line.remove_prefix(kFieldsDirective.size());
@@ -74,7 +75,12 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status) 
     if (pos == line.size()) break;
     const std::size_t start = pos;
     while (pos < line.size() && !IsSeparator(line[pos])) ++pos;
-    const int slot = SlotOfName(line.substr(start, pos - start));
+    const std::string_view name = line.substr(start, pos - start);
+    int slot = SlotOfName(name);
+    if (slot < 0 && !extras.client_field.empty() && IsClientField(name, extras.client_field)) {
+      slot = kForwardedFor;
+    }
+    if (slot < 0 && extras.user_agent && EqualFolded(name, "cs(User-Agent)")) slot = kUserAgent;
     if (slot >= 0 && fresh.field_of_slot[slot] < 0) fresh.field_of_slot[slot] = position;
     if (fresh.substatus_field < 0 && EqualFolded(line.substr(start, pos - start), "sc-substatus"sv)) {
       fresh.substatus_field = position;
@@ -86,6 +92,7 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status) 
   fresh.field_count = position;
   fresh.known = true;
   fresh.directive_date = std::move(layout->directive_date);
+  fresh.folder_site = std::move(layout->folder_site);
 
   // The slots the filter chain reads, by rising position; a position fills
   // at most one slot. The others are never read, so a line leaves them
@@ -102,13 +109,15 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status) 
   };
   auto place = [&](int slot) { place_at(fresh.field_of_slot[slot], slot); };
   for (int slot : kReadSlots) place(slot);
-  if (with_status) {
+  if (extras.status) {
     // Also what the health panels read of every request.
     place(kStatus);
     place(kTimeTaken);
     place(kWin32Status);
     place_at(fresh.substatus_field, kW3cSubstatus);
   }
+  place(kForwardedFor);
+  place(kUserAgent);
   if (fresh.known) {
     for (int slot : kReadSlots) {
       if (fresh.field_of_slot[slot] < 0) fresh.unnamed |= std::uint32_t{1} << slot;
@@ -117,10 +126,10 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status) 
   *layout = std::move(fresh);
 }
 
-void ReadW3cDirective(std::string_view line, W3cLayout* layout, bool with_status) {
+void ReadW3cDirective(std::string_view line, W3cLayout* layout, const W3cExtras& extras) {
   line = BeforeNul(WithoutByteOrderMark(line));
   if (line.starts_with(kFieldsDirective)) {
-    ParseW3cFields(line, layout, with_status);
+    ParseW3cFields(line, layout, extras);
     return;
   }
   if (!line.starts_with(kDateDirective)) return;
@@ -145,4 +154,20 @@ const char* UncountedW3cField(const W3cLayout& layout, bool server_ip_given) {
   if (unnamed(kClientIp)) return kSlotNames[kClientIp].data();
   if (unnamed(kDate) && layout.directive_date.empty()) return kSlotNames[kDate].data();
   return nullptr;
+}
+
+std::string_view FolderSite(std::string_view path) {
+  std::size_t end = path.find_last_of("/\\");
+  while (end != std::string_view::npos && end > 0) {
+    const std::size_t separator = path.find_last_of("/\\", end - 1);
+    const std::size_t start = separator == std::string_view::npos ? 0 : separator + 1;
+    const std::string_view folder = path.substr(start, end - start);
+    if (folder.size() > 5 && EqualFolded(folder.substr(0, 5), "W3SVC") &&
+        folder.find_first_not_of("0123456789", 5) == std::string_view::npos) {
+      return folder;
+    }
+    if (separator == std::string_view::npos) break;
+    end = separator;
+  }
+  return {};
 }

@@ -50,7 +50,7 @@ struct W3cLayout {
   bool known = false;  // a #Fields: directive has been seen
   int field_count = 0;  // names in the directive
   /// For each of the 14 slots, the field position that fills it, or -1.
-  std::array<int, kFieldCount> field_of_slot;
+  std::array<int, kSlotCount> field_of_slot;
   /// Bit 1 << slot for each slot the filters read that a known layout does
   /// not name; 0 when the header names them all, and then a line costs
   /// nothing for them.
@@ -63,6 +63,10 @@ struct W3cLayout {
   /// empty: the date of a line when the header names no date. A new
   /// "#Fields:" keeps it.
   std::string directive_date;
+  /// The site of the file's folder ("W3SVC2" of ".../W3SVC2/u_ex1.log"), or
+  /// empty: the site of a line when the header names no s-sitename. A new
+  /// "#Fields:" keeps it.
+  std::string folder_site;
 
   /// The slots that some field fills, by rising field position: what the
   /// splitter walks along a line, so that a line costs no lookup per field.
@@ -70,7 +74,7 @@ struct W3cLayout {
     int field = 0;
     int slot = 0;
   };
-  std::array<Placement, kFieldCount> placements;
+  std::array<Placement, kSlotCount> placements;
   int placement_count = 0;
 
   W3cLayout() { field_of_slot.fill(-1); }
@@ -80,15 +84,29 @@ struct W3cLayout {
   std::string ToString() const;
 };
 
+/// What a layout places besides the slots the filter chain reads: the
+/// status slot (10), which only the JSON and HTML reports read, the
+/// forwarded-for field named by --client, when not empty, and the user
+/// agent.
+struct W3cExtras {
+  bool status = false;
+  std::string_view client_field;
+  bool user_agent = false;  // cs(User-Agent), for --robots
+};
+
 /// Reads a "#Fields:" directive line (its line feed may still be on it) into
-/// `layout`, replacing what it held but the directive date. Any other line
-/// leaves `layout` alone. With `with_status`, the splitter also fills the
-/// status slot (10), which only the JSON and HTML reports read.
-void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status = false);
+/// `layout`, replacing what it held but the directive date and the folder
+/// site. Any other line leaves `layout` alone.
+void ParseW3cFields(std::string_view line, W3cLayout* layout, const W3cExtras& extras = {});
 
 /// Takes note of a directive line: "#Fields:" as ParseW3cFields, "#Date:"
 /// sets the directive date; any other line leaves `layout` alone.
-void ReadW3cDirective(std::string_view line, W3cLayout* layout, bool with_status = false);
+void ReadW3cDirective(std::string_view line, W3cLayout* layout, const W3cExtras& extras = {});
+
+/// The site of a log by the folder it lies in: the last folder of `path`
+/// named "W3SVC" and digits (ASCII case ignored), as IIS names a site's
+/// log folder; empty when there is none.
+std::string_view FolderSite(std::string_view path);
 
 /// True when `line` is a "#Fields:" directive.
 bool IsW3cFieldsDirective(std::string_view line);

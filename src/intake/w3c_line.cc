@@ -19,6 +19,9 @@ void FillUnnamed(const W3cLayout& layout, LogFields* fields) {
   for (int slot : kReadSlots) {
     if ((layout.unnamed >> slot & 1) != 0) fields->slot[slot] = kUnnamedText[slot];
   }
+  if ((layout.unnamed >> kService & 1) != 0 && !layout.folder_site.empty()) {
+    fields->slot[kService] = layout.folder_site;
+  }
   if ((layout.unnamed >> kDate & 1) != 0 && !layout.directive_date.empty()) {
     fields->slot[kDate] = layout.directive_date;
   }

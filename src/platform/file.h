@@ -28,6 +28,10 @@ struct FileFacts {
 /// in `*error`.
 int OpenForReading(const char* path, int* error);
 
+/// Standard input as a descriptor of raw bytes (Windows would otherwise
+/// read it as text).
+int StandardInputForReading();
+
 /// Opens `path` for writing, creating it when missing and keeping what it
 /// holds; -1 on failure.
 int OpenForWriting(const char* path);

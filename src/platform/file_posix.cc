@@ -51,6 +51,8 @@ long ReadSome(int file, char* buffer, std::size_t size) {
   }
 }
 
+int StandardInputForReading() { return STDIN_FILENO; }
+
 long ReadAt(int file, char* buffer, std::size_t size, std::int64_t offset) {
   for (;;) {
     const ssize_t n = ::pread(file, buffer, size, static_cast<off_t>(offset));

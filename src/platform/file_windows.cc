@@ -65,6 +65,11 @@ long ReadSome(int file, char* buffer, std::size_t size) {
   return n < 0 ? -1 : n;
 }
 
+int StandardInputForReading() {
+  _setmode(0, _O_BINARY);
+  return 0;
+}
+
 long ReadAt(int file, char* buffer, std::size_t size, std::int64_t offset) {
   const __int64 was = _telli64(file);
   if (was < 0 || _lseeki64(file, offset, SEEK_SET) < 0) return -1;

@@ -62,6 +62,8 @@ void AppendReadSummary(std::string* out, const ReadSummary& summary,
     const std::int64_t count = lines.rejected[static_cast<std::size_t>(verdict)];
     if (count != 0) AppendRow(out, text.left_out_reasons[verdict], count, style, 2);
   }
+  if (lines.other_site != 0) AppendRow(out, text.other_site, lines.other_site, style, 2);
+  if (lines.robots != 0) AppendRow(out, text.robots, lines.robots, style, 2);
   if (lines.bad_dates != 0) AppendRow(out, text.bad_dates, lines.bad_dates, style, 2);
   if (lines.out_of_range != 0) AppendRow(out, text.out_of_range, lines.out_of_range, style, 2);
   *out += "</table>\n";

@@ -74,6 +74,9 @@ void WriteSummary(JsonWriter* json, const ReadSummary& summary) {
     if (kLeftOutNames[verdict] == nullptr) continue;
     json->Member(kLeftOutNames[verdict], lines.rejected[static_cast<std::size_t>(verdict)]);
   }
+  // A reason only --site can give, named when it was given.
+  if (summary.sites_chosen) json->Member("other_site", lines.other_site);
+  if (summary.robots_excluded) json->Member("robot", lines.robots);
   json->Member("bad_date", lines.bad_dates);
   json->Member("outside_range", lines.out_of_range);
   json->EndObject();

@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <memory>
 
 #include "bytes/decimal.h"
 #include "bytes/field_text.h"
+#include "intake/client_address.h"
 #include "platform/local_time.h"
 #include "run/run.h"
 #include "stats/hit_time.h"
@@ -142,6 +144,38 @@ OptionRead SetRangeTo(Run* run, const char* value) {
                        &o.range_to_text);
 }
 
+// --client=FIELD: the W3C field that names the client behind proxies.
+OptionRead SetClientField(Run* run, const char* value) {
+  if (*value == '\0') return OptionRead::kUnknown;
+  run->options.client_field = value;
+  return OptionRead::kDone;
+}
+
+// --trusted-proxy=MASK[,MASK]: refused whole when any mask is bad, since a
+// proxy left out would be taken for the client.
+OptionRead SetTrustedProxies(Run* run, const char* value) {
+  TrustedProxies proxies;
+  if (!ParseTrustedProxies(value, &proxies)) return OptionRead::kUnknown;
+  run->options.trusted_proxies = value;
+  return OptionRead::kDone;
+}
+
+// --site=NAME[,NAME]: a list that names no site would count nothing.
+OptionRead SetSites(Run* run, const char* value) {
+  if (std::strspn(value, ",") == std::strlen(value)) return OptionRead::kUnknown;
+  run->options.sites = value;
+  run->summary.sites_chosen = true;
+  return OptionRead::kDone;
+}
+
+// --robots=exclude: robots' lines count nowhere. The list is compiled once.
+OptionRead SetRobots(Run* run, const char* value) {
+  if (std::strcmp(value, "exclude") != 0) return OptionRead::kUnknown;
+  if (!run->stats.robots) run->stats.robots = std::make_unique<RobotClassifier>();
+  run->summary.robots_excluded = true;
+  return OptionRead::kDone;
+}
+
 // Options with a name: "--name=value".
 struct LongOptionReader {
   const char* name;  // with its "="
@@ -152,6 +186,10 @@ struct LongOptionReader {
 constexpr LongOptionReader kLongOptions[] = {
     {"from=", SetRangeFrom},
     {"to=", SetRangeTo},
+    {"client=", SetClientField},
+    {"trusted-proxy=", SetTrustedProxies},
+    {"site=", SetSites},
+    {"robots=", SetRobots},
 };
 
 OptionRead ReadLongOption(Run* run, const char* arg) {

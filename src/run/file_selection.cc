@@ -3,6 +3,7 @@
 #include "bytes/field_text.h"
 #include "intake/log_file.h"
 #include "platform/directory_search.h"
+#include "platform/file.h"
 #include "run/run.h"
 #include "texts.h"
 
@@ -48,5 +49,30 @@ int SelectLogFiles(Run* run, const char* pattern) {
     if (opened != 0) run->logs_read.push_back({identity, match.path});
     read += opened;
   }
+  return read;
+}
+
+int ReadStandardInput(Run* run) {
+  const Options& options = run->options;
+  const bool tell = options.Verbose || options.DebugLevel > 0;
+  run->progress.SetQuiet(tell);
+  // A stream is there to be read once: a second "-" finds it at its end.
+  if (run->standard_input_read) {
+    if (tell) std::fprintf(run->err, texts::kStandardInputAgain, options.ProgramName);
+    return 0;
+  }
+  run->standard_input_read = true;
+  FileIdentity identity;
+  const int read = ReadLogStream(options, &run->stats, run->err, StandardInputForReading(),
+                                 texts::kStandardInputName, &run->progress, &run->summary,
+                                 run->output_opened ? &run->output.identities : nullptr,
+                                 &identity);
+  if (read == kRefusedLogFile) {
+    run->progress.Erase();
+    std::fprintf(run->err, texts::kLogIsOutput, options.ProgramName, texts::kStandardInputName);
+    return kLogIsOutputFile;
+  }
+  // A file redirected to standard input is no -o file later on either.
+  if (identity != FileIdentity{}) run->logs_read.push_back({identity, texts::kStandardInputName});
   return read;
 }

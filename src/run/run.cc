@@ -66,9 +66,11 @@ int RunMain(Run* run, int argc, char** argv) {
   // affects the patterns after it.
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
-    if (arg[0] != '-') {
+    // "-" alone is standard input, read as a log file is.
+    const bool standard_input = std::strcmp(arg, "-") == 0;
+    if (arg[0] != '-' || standard_input) {
       const std::size_t unmatched = run->summary.empty_patterns.size();
-      const int read = SelectLogFiles(run, arg);
+      const int read = standard_input ? ReadStandardInput(run) : SelectLogFiles(run, arg);
       if (read == kLogIsOutputFile) return kExitFailure;
       run->stats.totals.FilesProcessed += read;
       NotePattern(&run->notes, arg, run->summary.empty_patterns.size() > unmatched);

@@ -37,6 +37,7 @@ struct Run {
   bool output_opened = false;  // out is a file that -o opened
   OutputFile output;           // ... and this is it
   std::vector<ReadLog> logs_read;  // for a -o given after them
+  bool standard_input_read = false;  // "-" was read
   Progress progress{stderr, false, SteadySeconds, [] { return 80; }};  // off unless on a terminal
 
   /// What was read, and what the command line did, for the summary.

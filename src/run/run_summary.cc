@@ -110,6 +110,8 @@ void WriteLines(std::FILE* out, const char* program, const LineCounts& lines,
   for (int verdict = 1; verdict < kLineVerdictCount; ++verdict) {
     reason(lines.rejected[verdict], t.rejections[verdict]);
   }
+  reason(lines.other_site, t.other_site);
+  reason(lines.robots, t.robots);
   reason(lines.bad_dates, t.bad_dates);
   reason(lines.out_of_range, t.out_of_range);
   // The pieces of long lines are no lines, and not among those above.
@@ -138,6 +140,7 @@ void NoteOption(ArgumentNotes* notes, const char* arg) {
   const char letter = arg[1];
   notes->option_without_value = TakesValue(letter) && arg[2] == '\0' ? arg : "";
   if (IsFilter(arg)) notes->filters_after_pattern.emplace_back(arg);
+  if (std::strncmp(arg, "--client=", 9) == 0) notes->client_field = true;
   if (letter == 'e' || letter == 's') {
     // A list is read up to its first refused item.
     CommaList items(arg + 2);
@@ -200,6 +203,11 @@ void WriteRunSummary(std::FILE* out, const char* program, const ReadSummary& sum
   }
   for (const std::string& mask : notes.refused_masks) {
     std::fprintf(out, ShownText(style, t.refused_mask).c_str(), program, FieldText(mask, escape).text);
+  }
+  if (notes.client_field && summary.files_read[static_cast<int>(LogFormat::kComma)][0] +
+                                summary.files_read[static_cast<int>(LogFormat::kComma)][1] !=
+                            0) {
+    std::fprintf(out, ShownText(style, t.client_in_comma).c_str(), program);
   }
   if (LooksNotIis(summary.lines)) std::fprintf(out, ShownText(style, t.not_iis).c_str(), program);
   if (summary.read_out_of_time_order) {

@@ -29,6 +29,9 @@ struct ArgumentNotes {
   /// Items of -e and -s lists that are no mask, each ending its list.
   std::vector<std::string> refused_masks;
 
+  /// --client was given: the comma format has no such field.
+  bool client_field = false;
+
   /// The option argument just before, when it takes a value and had none.
   std::string option_without_value;
   bool pattern_seen = false;

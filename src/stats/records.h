@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string_view>
 #include <unordered_set>
 
@@ -17,6 +18,7 @@
 #include "platform/random.h"
 #include "stats/hit_time.h"
 #include "stats/index_table.h"
+#include "stats/robots.h"
 #include "stats/storage.h"
 #include "stats/requests.h"
 #include "stats/traffic.h"
@@ -128,6 +130,9 @@ struct Statistics {
   Traffic traffic;
   Requests requests{hash_seed};  // every request the panels beyond hits count; likewise
 
+  // The robot list compiled, when --robots asks for it: read-only while
+  // the files are read.
+  std::unique_ptr<RobotClassifier> robots;
 };
 
 /// A line to be counted, its time known and its lookup hashes computed

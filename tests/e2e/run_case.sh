@@ -7,6 +7,8 @@
 #   env       optional NAME=VALUE lines; TZ is UTC unless set here
 #   files/    optional, copied into a fresh working folder, the current one
 #   setup     optional bash script run in the working folder first
+#   stdin     optional, the name of a file in the working folder (after
+#             setup) that standard input reads; else /dev/null
 #   stdout    expected standard output (missing: nothing)
 #   stderr    expected standard error (missing: nothing)
 #   status    expected exit status (missing: 0)
@@ -70,11 +72,13 @@ if [ -f "$case_dir/setup" ]; then
 fi
 
 : >"$work/stdout"
+input=/dev/null
+[ -f "$case_dir/stdin" ] && input=$(head -n 1 "$case_dir/stdin")
 (
   if [ ${#limits[@]} -ne 0 ]; then ulimit "${limits[@]}" || exit 125; fi
   if [ -f "$case_dir/stdout-closed" ]; then exec >&-; else exec >"$work/stdout"; fi
   exec env "${env_vars[@]}" bash -c 'exec -a vantrix "$0" "$@"' "$binary" "${args[@]}"
-) </dev/null 2>"$work/stderr"
+) <"$input" 2>"$work/stderr"
 status=$?
 
 failed=0
@@ -164,9 +168,11 @@ if [ -f "$case_dir/terminal" ] && [ -z "${VANTRIX_CRLF:-}" ]; then
   fi
   # script(1) hands its command to $SHELL, which may not read bash's $'...'
   # quoting; the command goes to bash in a file of its own.
-  printf 'stty cols 80 rows 24; exec %s\n' \
+  redirect=
+  [ -f "$case_dir/stdin" ] && redirect="<$(printf '%q' "$input")"
+  printf 'stty cols 80 rows 24; exec %s %s\n' \
     "$(printf '%q ' env "${env_vars[@]}" bash -c 'exec -a vantrix "$0" "$@"' \
-       "$binary" "${args[@]}")" >"$work/terminal-command"
+       "$binary" "${args[@]}")" "$redirect" >"$work/terminal-command"
   script -qec "bash $(printf '%q' "$work/terminal-command")" /dev/null </dev/null >"$work/tty"
   status=$?
   tr -d '\r' <"$work/tty" >"$work/terminal"

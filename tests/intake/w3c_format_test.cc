@@ -192,7 +192,7 @@ TEST(W3cFormatTest, DataLines) {
 // them, as the JSON and HTML reports ask: otherwise a line costs nothing.
 TEST(W3cFormatTest, StatusSlotOnRequest) {
   W3cLayout with_status;
-  ParseW3cFields(kIis10Fields, &with_status, true);
+  ParseW3cFields(kIis10Fields, &with_status, {.status = true, .client_field = {}, .user_agent = false});
   EXPECT_EQ(kIis10Layout, with_status.ToString());
   for (auto split : {TokenizeW3cLine, TokenizeW3cLinePortable}) {
     LogFields fields;

@@ -77,4 +77,45 @@ TEST(DirectorySearchTest, PlainNamesAndMissingFolders) {
   EXPECT_TRUE(search.Find(dir.path() + "/*.txt").empty());
 }
 
+// Wildcards in folder parts: each matching folder (a file of that name is
+// none), the matches of all of them in the byte order of the whole paths,
+// not folder by folder in the order the folders were found.
+TEST(DirectorySearchTest, WildcardsInFolderParts) {
+  ScratchDir dir;
+  for (const char* folder : {"W3SVC1", "W3SVC10", "W3SVC2", "W3SVC2/old", "other"}) {
+    ASSERT_EQ(0, mkdir((dir.path() + "/" + folder).c_str(), 0755));
+  }
+  dir.Write("W3SVC3", "");  // no folder
+  dir.Write("W3SVC1/u_ex2.log", "");
+  dir.Write("W3SVC1/u_ex1.log", "");
+  dir.Write("W3SVC10/u_ex1.log", "");
+  dir.Write("W3SVC2/u_ex1.log", "");
+  dir.Write("W3SVC2/old/u_ex0.log", "");
+  dir.Write("other/u_ex1.log", "");
+  ASSERT_EQ(0, mkdir((dir.path() + "/W3SVC2/u_ex9.log").c_str(), 0755));
+
+  struct Case {
+    std::string pattern;
+    std::vector<std::string> paths;  // below the folder, with "+" for a regular file
+  };
+  const Case cases[] = {
+      {"/W3SVC*/u_ex*.log",
+       {"/W3SVC1/u_ex1.log+", "/W3SVC1/u_ex2.log+", "/W3SVC10/u_ex1.log+",
+        "/W3SVC2/u_ex1.log+", "/W3SVC2/u_ex9.log"}},
+      {"/W3SVC?/u_ex1.log", {"/W3SVC1/u_ex1.log+", "/W3SVC2/u_ex1.log+"}},
+      {"/*/*/u_ex0.log", {"/W3SVC2/old/u_ex0.log+"}},
+      {"/W3SVC2/*/*.log", {"/W3SVC2/old/u_ex0.log+"}},
+      {"/W3SVC*//u_ex2.log", {"/W3SVC1//u_ex2.log+"}},
+      {"/nothing*/*.log", {}},
+  };
+  SystemDirectorySearch search;
+  for (const Case& c : cases) {
+    std::vector<std::string> got;
+    for (const FoundFile& f : search.Find(dir.path() + c.pattern)) {
+      got.push_back(f.path.substr(dir.path().size()) + (f.regular ? "+" : ""));
+    }
+    EXPECT_EQ(c.paths, got) << c.pattern;
+  }
+}
+
 }  // namespace

@@ -74,7 +74,7 @@ TEST(RunTest, UsageWithoutFiles) {
 }
 
 TEST(RunTest, UsageNamesUnknownOption) {
-  for (const char* arg : {"-x", "-", "-V", "-h", "--", "-help", "--helps", "-f", "-fJSON", "-fxml",
+  for (const char* arg : {"-x", "-V", "-h", "--", "-help", "--helps", "-f", "-fJSON", "-fxml",
                           "-fjson "}) {
     RunFixture f;
     f.AddLog("a.log", IisLine(IisFields()));
