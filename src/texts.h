@@ -88,6 +88,22 @@ inline constexpr char kFieldsCountNothing[] =
 inline constexpr char kReadError[] = "%s: Read error in %s; read up to the error\n";
 inline constexpr char kLogIsOutput[] = "%s: '%s' is both a log file and the output file\n";
 
+// The state that --state keeps between runs.
+inline constexpr char kStateUnreadable[] = "%s: Unable to read the state file '%s'\n";
+inline constexpr char kStateDamaged[] = "%s: The state file '%s' is damaged (%s)\n";
+inline constexpr char kStateOtherVersion[] =
+    "%s: The state file '%s' is of state version %u; this version reads version %u\n";
+inline constexpr char kStateOtherFilters[] =
+    "%s: The state file '%s' was made with %s '%s'; this run has %s '%s'\n";
+inline constexpr char kStateNotSaved[] =
+    "%s: Failed to save the state file '%s'; it keeps what it held\n";
+inline constexpr char kStateAfterLog[] = "%s: --state must come before the first log file\n";
+// Why a state file is damaged, for kStateDamaged.
+inline constexpr char kStateNotAState[] = "not a state file";
+inline constexpr char kStateCutShort[] = "cut short";
+inline constexpr char kStateChecksum[] = "its checksum does not match";
+inline constexpr char kStateBadSection[] = "in its section of %s";
+
 // Line rejections, in filter order.
 inline constexpr char kRejectIncomplete[] =
     "  Skipping line due to incomplete data (%d tokens)\n";

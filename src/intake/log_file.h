@@ -9,6 +9,7 @@
 
 #include "platform/file.h"
 
+struct FileBook;
 struct LineCounts;
 struct Options;
 struct ReadSummary;
@@ -42,6 +43,10 @@ struct ReadTuning {
 
 /// ReadLogFile's result when the file opened is one it was told to refuse.
 inline constexpr int kRefusedLogFile = -1;
+/// ... when the book shows the file counted to its end: it is not read.
+inline constexpr int kCountedLogFile = 2;
+/// ... when the book shows the file grown: it was read on from its mark.
+inline constexpr int kReadOnLogFile = 3;
 
 /// Reads every line of the file at `path`. Returns 1 when the file was
 /// opened (whatever it held), 0 when it could not be opened or what was
@@ -50,11 +55,16 @@ inline constexpr int kRefusedLogFile = -1;
 /// report's, say), which is then not read. Notes the file, its lines and
 /// any trouble with it in `summary`, when given, and which file it read in
 /// `identity`. A small file is read on one thread, whatever `tuning` says.
+/// With a `book` (a run under a state), the file's mark in it decides:
+/// kCountedLogFile when the file was counted to its end, kReadOnLogFile when
+/// it grew and was read on from its mark, 1 when it was read whole as a new
+/// file; the mark then tells where this read ended.
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const char* path, ReadObserver* observer = nullptr,
                 ReadSummary* summary = nullptr,
                 const std::vector<FileIdentity>* refused = nullptr,
-                FileIdentity* identity = nullptr, const ReadTuning& tuning = ReadTuning());
+                FileIdentity* identity = nullptr, const ReadTuning& tuning = ReadTuning(),
+                FileBook* book = nullptr);
 
 /// Reads `text` as the whole content of one log file: the same lines, in
 /// the same pieces, as a file holding these bytes, named `name` in messages.

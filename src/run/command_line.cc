@@ -142,6 +142,19 @@ OptionRead SetRangeTo(Run* run, const char* value) {
                        &o.range_to_text);
 }
 
+// The state to start from and to leave: named before any log is read,
+// since it decides how each log is read.
+OptionRead SetStatePath(Run* run, const char* value) {
+  if (*value == '\0') return OptionRead::kUnknown;
+  if (run->notes.pattern_seen) {
+    run->progress.Erase();
+    std::fprintf(run->err, texts::kStateAfterLog, run->options.ProgramName);
+    return OptionRead::kFailed;
+  }
+  run->state.path = value;
+  return OptionRead::kDone;
+}
+
 // Options with a name: "--name=value".
 struct LongOptionReader {
   const char* name;  // with its "="
@@ -152,6 +165,7 @@ struct LongOptionReader {
 constexpr LongOptionReader kLongOptions[] = {
     {"from=", SetRangeFrom},
     {"to=", SetRangeTo},
+    {"state=", SetStatePath},
 };
 
 OptionRead ReadLongOption(Run* run, const char* arg) {
@@ -235,6 +249,13 @@ OptionRead ReadOption(Run* run, const char* arg) {
                                     [&](const OptionReader& o) { return o.letter == arg[1]; });
   if (option == std::end(kOptions)) return OptionRead::kUnknown;
   return option->read(run, arg + 2);
+}
+
+bool AnyStateOption(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--state=", 8) == 0) return true;
+  }
+  return false;
 }
 
 bool AnyFormatBeyondText(int argc, char** argv) {

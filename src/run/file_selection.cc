@@ -38,7 +38,8 @@ int SelectLogFiles(Run* run, const char* pattern) {
     const int opened = ReadLogFile(options, &run->stats, run->err, match.path.c_str(),
                                    &run->progress, &run->summary,
                                    run->output_opened ? &run->output.identities : nullptr,
-                                   &identity);
+                                   &identity, ReadTuning(),
+                                   run->state.path != nullptr ? &run->state.book : nullptr);
     if (opened == kRefusedLogFile) {
       run->progress.Erase();
       std::fprintf(run->err, texts::kLogIsOutput, options.ProgramName,
@@ -46,7 +47,9 @@ int SelectLogFiles(Run* run, const char* pattern) {
       return kLogIsOutputFile;
     }
     if (opened != 0) run->logs_read.push_back({identity, match.path});
-    read += opened;
+    // A file counted before, whole or in part, is no new file of the run.
+    if (opened == kCountedLogFile) run->summary.already_counted.push_back(match.path);
+    if (opened == 1) ++read;
   }
   return read;
 }

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "intake/file_mark.h"
 #include "options.h"
 #include "read_summary.h"
 #include "run/output_file.h"
@@ -14,6 +17,15 @@
 
 class DirectorySearch;
 class Resolver;
+
+/// What --state=FILE keeps for the run: the file, the marks of the logs
+/// read under it, and the counting options it was made with.
+struct RunState {
+  const char* path = nullptr;  // no state when nullptr
+  bool taken = false;          // loaded, or found missing: logs may be read
+  FileBook book;
+  std::vector<std::pair<std::string, std::string>> filters;
+};
 
 struct Run {
   Run(DirectorySearch* directory_search, Resolver* name_resolver, long seconds_west)
@@ -38,6 +50,8 @@ struct Run {
   OutputFile output;           // ... and this is it
   std::vector<ReadLog> logs_read;  // for a -o given after them
   Progress progress{stderr, false, SteadySeconds, [] { return 80; }};  // off unless on a terminal
+
+  RunState state;
 
   /// What was read, and what the command line did, for the summary.
   ReadSummary summary;

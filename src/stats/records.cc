@@ -20,8 +20,8 @@ namespace {
 
 // Making a record is rare beside finding one: kept out of line, so that the
 // finding inlines where it is called.
-[[gnu::noinline]] void AddPage(Statistics* stats, std::string_view path, std::uint64_t hash,
-                               FirstSeen seen) {
+[[gnu::noinline]] RecordIndex AddPage(Statistics* stats, std::string_view path,
+                                      std::uint64_t hash, FirstSeen seen) {
   const int shard_number = ShardOf(hash);
   RecordShard& shard = stats->shards[shard_number];
   RecordIndex index = stats->pages.Add(shard_number);
@@ -31,6 +31,7 @@ namespace {
   page.Hits = 1;
   page.first_seen = seen;
   shard.page_index.Insert(hash, index);
+  return index;
 }
 
 }  // namespace
@@ -117,6 +118,35 @@ void RecordHit(Statistics* stats, const HitInput& hit, FirstSeen seen) {
   CountPagePart(stats, hit.path, hit.path_hash, seen);
   AddToTotals(&stats->totals, hit.time, hit.bytes);
   AddToTotals(&stats->totals, tally);
+}
+
+bool RestoreUser(Statistics* stats, std::string_view address, const UserRecord& saved) {
+  HitInput hit;
+  hit.address = address;
+  hit.address_hash = HashBytes(address, stats->hash_seed);
+  const RecordIndex found = stats->shards[ShardOf(hit.address_hash)].user_index.Find(
+      hit.address_hash, [&](RecordIndex i) {
+        const UserRecord& user = stats->users[i];
+        return EqualBytes(user.Address, user.AddressSize, address);
+      });
+  if (found != kNoRecord) return false;
+  UserRecord& user = stats->users[AddUser(stats, hit, saved.first_seen)];
+  user.SessionStart = saved.SessionStart;
+  user.Hits = saved.Hits;
+  user.Sessions = saved.Sessions;
+  user.Bytes = saved.Bytes;
+  return true;
+}
+
+bool RestorePage(Statistics* stats, std::string_view path, Count hits, FirstSeen seen) {
+  const std::uint64_t hash = HashFoldedBytes(path, stats->hash_seed);
+  const RecordIndex found = stats->shards[ShardOf(hash)].page_index.Find(hash, [&](RecordIndex i) {
+    const PageRecord& page = stats->pages[i];
+    return EqualFolded(std::string_view(page.Path, page.PathSize), path);
+  });
+  if (found != kNoRecord) return false;
+  stats->pages[AddPage(stats, path, hash, seen)].Hits = hits;
+  return true;
 }
 
 void ReleaseRecords(Statistics* stats) {

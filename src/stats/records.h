@@ -144,5 +144,14 @@ void AddToTotals(RunTotals* totals, TimeStamp time, std::int32_t bytes);
 /// Adds the users and sessions that user parts opened to the run totals.
 void AddToTotals(RunTotals* totals, const UserTally& tally);
 
+/// Adds a user as a saved state holds it: `saved`'s counts, session start
+/// and stamp, under `address`. False, and nothing added, when the address
+/// is there already.
+bool RestoreUser(Statistics* stats, std::string_view address, const UserRecord& saved);
+
+/// Adds a page as a saved state holds it; false when a page of that path,
+/// ASCII case ignored, is there already.
+bool RestorePage(Statistics* stats, std::string_view path, Count hits, FirstSeen seen);
+
 /// Releases every record and text; both lists are empty afterwards.
 void ReleaseRecords(Statistics* stats);

@@ -1,0 +1,201 @@
+#include "run/state_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "bytes/field_text.h"
+#include "bytes/hash.h"
+#include "platform/file.h"
+#include "platform/file_replace.h"
+#include "run/run.h"
+#include "run/state_sections.h"
+#include "texts.h"
+
+namespace {
+
+constexpr std::string_view kMagic = "VXSTATE\n";
+constexpr std::size_t kHeaderSize = 8 + 4 + 8 + 8;
+// A fixed seed: the checksum must be the same in every run.
+constexpr std::uint64_t kChecksumSeed = 0x7374'6174'6501'0000;
+
+std::uint64_t StateChecksum(std::string_view body) { return HashBytes(body, kChecksumSeed); }
+
+std::uint64_t LittleEndian(std::string_view bytes) {
+  std::uint64_t value = 0;
+  for (std::size_t i = bytes.size(); i-- > 0;) {
+    value = value << 8 | static_cast<unsigned char>(bytes[i]);
+  }
+  return value;
+}
+
+std::string Formatted(const char* format, const char* program, const char* name,
+                      const char* detail) {
+  char text[512];
+  std::snprintf(text, sizeof text, format, program, name, detail);
+  return text;
+}
+
+// The first option whose value differs, as a message; empty when none does.
+std::string FiltersDiffer(const CountingOptions& made, const CountingOptions& now,
+                          const char* program, const char* name, TextEscape escape) {
+  for (const auto& [option, value] : now) {
+    std::string made_value = "(none)";
+    for (const auto& [made_option, made_with] : made) {
+      if (made_option == option) made_value = made_with;
+    }
+    if (made_value == value) continue;
+    const FieldText was(made_value, escape);
+    const FieldText is(value, escape);
+    const int size = std::snprintf(nullptr, 0, texts::kStateOtherFilters, program, name,
+                                   option.c_str(), was.text, option.c_str(), is.text);
+    std::string text(static_cast<std::size_t>(size) + 1, '\0');
+    std::snprintf(text.data(), text.size(), texts::kStateOtherFilters, program, name,
+                  option.c_str(), was.text, option.c_str(), is.text);
+    text.resize(static_cast<std::size_t>(size));
+    return text;
+  }
+  return {};
+}
+
+// Reads the whole file at `path` into `bytes`; false when it cannot be read
+// (`*missing` when there is no such file).
+bool ReadWholeFile(const char* path, std::string* bytes, bool* missing) {
+  int error = 0;
+  const int fd = OpenForReading(path, &error);
+  if (fd < 0) {
+    *missing = error == ENOENT;
+    return false;
+  }
+  FileFacts facts;
+  bool read = FactsOf(fd, &facts) && facts.regular;
+  char block[1 << 16];
+  long n = 0;
+  while (read && (n = ReadSome(fd, block, sizeof block)) > 0) {
+    bytes->append(block, static_cast<std::size_t>(n));
+  }
+  CloseFile(fd);
+  return read && n == 0;
+}
+
+}  // namespace
+
+std::string MakeState(const Run& run) {
+  StateWriter body;
+  for (const StateSection& section : StateSections()) {
+    StateWriter part;
+    section.write(run, &part);
+    body.Unsigned(section.number);
+    body.Text(part.bytes());
+  }
+  StateWriter head;
+  head.bytes().append(kMagic);
+  for (int i = 0; i < 4; ++i) head.bytes().push_back(static_cast<char>(kStateVersion >> (8 * i)));
+  head.Fixed64(body.bytes().size());
+  head.Fixed64(StateChecksum(body.bytes()));
+  return head.bytes() + body.bytes();
+}
+
+std::string TakeState(Run* run, std::string_view bytes, const char* name) {
+  const char* program = run->options.ProgramName;
+  auto damaged = [&](const char* why) {
+    return Formatted(texts::kStateDamaged, program, name, why);
+  };
+  if (bytes.size() < kMagic.size() || !bytes.starts_with(kMagic)) {
+    return damaged(texts::kStateNotAState);
+  }
+  if (bytes.size() < kHeaderSize) return damaged(texts::kStateCutShort);
+  const auto version = static_cast<std::uint32_t>(LittleEndian(bytes.substr(8, 4)));
+  if (version != kStateVersion) {
+    char text[512];
+    std::snprintf(text, sizeof text, texts::kStateOtherVersion, program, name, version,
+                  kStateVersion);
+    return text;
+  }
+  const std::uint64_t size = LittleEndian(bytes.substr(12, 8));
+  const std::string_view body = bytes.substr(kHeaderSize);
+  if (size != body.size()) return damaged(texts::kStateCutShort);
+  if (LittleEndian(bytes.substr(20, 8)) != StateChecksum(body)) {
+    return damaged(texts::kStateChecksum);
+  }
+
+  StateReader in(body);
+  bool first = true;
+  for (const StateSection& section : StateSections()) {
+    char why[128];
+    std::snprintf(why, sizeof why, texts::kStateBadSection, section.name);
+    const std::uint64_t number = in.Unsigned();
+    StateReader part(in.Text());
+    if (!in.ok() || number != section.number) return damaged(why);
+    if (first) {
+      // The filters first: a state of others is named as that.
+      CountingOptions made;
+      if (!ReadCountingOptions(&part, &made) || !part.at_end()) return damaged(why);
+      const std::string differ =
+          FiltersDiffer(made, run->state.filters, program, name, run->options.message_escape);
+      if (!differ.empty()) return differ;
+      first = false;
+      continue;
+    }
+    if (!section.read(run, &part) || !part.at_end()) return damaged(why);
+  }
+  if (!in.at_end()) return damaged(texts::kStateNotAState);
+  return {};
+}
+
+bool LoadState(Run* run) {
+  const Options& options = run->options;
+  run->state.filters = CountingOptionsOf(options);
+  run->state.taken = true;
+  const FieldText name(run->state.path, options.message_escape);
+  std::string bytes;
+  bool missing = false;
+  if (!ReadWholeFile(run->state.path, &bytes, &missing)) {
+    if (missing) return true;  // the first run under this state
+    run->progress.Erase();
+    std::fprintf(run->err, texts::kStateUnreadable, options.ProgramName, name.text);
+    return false;
+  }
+  const std::string problem = TakeState(run, bytes, name.text);
+  if (problem.empty()) return true;
+  run->progress.Erase();
+  std::fputs(problem.c_str(), run->err);
+  return false;
+}
+
+bool StateFiltersChanged(Run* run) {
+  const FieldText name(run->state.path, run->options.message_escape);
+  const std::string differ = FiltersDiffer(run->state.filters, CountingOptionsOf(run->options),
+                                           run->options.ProgramName, name.text,
+                                           run->options.message_escape);
+  if (differ.empty()) return false;
+  run->progress.Erase();
+  std::fputs(differ.c_str(), run->err);
+  return true;
+}
+
+bool SaveState(Run* run) {
+  const std::string bytes = MakeState(*run);
+  const std::string target = FollowLinks(run->state.path);
+  std::string temporary;
+  int error = 0;
+  const int fd = CreateBeside(target, &temporary, &error);
+  std::FILE* stream = fd >= 0 ? WritingStream(fd) : nullptr;
+  bool saved = stream != nullptr;
+  if (saved) {
+    KeepLineFeeds(stream);
+    saved = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+    saved = std::fflush(stream) == 0 && saved && SyncFile(DescriptorOf(stream));
+    saved = std::fclose(stream) == 0 && saved;
+    saved = saved && RenameOver(temporary, target);
+  } else if (fd >= 0) {
+    CloseFile(fd);
+  }
+  if (!saved) {
+    if (!temporary.empty()) RemoveFile(temporary);
+    run->progress.Erase();
+    std::fprintf(run->err, texts::kStateNotSaved, run->options.ProgramName,
+                 FieldText(run->state.path, run->options.message_escape).text);
+  }
+  return saved;
+}

@@ -1,0 +1,319 @@
+#include "run/state_sections.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "options.h"
+#include "run/run.h"
+
+namespace {
+
+// Records take at least this many bytes each in a state: a text's length
+// and four numbers.
+constexpr std::uint64_t kLeastRecordBytes = 5;
+
+// --- counting options --------------------------------------------------
+
+void WriteCountingOptions(const Run& run, StateWriter* out) {
+  const CountingOptions options = CountingOptionsOf(run.options);
+  out->Unsigned(options.size());
+  for (const auto& [name, value] : options) {
+    out->Text(name);
+    out->Text(value);
+  }
+}
+
+// Taken apart by TakeState, which compares them; read here only to be
+// passed over.
+bool SkipCountingOptions(Run*, StateReader* in) {
+  CountingOptions options;
+  return ReadCountingOptions(in, &options);
+}
+
+// --- totals --------------------------------------------------------------
+
+void WriteTotals(const Run& run, StateWriter* out) {
+  const RunTotals& t = run.stats.totals;
+  out->Signed(t.PeriodStart);
+  out->Signed(t.PeriodEnd);
+  out->Signed(t.TotalHits);
+  out->Signed(t.TotalBytes);
+  out->Signed(t.TotalSessions);
+  out->Signed(t.UserCount);
+  out->Signed(t.FilesProcessed);
+  out->Unsigned(run.stats.batches);
+}
+
+bool ReadTotals(Run* run, StateReader* in) {
+  RunTotals& t = run->stats.totals;
+  t.PeriodStart = in->Signed();
+  t.PeriodEnd = in->Signed();
+  t.TotalHits = in->Signed();
+  t.TotalBytes = in->Signed();
+  t.TotalSessions = in->Signed();
+  t.UserCount = in->Signed();
+  t.FilesProcessed = in->Signed();
+  run->stats.batches = in->Unsigned();
+  // The batch number sits above a hit's place in a stamp.
+  return in->ok() && run->stats.batches < (std::uint64_t{1} << 32);
+}
+
+// --- what was read --------------------------------------------------------
+
+void WriteLines(const LineCounts& lines, StateWriter* out) {
+  out->Signed(lines.read);
+  out->Signed(lines.continuations);
+  out->Signed(lines.directives);
+  out->Signed(lines.counted);
+  for (const std::int64_t count : lines.rejected) out->Signed(count);
+  out->Signed(lines.bad_dates);
+  out->Signed(lines.out_of_range);
+  out->Signed(lines.outside_first);
+  out->Signed(lines.outside_last);
+}
+
+void ReadLines(StateReader* in, LineCounts* lines) {
+  lines->read = in->Signed();
+  lines->continuations = in->Signed();
+  lines->directives = in->Signed();
+  lines->counted = in->Signed();
+  for (std::int64_t& count : lines->rejected) count = in->Signed();
+  lines->bad_dates = in->Signed();
+  lines->out_of_range = in->Signed();
+  lines->outside_first = in->Signed();
+  lines->outside_last = in->Signed();
+}
+
+void WriteReadSummary(const Run& run, StateWriter* out) {
+  for (const auto& by_packing : run.summary.files_read) {
+    for (const std::int64_t files : by_packing) out->Signed(files);
+  }
+  WriteLines(run.summary.lines, out);
+}
+
+bool ReadReadSummary(Run* run, StateReader* in) {
+  for (auto& by_packing : run->summary.files_read) {
+    for (std::int64_t& files : by_packing) files = in->Signed();
+  }
+  ReadLines(in, &run->summary.lines);
+  return in->ok();
+}
+
+// --- users and pages -------------------------------------------------------
+
+// A stamp names a batch that the run had numbered.
+bool KnownStamp(const Run& run, FirstSeen seen) { return seen >> 32 < run.stats.batches; }
+
+void WriteUsers(const Run& run, StateWriter* out) {
+  const Statistics& stats = run.stats;
+  out->Unsigned(stats.users.size());
+  stats.users.ForEach([&](RecordIndex i) {
+    const UserRecord& user = stats.users[i];
+    out->Text(std::string_view(user.Address, user.AddressSize));
+    out->Signed(user.SessionStart);
+    out->Signed(user.Hits);
+    out->Signed(user.Sessions);
+    out->Signed(user.Bytes);
+    out->Unsigned(user.first_seen);
+  });
+}
+
+bool ReadUsers(Run* run, StateReader* in) {
+  const std::uint64_t count = in->Count(kLeastRecordBytes);
+  for (std::uint64_t i = 0; i < count && in->ok(); ++i) {
+    const std::string_view address = in->Text();
+    UserRecord user;
+    user.SessionStart = in->Signed();
+    user.Hits = in->Signed();
+    user.Sessions = in->Signed();
+    user.Bytes = in->Signed();
+    user.first_seen = in->Unsigned();
+    if (!in->ok() || !KnownStamp(*run, user.first_seen) ||
+        !RestoreUser(&run->stats, address, user)) {
+      return false;
+    }
+  }
+  return in->ok();
+}
+
+void WritePages(const Run& run, StateWriter* out) {
+  const Statistics& stats = run.stats;
+  out->Unsigned(stats.pages.size());
+  stats.pages.ForEach([&](RecordIndex i) {
+    const PageRecord& page = stats.pages[i];
+    out->Text(std::string_view(page.Path, page.PathSize));
+    out->Signed(page.Hits);
+    out->Unsigned(page.first_seen);
+  });
+}
+
+bool ReadPages(Run* run, StateReader* in) {
+  const std::uint64_t count = in->Count(3);
+  for (std::uint64_t i = 0; i < count && in->ok(); ++i) {
+    const std::string_view path = in->Text();
+    const Count hits = in->Signed();
+    const FirstSeen seen = in->Unsigned();
+    if (!in->ok() || !KnownStamp(*run, seen) || !RestorePage(&run->stats, path, hits, seen)) {
+      return false;
+    }
+  }
+  return in->ok();
+}
+
+// --- hits by status and time ----------------------------------------------
+
+void WriteTraffic(const Run& run, StateWriter* out) {
+  const Traffic& t = run.stats.traffic;
+  const auto used = std::count_if(t.three_digit.begin(), t.three_digit.end(),
+                                  [](std::int64_t hits) { return hits != 0; });
+  out->Unsigned(static_cast<std::uint64_t>(used));
+  for (std::size_t code = 0; code < t.three_digit.size(); ++code) {
+    if (t.three_digit[code] == 0) continue;
+    out->Unsigned(code);
+    out->Signed(t.three_digit[code]);
+  }
+  out->Unsigned(t.other_named.size());
+  for (const auto& [text, hits] : t.other_named) {
+    out->Text(text);
+    out->Signed(hits);
+  }
+  out->Signed(t.other_status);
+  out->Signed(t.no_status);
+  out->Unsigned(t.bytes);
+  for (const auto& quarters : t.quarters) {
+    out->Unsigned(quarters.size());
+    for (const auto& [quarter, hits] : quarters) {
+      out->Signed(quarter);
+      out->Signed(hits);
+    }
+  }
+  out->Signed(t.undated);
+}
+
+bool ReadTraffic(Run* run, StateReader* in) {
+  Traffic& t = run->stats.traffic;
+  const std::uint64_t codes = in->Count(2);
+  for (std::uint64_t i = 0; i < codes && in->ok(); ++i) {
+    const std::uint64_t code = in->Unsigned();
+    if (code >= t.three_digit.size()) return false;
+    t.three_digit[code] = in->Signed();
+  }
+  const std::uint64_t named = in->Count(2);
+  if (named > kKeptStatusTexts) return false;
+  for (std::uint64_t i = 0; i < named && in->ok(); ++i) {
+    const std::string_view text = in->Text();
+    t.other_named[std::string(text)] = in->Signed();
+  }
+  t.other_status = in->Signed();
+  t.no_status = in->Signed();
+  t.bytes = in->Unsigned();
+  for (auto& quarters : t.quarters) {
+    const std::uint64_t count = in->Count(2);
+    for (std::uint64_t i = 0; i < count && in->ok(); ++i) {
+      const std::int64_t quarter = in->Signed();
+      if (quarter < INT32_MIN || quarter > INT32_MAX) return false;
+      quarters[static_cast<std::int32_t>(quarter)] = in->Signed();
+    }
+  }
+  t.undated = in->Signed();
+  return in->ok();
+}
+
+// --- the log files read ----------------------------------------------------
+
+void WriteFiles(const Run& run, StateWriter* out) {
+  out->Unsigned(run.state.book.marks.size());
+  for (const FileMark& mark : run.state.book.marks) {
+    out->Unsigned(mark.identity.volume);
+    out->Unsigned(mark.identity.number);
+    out->Unsigned(mark.compressed ? 1 : 0);
+    out->Signed(mark.size);
+    out->Fixed64(mark.fingerprint);
+    out->Unsigned(mark.fingerprint_size);
+    out->Signed(mark.offset);
+    out->Unsigned(mark.counted_as_w3c ? 1 : 0);
+    out->Unsigned(mark.first_line_seen ? 1 : 0);
+    out->Unsigned(mark.w3c ? 1 : 0);
+    out->Unsigned(mark.fields_known ? 1 : 0);
+    out->Signed(mark.field_count);
+    for (const std::int32_t field : mark.field_of_slot) out->Signed(field);
+    out->Text(mark.directive_date);
+  }
+}
+
+bool ReadFiles(Run* run, StateReader* in) {
+  const std::uint64_t count = in->Count(kFieldCount + 20);
+  std::vector<FileMark>& marks = run->state.book.marks;
+  for (std::uint64_t i = 0; i < count && in->ok(); ++i) {
+    FileMark mark;
+    mark.identity.volume = in->Unsigned();
+    mark.identity.number = in->Unsigned();
+    mark.compressed = in->Bool();
+    mark.size = in->Signed();
+    mark.fingerprint = in->Fixed64();
+    const std::uint64_t fingerprint_size = in->Unsigned();
+    mark.offset = in->Signed();
+    mark.counted_as_w3c = in->Bool();
+    mark.first_line_seen = in->Bool();
+    mark.w3c = in->Bool();
+    mark.fields_known = in->Bool();
+    const std::int64_t field_count = in->Signed();
+    for (std::int32_t& field : mark.field_of_slot) {
+      const std::int64_t value = in->Signed();
+      field = value < -1 || value > kMaxFieldsInMark ? -2 : static_cast<std::int32_t>(value);
+    }
+    mark.directive_date = in->Text();
+    if (!in->ok() || fingerprint_size > kFingerprintBytes || mark.size < 0 || mark.offset < 0 ||
+        field_count < 0 || field_count > kMaxFieldsInMark) {
+      return false;
+    }
+    mark.fingerprint_size = static_cast<std::uint32_t>(fingerprint_size);
+    mark.field_count = static_cast<std::int32_t>(field_count);
+    if (!MarkFormatValid(mark) || run->state.book.Find(mark.identity) != nullptr) return false;
+    marks.push_back(std::move(mark));
+  }
+  return in->ok();
+}
+
+constexpr std::array kSections = {
+    StateSection{1, "filters", WriteCountingOptions, SkipCountingOptions},
+    StateSection{2, "totals", WriteTotals, ReadTotals},
+    StateSection{3, "lines read", WriteReadSummary, ReadReadSummary},
+    StateSection{4, "users", WriteUsers, ReadUsers},
+    StateSection{5, "pages", WritePages, ReadPages},
+    StateSection{6, "hits by status and time", WriteTraffic, ReadTraffic},
+    StateSection{7, "log files", WriteFiles, ReadFiles},
+    // The health panels' counts come here, as section 8.
+};
+
+}  // namespace
+
+std::span<const StateSection> StateSections() { return kSections; }
+
+CountingOptions CountingOptionsOf(const Options& options) {
+  auto shown = [](const char* value) { return value == nullptr ? std::string("(none)") : std::string(value); };
+  auto bound = [](const char* text, std::int64_t local, std::int64_t standard) {
+    if (text == nullptr) return std::string("(none)");
+    return std::string(text) + " (" + std::to_string(local) + ", " + std::to_string(standard) + ")";
+  };
+  return {
+      {"-r", shown(options.RootPath)},
+      {"-e", shown(options.ExcludeIP)},
+      {"-s", shown(options.ServerIP)},
+      {"-p", shown(options.ExcludePattern)},
+      {"--from", bound(options.range_from_text, options.range_from, options.comma_range_from)},
+      {"--to", bound(options.range_to_text, options.range_to, options.comma_range_to)},
+      {"time zone", std::to_string(options.seconds_west) + " seconds west of UTC"},
+  };
+}
+
+bool ReadCountingOptions(StateReader* in, CountingOptions* options) {
+  const std::uint64_t count = in->Count(2);
+  for (std::uint64_t i = 0; i < count && in->ok(); ++i) {
+    std::string name(in->Text());
+    std::string value(in->Text());
+    options->emplace_back(std::move(name), std::move(value));
+  }
+  return in->ok();
+}
