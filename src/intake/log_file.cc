@@ -20,10 +20,6 @@
 
 namespace {
 
-// Files smaller than this are read on one thread: starting another costs
-// more than it saves.
-constexpr std::int64_t kParallelFrom = std::int64_t{4} << 20;
-
 // The bytes of a file, with each block reported to the observer.
 class ObservedFileSource : public FileSource {
  public:
@@ -280,7 +276,7 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
   // A small plain file is read on one thread; a compressed one may hold
   // any number of lines.
   ReadTuning tuning = file_tuning;
-  if (!compressed && size - (from != nullptr ? from->offset : 0) < kParallelFrom) {
+  if (!compressed && size - (from != nullptr ? from->offset : 0) < tuning.parallel_from) {
     tuning.threads = 1;
   }
 

@@ -39,6 +39,9 @@ struct ReadTuning {
   int threads;
   std::size_t chunk_size;
   bool count_by_shard = true;
+  /// Plain files with fewer bytes than this to read are read on one thread:
+  /// starting another costs more than it saves.
+  std::int64_t parallel_from = std::int64_t{4} << 20;
 };
 
 /// ReadLogFile's result when the file opened is one it was told to refuse.
@@ -54,7 +57,7 @@ inline constexpr int kReadOnLogFile = 3;
 /// kRefusedLogFile when what was opened is one of the files `refused` (the
 /// report's, say), which is then not read. Notes the file, its lines and
 /// any trouble with it in `summary`, when given, and which file it read in
-/// `identity`. A small file is read on one thread, whatever `tuning` says.
+/// `identity`. A small file is read on one thread (see ReadTuning).
 /// With a `book` (a run under a state), the file's mark in it decides:
 /// kCountedLogFile when the file was counted to its end, kReadOnLogFile when
 /// it grew and was read on from its mark, 1 when it was read whole as a new

@@ -38,7 +38,7 @@ int SelectLogFiles(Run* run, const char* pattern) {
     const int opened = ReadLogFile(options, &run->stats, run->err, match.path.c_str(),
                                    &run->progress, &run->summary,
                                    run->output_opened ? &run->output.identities : nullptr,
-                                   &identity, ReadTuning(),
+                                   &identity, run->tuning,
                                    run->state.path != nullptr ? &run->state.book : nullptr);
     if (opened == kRefusedLogFile) {
       run->progress.Erase();

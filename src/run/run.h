@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "intake/file_mark.h"
+#include "intake/log_file.h"
 #include "options.h"
 #include "read_summary.h"
 #include "run/output_file.h"
@@ -52,6 +53,8 @@ struct Run {
   Progress progress{stderr, false, SteadySeconds, [] { return 80; }};  // off unless on a terminal
 
   RunState state;
+  /// How the logs are read; the result never depends on it.
+  ReadTuning tuning;
 
   /// What was read, and what the command line did, for the summary.
   ReadSummary summary;
