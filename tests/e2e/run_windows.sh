@@ -54,6 +54,7 @@ json_matches_text  reads text reports with LF line ends, from every case (nul.lo
 progress_tty  a pseudo-terminal (no Windows console)
 terminal_escapes  a pseudo-terminal (no Windows console)
 output_kept_after_interrupt  a POSIX signal sent with kill
+state_save_interrupted  a limit on file sizes set with ulimit -f
 '
 
 cases=("$@")
