@@ -103,6 +103,7 @@ inline constexpr char kStateNotAState[] = "not a state file";
 inline constexpr char kStateCutShort[] = "cut short";
 inline constexpr char kStateChecksum[] = "its checksum does not match";
 inline constexpr char kStateBadSection[] = "in its section of %s";
+inline constexpr char kStateExtraBytes[] = "bytes after its last section";
 
 // Line rejections, in filter order.
 inline constexpr char kRejectIncomplete[] =

@@ -88,12 +88,16 @@ std::string MakeState(const Run& run) {
     body.Unsigned(section.number);
     body.Text(part.bytes());
   }
+  return SealState(body.bytes());
+}
+
+std::string SealState(std::string_view body, std::uint32_t version) {
   StateWriter head;
   head.bytes().append(kMagic);
-  for (int i = 0; i < 4; ++i) head.bytes().push_back(static_cast<char>(kStateVersion >> (8 * i)));
-  head.Fixed64(body.bytes().size());
-  head.Fixed64(StateChecksum(body.bytes()));
-  return head.bytes() + body.bytes();
+  for (int i = 0; i < 4; ++i) head.bytes().push_back(static_cast<char>(version >> (8 * i)));
+  head.Fixed64(body.size());
+  head.Fixed64(StateChecksum(body));
+  return head.bytes().append(body);
 }
 
 std::string TakeState(Run* run, std::string_view bytes, const char* name) {
@@ -139,7 +143,7 @@ std::string TakeState(Run* run, std::string_view bytes, const char* name) {
     }
     if (!section.read(run, &part) || !part.at_end()) return damaged(why);
   }
-  if (!in.at_end()) return damaged(texts::kStateNotAState);
+  if (!in.at_end()) return damaged(texts::kStateExtraBytes);
   return {};
 }
 

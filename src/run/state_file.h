@@ -36,6 +36,10 @@ bool SaveState(Run* run);
 /// The bytes of the run's state file.
 std::string MakeState(const Run& run);
 
+/// A state file of `body`: the header with its version and checksum, then
+/// the body.
+std::string SealState(std::string_view body, std::uint32_t version = kStateVersion);
+
 /// Takes the state file `bytes` into `run`, whose statistics are empty.
 /// Empty on success; else the message to write, naming the file `name`.
 std::string TakeState(Run* run, std::string_view bytes, const char* name);

@@ -47,7 +47,7 @@ trap 'wineserver -k' EXIT
 wine cmd /c exit >/dev/null 2>&1
 
 # The comparison scripts that can run here; the others, and why not.
-readonly SCRIPTS='gzip_same_report html_self_contained w3c_parallel_same_report'
+readonly SCRIPTS='gzip_same_report html_self_contained w3c_parallel_same_report state_damaged_corpus'
 readonly SCRIPTS_SKIPPED='
 examples_current  compares the text report in README.md, whose line ends are LF
 json_matches_text  reads text reports with LF line ends, from every case (nul.log among them)
