@@ -59,6 +59,8 @@ inline constexpr char kHelpOptions[] =
     "  --from=WHEN      count only hits at or after WHEN: 2024-01-31, 2024-01-31T08:00\n"
     "                   or 2024-01-31T08:00:00, local time as the report's dates\n"
     "  --to=WHEN        count only hits before WHEN (WHEN itself not included)\n"
+    "  --state=FILE     start from the counts FILE holds and leave this run's there;\n"
+    "                   files counted before are skipped, grown ones read on\n"
     "  --help           this text\n"
     "  --version        the version\n"
     "A mask is four parts joined by dots, each n, n-m or *, as in 10.1-3.*.*\n";
