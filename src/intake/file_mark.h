@@ -15,6 +15,13 @@
 /// The first bytes of a file's text that its fingerprint covers.
 inline constexpr std::uint32_t kFingerprintBytes = 4096;
 
+/// A field position for each slot: none.
+constexpr std::array<std::int32_t, kFieldCount> NoSlotsPlaced() {
+  std::array<std::int32_t, kFieldCount> none{};
+  for (std::int32_t& field : none) field = -1;
+  return none;
+}
+
 /// One log file as a run left it.
 ///
 /// A plain file is known by its identity and its first bytes: when both
@@ -37,7 +44,7 @@ struct FileMark {
   bool w3c = false;
   bool fields_known = false;             // a #Fields: line was read
   std::int32_t field_count = 0;          // names on it
-  std::array<std::int32_t, kFieldCount> field_of_slot{};  // -1 for none
+  std::array<std::int32_t, kFieldCount> field_of_slot = NoSlotsPlaced();  // -1 for none
   std::string directive_date;            // of the last #Date: line
 };
 

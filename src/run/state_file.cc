@@ -21,6 +21,13 @@ constexpr std::uint64_t kChecksumSeed = 0x7374'6174'6501'0000;
 
 std::uint64_t StateChecksum(std::string_view body) { return HashBytes(body, kChecksumSeed); }
 
+// What a record takes in a state, about: room reserved for the bytes.
+constexpr std::size_t kBytesPerRecord = 40;
+
+void PutLittleEndian(std::uint64_t value, int size, char* at) {
+  for (int i = 0; i < size; ++i) at[i] = static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
 std::uint64_t LittleEndian(std::string_view bytes) {
   std::uint64_t value = 0;
   for (std::size_t i = bytes.size(); i-- > 0;) {
@@ -29,10 +36,14 @@ std::uint64_t LittleEndian(std::string_view bytes) {
   return value;
 }
 
-std::string Formatted(const char* format, const char* program, const char* name,
-                      const char* detail) {
-  char text[512];
-  std::snprintf(text, sizeof text, format, program, name, detail);
+// A message of `format` with its arguments, however long they are.
+template <typename... Args>
+std::string Formatted(const char* format, Args... args) {
+  const int size = std::snprintf(nullptr, 0, format, args...);
+  if (size <= 0) return {};
+  std::string text(static_cast<std::size_t>(size) + 1, '\0');
+  std::snprintf(text.data(), text.size(), format, args...);
+  text.resize(static_cast<std::size_t>(size));
   return text;
 }
 
@@ -47,13 +58,8 @@ std::string FiltersDiffer(const CountingOptions& made, const CountingOptions& no
     if (made_value == value) continue;
     const FieldText was(made_value, escape);
     const FieldText is(value, escape);
-    const int size = std::snprintf(nullptr, 0, texts::kStateOtherFilters, program, name,
-                                   option.c_str(), was.text, option.c_str(), is.text);
-    std::string text(static_cast<std::size_t>(size) + 1, '\0');
-    std::snprintf(text.data(), text.size(), texts::kStateOtherFilters, program, name,
-                  option.c_str(), was.text, option.c_str(), is.text);
-    text.resize(static_cast<std::size_t>(size));
-    return text;
+    return Formatted(texts::kStateOtherFilters, program, name, option.c_str(), was.text,
+                     option.c_str(), is.text);
   }
   return {};
 }
@@ -69,6 +75,7 @@ bool ReadWholeFile(const char* path, std::string* bytes, bool* missing) {
   }
   FileFacts facts;
   bool read = FactsOf(fd, &facts) && facts.regular;
+  if (read) bytes->reserve(static_cast<std::size_t>(facts.size));
   char block[1 << 16];
   long n = 0;
   while (read && (n = ReadSome(fd, block, sizeof block)) > 0) {
@@ -81,23 +88,34 @@ bool ReadWholeFile(const char* path, std::string* bytes, bool* missing) {
 }  // namespace
 
 std::string MakeState(const Run& run) {
-  StateWriter body;
+  // Written in place, each section's length and the header filled in after:
+  // a state of a million records is never copied whole.
+  StateWriter state;
+  std::string& bytes = state.bytes();
+  bytes.reserve(kHeaderSize + kBytesPerRecord * (run.stats.users.size() + run.stats.pages.size()));
+  bytes.append(kHeaderSize, '\0');
   for (const StateSection& section : StateSections()) {
-    StateWriter part;
-    section.write(run, &part);
-    body.Unsigned(section.number);
-    body.Text(part.bytes());
+    state.Unsigned(section.number);
+    const std::size_t length_at = bytes.size();
+    state.Fixed64(0);
+    section.write(run, &state);
+    PutLittleEndian(bytes.size() - length_at - 8, 8, bytes.data() + length_at);
   }
-  return SealState(body.bytes());
+  const std::string_view body = std::string_view(bytes).substr(kHeaderSize);
+  bytes.replace(0, kMagic.size(), kMagic);
+  PutLittleEndian(kStateVersion, 4, bytes.data() + 8);
+  PutLittleEndian(body.size(), 8, bytes.data() + 12);
+  PutLittleEndian(StateChecksum(body), 8, bytes.data() + 20);
+  return bytes;
 }
 
 std::string SealState(std::string_view body, std::uint32_t version) {
-  StateWriter head;
-  head.bytes().append(kMagic);
-  for (int i = 0; i < 4; ++i) head.bytes().push_back(static_cast<char>(version >> (8 * i)));
-  head.Fixed64(body.size());
-  head.Fixed64(StateChecksum(body));
-  return head.bytes().append(body);
+  std::string bytes(kHeaderSize, '\0');
+  bytes.replace(0, kMagic.size(), kMagic);
+  PutLittleEndian(version, 4, bytes.data() + 8);
+  PutLittleEndian(body.size(), 8, bytes.data() + 12);
+  PutLittleEndian(StateChecksum(body), 8, bytes.data() + 20);
+  return bytes.append(body);
 }
 
 std::string TakeState(Run* run, std::string_view bytes, const char* name) {
@@ -111,10 +129,7 @@ std::string TakeState(Run* run, std::string_view bytes, const char* name) {
   if (bytes.size() < kHeaderSize) return damaged(texts::kStateCutShort);
   const auto version = static_cast<std::uint32_t>(LittleEndian(bytes.substr(8, 4)));
   if (version != kStateVersion) {
-    char text[512];
-    std::snprintf(text, sizeof text, texts::kStateOtherVersion, program, name, version,
-                  kStateVersion);
-    return text;
+    return Formatted(texts::kStateOtherVersion, program, name, version, kStateVersion);
   }
   const std::uint64_t size = LittleEndian(bytes.substr(12, 8));
   const std::string_view body = bytes.substr(kHeaderSize);
@@ -126,22 +141,21 @@ std::string TakeState(Run* run, std::string_view bytes, const char* name) {
   StateReader in(body);
   bool first = true;
   for (const StateSection& section : StateSections()) {
-    char why[128];
-    std::snprintf(why, sizeof why, texts::kStateBadSection, section.name);
+    const std::string why = Formatted(texts::kStateBadSection, section.name);
     const std::uint64_t number = in.Unsigned();
-    StateReader part(in.Text());
-    if (!in.ok() || number != section.number) return damaged(why);
+    StateReader part(in.Bytes(in.Fixed64()));
+    if (!in.ok() || number != section.number) return damaged(why.c_str());
     if (first) {
       // The filters first: a state of others is named as that.
       CountingOptions made;
-      if (!ReadCountingOptions(&part, &made) || !part.at_end()) return damaged(why);
+      if (!ReadCountingOptions(&part, &made) || !part.at_end()) return damaged(why.c_str());
       const std::string differ =
           FiltersDiffer(made, run->state.filters, program, name, run->options.message_escape);
       if (!differ.empty()) return differ;
       first = false;
       continue;
     }
-    if (!section.read(run, &part) || !part.at_end()) return damaged(why);
+    if (!section.read(run, &part) || !part.at_end()) return damaged(why.c_str());
   }
   if (!in.at_end()) return damaged(texts::kStateExtraBytes);
   return {};

@@ -1,5 +1,6 @@
 // The sections of a state file's body, in the order they are written and
-// read: each is its number, its length and its bytes, and each has one
+// read: each is its number, its length in eight bytes (little-endian) and
+// its bytes, and each has one
 // function that writes it and one that reads it. To keep more in the state,
 // add a section at the end of kStateSections (with its two functions, in a
 // file of its own when it is large) and raise kStateVersion in
