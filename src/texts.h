@@ -99,6 +99,7 @@ inline constexpr char kStateOtherFilters[] =
     "%s: The state file '%s' was made with %s '%s'; this run has %s '%s'\n";
 inline constexpr char kStateNotSaved[] =
     "%s: Failed to save the state file '%s'; it keeps what it held\n";
+inline constexpr char kAlreadyCounted[] = "%s: %s was counted to its end before; not read again\n";
 inline constexpr char kStateAfterLog[] = "%s: --state must come before the first log file\n";
 // Why a state file is damaged, for kStateDamaged.
 inline constexpr char kStateNotAState[] = "not a state file";

@@ -3,6 +3,7 @@
 #include "bytes/field_text.h"
 #include "intake/log_file.h"
 #include "platform/directory_search.h"
+#include "platform/file.h"
 #include "run/run.h"
 #include "texts.h"
 
@@ -33,8 +34,13 @@ int SelectLogFiles(Run* run, const char* pattern) {
       }
       continue;
     }
-    // The report would overwrite a log that is the -o file.
+    // The state is no log, whatever a pattern matches.
     FileIdentity identity;
+    if (run->state.exists && IdentityOf(match.path.c_str(), &identity) &&
+        identity == run->state.identity) {
+      continue;
+    }
+    // The report would overwrite a log that is the -o file.
     const int opened = ReadLogFile(options, &run->stats, run->err, match.path.c_str(),
                                    &run->progress, &run->summary,
                                    run->output_opened ? &run->output.identities : nullptr,
@@ -48,7 +54,13 @@ int SelectLogFiles(Run* run, const char* pattern) {
     }
     if (opened != 0) run->logs_read.push_back({identity, match.path});
     // A file counted before, whole or in part, is no new file of the run.
-    if (opened == kCountedLogFile) run->summary.already_counted.push_back(match.path);
+    if (opened == kCountedLogFile) {
+      run->summary.already_counted.push_back(match.path);
+      if (options.Verbose) {
+        std::fprintf(run->err, texts::kAlreadyCounted, options.ProgramName,
+                     FieldText(match.path, escape).text);
+      }
+    }
     if (opened == 1) ++read;
   }
   return read;

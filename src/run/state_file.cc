@@ -174,6 +174,7 @@ bool LoadState(Run* run) {
     std::fprintf(run->err, texts::kStateUnreadable, options.ProgramName, name.text);
     return false;
   }
+  run->state.exists = IdentityOf(run->state.path, &run->state.identity);
   const std::string problem = TakeState(run, bytes, name.text);
   if (problem.empty()) return true;
   run->progress.Erase();

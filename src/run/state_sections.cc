@@ -15,10 +15,11 @@ constexpr std::uint64_t kLeastRecordBytes = 5;
 
 // --- counting options --------------------------------------------------
 
+// Those in effect when the logs were read: options after the last pattern
+// applied to no file.
 void WriteCountingOptions(const Run& run, StateWriter* out) {
-  const CountingOptions options = CountingOptionsOf(run.options);
-  out->Unsigned(options.size());
-  for (const auto& [name, value] : options) {
+  out->Unsigned(run.state.filters.size());
+  for (const auto& [name, value] : run.state.filters) {
     out->Text(name);
     out->Text(value);
   }
