@@ -98,8 +98,9 @@ class LineReader {
   bool cuts_whole_lines() const { return cutting_ == Cutting::kWholeLines; }
 
   /// Once the stream has ended: its bytes up to the end of the last piece
-  /// handed out, which is the end of a line (an unfinished line dropped
-  /// after a read error is not among them).
+  /// handed out, which is the end of a line, or of the last line at a clean
+  /// end; after a read error the unfinished line is not among them, but
+  /// for the pieces of it already handed out.
   std::int64_t bytes_used() const { return bytes_read_ - bytes_dropped_; }
 
  private:
