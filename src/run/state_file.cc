@@ -73,14 +73,17 @@ bool ReadWholeFile(const char* path, std::string* bytes, bool* missing) {
     *missing = error == ENOENT;
     return false;
   }
+  // Read straight into the text, grown when the file grew meanwhile.
   FileFacts facts;
   bool read = FactsOf(fd, &facts) && facts.regular;
-  if (read) bytes->reserve(static_cast<std::size_t>(facts.size));
-  char block[1 << 16];
+  std::size_t size = 0;
   long n = 0;
-  while (read && (n = ReadSome(fd, block, sizeof block)) > 0) {
-    bytes->append(block, static_cast<std::size_t>(n));
+  if (read) bytes->resize(static_cast<std::size_t>(facts.size) + 1);
+  while (read && (n = ReadSome(fd, bytes->data() + size, bytes->size() - size)) > 0) {
+    size += static_cast<std::size_t>(n);
+    if (size == bytes->size()) bytes->resize(size * 2);
   }
+  bytes->resize(size);
   CloseFile(fd);
   return read && n == 0;
 }

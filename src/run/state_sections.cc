@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "bytes/hash.h"
 #include "options.h"
 #include "run/run.h"
 
@@ -120,22 +121,48 @@ void WriteUsers(const Run& run, StateWriter* out) {
   });
 }
 
+// Reads `count` records, each decoded a few records before it is taken, so
+// that the index slot it needs is loaded meanwhile: a state of a million
+// users would otherwise wait for memory at each one.
+template <typename Item, typename Decode, typename Take>
+bool TakeAhead(std::uint64_t count, Decode decode, Take take) {
+  constexpr std::uint64_t kAhead = 8;
+  std::array<Item, kAhead> ring;
+  for (std::uint64_t i = 0; i < count + kAhead; ++i) {
+    Item& item = ring[i % kAhead];
+    if (i >= kAhead && !take(item)) return false;
+    if (i < count && !decode(&item)) return false;
+  }
+  return true;
+}
+
+struct SavedUser {
+  std::string_view address;
+  std::uint64_t hash = 0;
+  UserRecord user;
+};
+
 bool ReadUsers(Run* run, StateReader* in) {
   const std::uint64_t count = in->Count(kLeastRecordBytes);
-  for (std::uint64_t i = 0; i < count && in->ok(); ++i) {
-    const std::string_view address = in->Text();
-    UserRecord user;
-    user.SessionStart = in->Signed();
-    user.Hits = in->Signed();
-    user.Sessions = in->Signed();
-    user.Bytes = in->Signed();
-    user.first_seen = in->Unsigned();
-    if (!in->ok() || !KnownStamp(*run, user.first_seen) ||
-        !RestoreUser(&run->stats, address, user)) {
-      return false;
-    }
-  }
-  return in->ok();
+  ReserveRecords(&run->stats, count, 0);
+  Statistics& stats = run->stats;
+  return TakeAhead<SavedUser>(
+             count,
+             [&](SavedUser* saved) {
+               saved->address = in->Text();
+               saved->user.SessionStart = in->Signed();
+               saved->user.Hits = in->Signed();
+               saved->user.Sessions = in->Signed();
+               saved->user.Bytes = in->Signed();
+               saved->user.first_seen = in->Unsigned();
+               saved->hash = HashBytes(saved->address, stats.hash_seed);
+               PrefetchUser(stats, saved->hash);
+               return in->ok() && KnownStamp(*run, saved->user.first_seen);
+             },
+             [&](const SavedUser& saved) {
+               return RestoreUser(&stats, saved.address, saved.hash, saved.user);
+             }) &&
+         in->ok();
 }
 
 void WritePages(const Run& run, StateWriter* out) {
@@ -149,17 +176,31 @@ void WritePages(const Run& run, StateWriter* out) {
   });
 }
 
+struct SavedPage {
+  std::string_view path;
+  std::uint64_t hash = 0;
+  Count hits = 0;
+  FirstSeen seen = 0;
+};
+
 bool ReadPages(Run* run, StateReader* in) {
   const std::uint64_t count = in->Count(3);
-  for (std::uint64_t i = 0; i < count && in->ok(); ++i) {
-    const std::string_view path = in->Text();
-    const Count hits = in->Signed();
-    const FirstSeen seen = in->Unsigned();
-    if (!in->ok() || !KnownStamp(*run, seen) || !RestorePage(&run->stats, path, hits, seen)) {
-      return false;
-    }
-  }
-  return in->ok();
+  ReserveRecords(&run->stats, 0, count);
+  Statistics& stats = run->stats;
+  return TakeAhead<SavedPage>(
+             count,
+             [&](SavedPage* saved) {
+               saved->path = in->Text();
+               saved->hits = in->Signed();
+               saved->seen = in->Unsigned();
+               saved->hash = HashFoldedBytes(saved->path, stats.hash_seed);
+               PrefetchPage(stats, saved->hash);
+               return in->ok() && KnownStamp(*run, saved->seen);
+             },
+             [&](const SavedPage& saved) {
+               return RestorePage(&stats, saved.path, saved.hash, saved.hits, saved.seen);
+             }) &&
+         in->ok();
 }
 
 // --- hits by status and time ----------------------------------------------

@@ -120,10 +120,20 @@ void RecordHit(Statistics* stats, const HitInput& hit, FirstSeen seen) {
   AddToTotals(&stats->totals, tally);
 }
 
-bool RestoreUser(Statistics* stats, std::string_view address, const UserRecord& saved) {
+void ReserveRecords(Statistics* stats, std::size_t users, std::size_t pages) {
+  // A shard gets its share and an eighth more, for the spread of the hashes.
+  auto share = [](std::size_t count) { return count / kShardCount + count / kShardCount / 8 + 16; };
+  for (RecordShard& shard : stats->shards) {
+    if (users != 0) shard.user_index.Reserve(share(users));
+    if (pages != 0) shard.page_index.Reserve(share(pages));
+  }
+}
+
+bool RestoreUser(Statistics* stats, std::string_view address, std::uint64_t hash,
+                 const UserRecord& saved) {
   HitInput hit;
   hit.address = address;
-  hit.address_hash = HashBytes(address, stats->hash_seed);
+  hit.address_hash = hash;
   const RecordIndex found = stats->shards[ShardOf(hit.address_hash)].user_index.Find(
       hit.address_hash, [&](RecordIndex i) {
         const UserRecord& user = stats->users[i];
@@ -138,8 +148,8 @@ bool RestoreUser(Statistics* stats, std::string_view address, const UserRecord& 
   return true;
 }
 
-bool RestorePage(Statistics* stats, std::string_view path, Count hits, FirstSeen seen) {
-  const std::uint64_t hash = HashFoldedBytes(path, stats->hash_seed);
+bool RestorePage(Statistics* stats, std::string_view path, std::uint64_t hash, Count hits,
+                 FirstSeen seen) {
   const RecordIndex found = stats->shards[ShardOf(hash)].page_index.Find(hash, [&](RecordIndex i) {
     const PageRecord& page = stats->pages[i];
     return EqualFolded(std::string_view(page.Path, page.PathSize), path);
