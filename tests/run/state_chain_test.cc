@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
+#include <chrono>
 #include <iterator>
 #include <fstream>
 #include <random>
@@ -46,19 +46,26 @@ std::string RandomLog(Rng& rng, bool w3c, std::int64_t* t) {
   }
   for (int i = 0; i < lines; ++i) {
     *t += Pick(rng, 0, 9) == 0 ? Pick(rng, 900, 4000) : Pick(rng, 0, 300);
-    const std::time_t now = static_cast<std::time_t>(*t);
-    std::tm tm{};
-    gmtime_r(&now, &tm);
+    using namespace std::chrono;
+    const sys_seconds now{seconds{*t}};
+    const year_month_day day{floor<days>(now)};
+    const hh_mm_ss clock_time{now - floor<days>(now)};
     const std::string user = "10.0.0." + std::to_string(Pick(rng, 1, 12));
     const std::string page = pages[Pick(rng, 0, 7)];
     const std::string method = Pick(rng, 0, 15) == 0 ? "POST" : "GET";
     const std::string status = statuses[Pick(rng, 0, 4)];
     const std::string bytes = std::to_string(Pick(rng, 0, 5000));
+    const int y = static_cast<int>(day.year());
+    const unsigned m = static_cast<unsigned>(day.month());
+    const unsigned d = static_cast<unsigned>(day.day());
     char date[32];
     char clock[16];
+    std::snprintf(clock, sizeof clock, "%02d:%02d:%02d",
+                  static_cast<int>(clock_time.hours().count()),
+                  static_cast<int>(clock_time.minutes().count()),
+                  static_cast<int>(clock_time.seconds().count()));
     if (w3c) {
-      std::strftime(date, sizeof date, "%Y-%m-%d", &tm);
-      std::strftime(clock, sizeof clock, "%H:%M:%S", &tm);
+      std::snprintf(date, sizeof date, "%04d-%02u-%02u", y, m, d);
       if (i == lines / 2) {
         swapped = !swapped;
         header();
@@ -68,8 +75,7 @@ std::string RandomLog(Rng& rng, bool w3c, std::int64_t* t) {
                      : std::string(date) + " " + clock + " 192.168.0.1 " + method + " " + page +
                            " " + user + " " + bytes + " " + status + "\n";
     } else {
-      std::strftime(date, sizeof date, "%m/%d/%y", &tm);
-      std::strftime(clock, sizeof clock, "%H:%M:%S", &tm);
+      std::snprintf(date, sizeof date, "%02u/%02u/%02d", m, d, y % 100);
       log += IisLine({user, "-", date, clock, "W3SVC1", "WEBSRV", "192.168.0.1", "47", "163",
                       bytes, status, "0", method, page, "-"});
     }
