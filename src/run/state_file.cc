@@ -152,7 +152,7 @@ std::string TakeState(Run* run, std::string_view bytes, const char* name) {
       // The filters first: a state of others is named as that.
       CountingOptions made;
       if (!ReadCountingOptions(&part, &made) || !part.at_end()) return damaged(why.c_str());
-      const std::string differ =
+      std::string differ =
           FiltersDiffer(made, run->state.filters, program, name, run->options.message_escape);
       if (!differ.empty()) return differ;
       first = false;

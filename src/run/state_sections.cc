@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "bytes/hash.h"
@@ -33,6 +34,13 @@ bool SkipCountingOptions(Run*, StateReader* in) {
   return ReadCountingOptions(in, &options);
 }
 
+// A time stamp: one past its range is damage.
+TimeStamp ReadTime(StateReader* in) {
+  const std::int64_t t = in->Signed();
+  if (t < INT32_MIN || t > INT32_MAX) in->Fail();
+  return static_cast<TimeStamp>(t);
+}
+
 // --- totals --------------------------------------------------------------
 
 void WriteTotals(const Run& run, StateWriter* out) {
@@ -49,8 +57,8 @@ void WriteTotals(const Run& run, StateWriter* out) {
 
 bool ReadTotals(Run* run, StateReader* in) {
   RunTotals& t = run->stats.totals;
-  t.PeriodStart = in->Signed();
-  t.PeriodEnd = in->Signed();
+  t.PeriodStart = ReadTime(in);
+  t.PeriodEnd = ReadTime(in);
   t.TotalHits = in->Signed();
   t.TotalBytes = in->Signed();
   t.TotalSessions = in->Signed();
@@ -150,7 +158,7 @@ bool ReadUsers(Run* run, StateReader* in) {
              count,
              [&](SavedUser* saved) {
                saved->address = in->Text();
-               saved->user.SessionStart = in->Signed();
+               saved->user.SessionStart = ReadTime(in);
                saved->user.Hits = in->Signed();
                saved->user.Sessions = in->Signed();
                saved->user.Bytes = in->Signed();
@@ -332,30 +340,3 @@ constexpr std::array kSections = {
 }  // namespace
 
 std::span<const StateSection> StateSections() { return kSections; }
-
-CountingOptions CountingOptionsOf(const Options& options) {
-  auto shown = [](const char* value) { return value == nullptr ? std::string("(none)") : std::string(value); };
-  auto bound = [](const char* text, std::int64_t local, std::int64_t standard) {
-    if (text == nullptr) return std::string("(none)");
-    return std::string(text) + " (" + std::to_string(local) + ", " + std::to_string(standard) + ")";
-  };
-  return {
-      {"-r", shown(options.RootPath)},
-      {"-e", shown(options.ExcludeIP)},
-      {"-s", shown(options.ServerIP)},
-      {"-p", shown(options.ExcludePattern)},
-      {"--from", bound(options.range_from_text, options.range_from, options.comma_range_from)},
-      {"--to", bound(options.range_to_text, options.range_to, options.comma_range_to)},
-      {"time zone", std::to_string(options.seconds_west) + " seconds west of UTC"},
-  };
-}
-
-bool ReadCountingOptions(StateReader* in, CountingOptions* options) {
-  const std::uint64_t count = in->Count(2);
-  for (std::uint64_t i = 0; i < count && in->ok(); ++i) {
-    std::string name(in->Text());
-    std::string value(in->Text());
-    options->emplace_back(std::move(name), std::move(value));
-  }
-  return in->ok();
-}
