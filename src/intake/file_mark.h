@@ -3,6 +3,7 @@
 // its first bytes, and what its reader needs to read on from a line start.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -18,7 +19,7 @@ inline constexpr std::uint32_t kFingerprintBytes = 4096;
 /// A field position for each slot: none.
 constexpr std::array<std::int32_t, kFieldCount> NoSlotsPlaced() {
   std::array<std::int32_t, kFieldCount> none{};
-  for (std::int32_t& field : none) field = -1;
+  std::fill(none.begin(), none.end(), -1);
   return none;
 }
 
@@ -53,10 +54,9 @@ struct FileBook {
   std::vector<FileMark> marks;
 
   FileMark* Find(const FileIdentity& identity) {
-    for (FileMark& mark : marks) {
-      if (mark.identity == identity) return &mark;
-    }
-    return nullptr;
+    const auto found = std::find_if(marks.begin(), marks.end(),
+                                    [&](const FileMark& mark) { return mark.identity == identity; });
+    return found == marks.end() ? nullptr : &*found;
   }
 };
 
