@@ -15,7 +15,7 @@ check=""
 if [ "${1:-}" = --check ]; then check=1; shift; fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 vantrix=${1:-$root/build/release/vantrix}
-export TZ=UTC LC_ALL=C
+export TZ=UTC LC_ALL=C SOURCE_DATE_EPOCH=1000000000
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantrix-examples.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 

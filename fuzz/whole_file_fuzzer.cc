@@ -245,14 +245,31 @@ void CheckOtherFormats(const Options& options, const Statistics& stats) {
   FUZZ_CHECK(hits == stats.totals.TotalHits);
   std::int64_t days = 0;
   std::int64_t undated = 0;
+  std::int64_t day_sessions = 0;
   for (const auto& day : report["days"]) {
-    days += day["hits"].get<std::int64_t>();
-    if (day["date"].is_null()) undated += day["hits"].get<std::int64_t>();
+    days += day["page_hits"].get<std::int64_t>();
+    if (day["date"].is_null()) {
+      undated += day["page_hits"].get<std::int64_t>();
+    } else {
+      day_sessions += day["sessions"].get<std::int64_t>();
+    }
   }
+  FUZZ_CHECK(day_sessions <= stats.totals.TotalSessions);
   std::int64_t hours = 0;
-  for (const auto& hour : report["hours"]) hours += hour["hits"].get<std::int64_t>();
+  for (const auto& hour : report["hours"]) hours += hour["page_hits"].get<std::int64_t>();
   std::int64_t statuses = 0;
-  for (const auto& status : report["statuses"]) statuses += status["hits"].get<std::int64_t>();
+  for (const auto& status : report["page_hit_statuses"]) {
+    statuses += status["hits"].get<std::int64_t>();
+  }
+  // Every page hit is a request too.
+  std::int64_t requests = 0;
+  std::int64_t request_hits = 0;
+  for (const auto& status : report["statuses"]) {
+    requests += status["requests"].get<std::int64_t>();
+    request_hits += status["page_hits"].get<std::int64_t>();
+  }
+  FUZZ_CHECK(requests == report["requests"]["total"].get<std::int64_t>());
+  FUZZ_CHECK(request_hits == hits && requests >= request_hits);
   FUZZ_CHECK(days == hits && hours + undated == hits && statuses == hits);
 
   out = open_memstream(&data, &size);

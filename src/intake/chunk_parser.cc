@@ -1,8 +1,12 @@
 #include "intake/chunk_parser.h"
 
+#include <algorithm>
+#include <ctime>
+
 #include "bytes/decimal.h"
 #include "bytes/field_text.h"
 #include "options.h"
+#include "platform/local_time.h"
 #include "texts.h"
 
 namespace {
@@ -25,6 +29,7 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
   parsed->hits.Clear();
   parsed->messages.Clear();
   parsed->traffic.Clear();
+  parsed->requests.Clear();
   TextBuffer& messages = parsed->messages;
   uncounted_ = UncountedField(*format, filters_);
   LineCounts lines;
@@ -59,6 +64,9 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
       if (verdict == LineVerdict::kAccepted && line.kind == PieceKind::kContinuation) {
         verdict = LineVerdict::kContinuation;
       }
+    }
+    if (options_.gather_traffic && line.kind == PieceKind::kLine) {
+      GatherRequest(*format, verdict == LineVerdict::kAccepted, parsed);
     }
     if (verdict != LineVerdict::kAccepted) {
       // A later piece is no line of its own; -d tells of it as of a line.
@@ -96,8 +104,9 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     parsed->hits.Add(fields_.slot[kClientIp], fields_.slot[kTarget],
                      ReadDecimal(fields_.slot[kServerBytes]), t);
     if (options_.gather_traffic) {
-      parsed->traffic.Add(t, format->w3c ? DateForm::kW3c : DateForm::kComma,
-                          fields_.slot[kStatus], fields_.slot[kServerBytes]);
+      const DateForm form = format->w3c ? DateForm::kW3c : DateForm::kComma;
+      parsed->traffic.Add(t, form, fields_.slot[kStatus], fields_.slot[kServerBytes]);
+      parsed->hits.SetDay(LocalDay(form, t));
     }
   }
   lines.read = static_cast<std::int64_t>(chunk.pieces.size()) - lines.continuations;
@@ -107,6 +116,54 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
 // The line counts are kept per verdict.
 static_assert(static_cast<int>(LineVerdict::kTooLong) + 1 == kLineVerdictCount);
 static_assert(static_cast<int>(LineVerdict::kContinuation) == kContinuationVerdict);
+
+// Days begin on a quarter hour in every zone: the day of a quarter hour is
+// the day of every time in it.
+std::int32_t ChunkParser::LocalDay(DateForm form, TimeStamp t) {
+  const auto clock = static_cast<std::size_t>(form);
+  const std::int32_t quarter = t / kQuarterHour - (t % kQuarterHour < 0);
+  if (day_quarter_[clock] == quarter) return quarter_day_[clock];
+  std::int64_t day = kNoDay;
+  if (form == DateForm::kW3c) {
+    std::tm tm;
+    if (ToLocalTime(std::int64_t{quarter} * kQuarterHour, &tm)) {
+      day = DaysFromCivil(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+    }
+  } else {
+    // The time as the log wrote it: its standard offset taken off again.
+    const std::int64_t local = std::int64_t{quarter} * kQuarterHour - options_.seconds_west;
+    day = local / 86400 - (local % 86400 < 0);
+  }
+  day_quarter_[clock] = quarter;
+  quarter_day_[clock] = static_cast<std::int32_t>(day);
+  return quarter_day_[clock];
+}
+
+void ChunkParser::GatherRequest(const FileFormat& format, bool page_hit, ParsedChunk* parsed) {
+  if (!IsCountedRequest(fields_, filters_)) return;
+  HitTimeCache& times = format.w3c ? w3c_times_ : comma_times_;
+  const TimeStamp t = times.ParseHitTime(fields_.slot[kDate], fields_.slot[kTime]);
+  if (t == kRejectedDate) return;
+  if (format.w3c ? t < options_.range_from || t >= options_.range_to
+                 : t < options_.comma_range_from || t >= options_.comma_range_to) {
+    return;
+  }
+  RequestInput& in = parsed->requests.requests.emplace_back();
+  in.path = fields_.slot[kTarget];
+  in.client = fields_.slot[kClientIp];
+  in.status = StatusNumber(fields_.slot[kStatus]);
+  if (format.w3c) in.substatus = StatusNumber(fields_.slot[kW3cSubstatus]);
+  in.win32 = StatusNumber(fields_.slot[kWin32Status]);
+  in.time_taken = StatusNumber(fields_.slot[kTimeTaken]);
+  const bool has_bytes = !format.w3c || (format.layout.unnamed >> kServerBytes & 1) == 0;
+  if (has_bytes && fields_.Present(kServerBytes)) {
+    in.bytes = static_cast<std::int64_t>(
+        std::min<std::uint64_t>(ByteCount(fields_.slot[kServerBytes]), std::uint64_t{1} << 48));
+  }
+  in.time = t;
+  in.page_hit = page_hit;
+  in.form = format.w3c ? DateForm::kW3c : DateForm::kComma;
+}
 
 void ChunkParser::NoteDirective(std::string_view piece, const FileFormat& format,
                                 TextBuffer* messages) {

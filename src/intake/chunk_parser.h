@@ -5,6 +5,10 @@
 // parse; each needs a parser of its own.
 #pragma once
 
+#include <array>
+#include <climits>
+#include <cstdint>
+
 #include "bytes/field_text.h"
 #include "bytes/text_buffer.h"
 #include "intake/file_format.h"
@@ -13,6 +17,7 @@
 #include "read_summary.h"
 #include "stats/hit_batch.h"
 #include "stats/hit_time.h"
+#include "stats/requests.h"
 #include "stats/traffic.h"
 
 struct Options;
@@ -24,6 +29,7 @@ struct ParsedChunk {
   explicit ParsedChunk(std::uint64_t hash_seed) : hits(hash_seed) {}
   HitBatch hits;
   TrafficBatch traffic;  // only when the options gather it
+  RequestBatch requests;  // likewise
   TextBuffer messages;
   LineCounts lines;
 };
@@ -40,7 +46,12 @@ class ChunkParser {
  private:
   // Takes note of a directive: whether lines after it can count, and a
   // "#Fields:" line under which none can told of once.
+  // Gathers a line that passed or failed the chain for the health panels.
+  void GatherRequest(const FileFormat& format, bool page_hit, ParsedChunk* parsed);
   void NoteDirective(std::string_view piece, const FileFormat& format, TextBuffer* messages);
+
+  // The local day of a hit at `t`, read in `form`'s clock, or kNoDay.
+  std::int32_t LocalDay(DateForm form, TimeStamp t);
 
   const Options& options_;
   const LineFilters& filters_;
@@ -48,6 +59,9 @@ class ChunkParser {
   TextEscape escape_;  // of the messages
   HitTimeCache comma_times_;
   HitTimeCache w3c_times_;
+  // The quarter hour (in each clock) whose local day was found last.
+  std::array<std::int32_t, 2> day_quarter_{INT32_MIN, INT32_MIN};
+  std::array<std::int32_t, 2> quarter_day_{};
   LogFields fields_;
   // The field whose absence from the W3C header in force means no line can
   // count, or nullptr.

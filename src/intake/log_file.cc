@@ -70,6 +70,7 @@ class ChunkWorker {
         parser_(options, filters, path),
         parsed_(stats->hash_seed),
         stats_(stats),
+        requests_(stats->hash_seed),
         diag_(diag),
         reader_(reader),
         format_(format),
@@ -79,7 +80,14 @@ class ChunkWorker {
   // the format at each chunk's start from the chunks before it. Taken in
   // reading order, the chunk's hits get their number in the run.
   bool Take() {
-    if (!reader_->NextChunk(&chunk_)) return false;
+    if (!reader_->NextChunk(&chunk_)) {
+      // The requests are sums, whatever the order they are added in: each
+      // worker gathers its own beside the others, and adds them to the
+      // run's once, here under the take lock.
+      MergeRequests(&stats_->requests, std::move(requests_));
+      requests_ = Requests(stats_->hash_seed);
+      return false;
+    }
     NumberBatch(stats_, &parsed_.hits);
     start_format_ = *format_;
     for (const LinePiece& piece : chunk_.pieces) format_->Note(piece);
@@ -89,6 +97,7 @@ class ChunkWorker {
   void Work() {
     parser_.Parse(chunk_, &start_format_, &parsed_);
     if (sharded_) parsed_.hits.SortIntoShards();
+    AddRequests(&requests_, &parsed_.requests);
   }
 
   void Commit(int step) {
@@ -111,6 +120,7 @@ class ChunkWorker {
   ChunkParser parser_;
   ParsedChunk parsed_;
   Statistics* stats_;
+  Requests requests_;  // of the chunks this worker parsed
   std::FILE* diag_;
   LineReader* reader_;
   FileFormat* format_;  // as the chunks taken so far leave it

@@ -203,6 +203,17 @@ LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters) {
   return LineVerdict::kAccepted;
 }
 
+bool IsCountedRequest(const LogFields& fields, const LineFilters& filters) {
+  return fields.complete && fields.Present(kService) && fields.slot[kService].starts_with("W3SVC") &&
+         fields.Present(kServerIp) &&
+         !(filters.has_server_ip && (fields.slot[kServerIp].empty() ||
+                                     !MatchIpMasks(fields.slot[kServerIp], filters.server_ip))) &&
+         fields.Present(kTarget) && fields.slot[kTarget].starts_with(filters.root_path) &&
+         fields.Present(kClientIp) &&
+         !(filters.has_exclude_ip && MatchIpMasks(fields.slot[kClientIp], filters.exclude_ip)) &&
+         fields.Present(kDate) && fields.Present(kTime);
+}
+
 void WriteRejection(TextBuffer* out, LineVerdict verdict, const LogFields& fields,
                     const Options& options) {
   const TextEscape escape = options.message_escape;

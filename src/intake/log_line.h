@@ -24,8 +24,11 @@ enum FieldSlot : int {
   kTime = 3,
   kService = 4,
   kServerIp = 6,
+  kTimeTaken = 7,
+  kW3cSubstatus = 8,  // in W3C lines read for their status; see W3cLayout
   kServerBytes = 9,
   kStatus = 10,
+  kWin32Status = 11,
   kMethod = 12,
   kTarget = 13,
 };
@@ -88,6 +91,11 @@ enum class LineVerdict {
 
 /// Runs the eight filters in order; the first that refuses decides.
 LineVerdict FilterLine(const LogFields& fields, const LineFilters& filters);
+
+/// Whether a line is a request of the web service that passes the
+/// address, server and root filters, whatever its method and path, with a
+/// date and time: what the health panels count.
+bool IsCountedRequest(const LogFields& fields, const LineFilters& filters);
 
 /// Adds the rejection message of `verdict` for this line to `out`, the
 /// line's texts escaped as the options say for messages.

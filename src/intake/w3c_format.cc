@@ -76,6 +76,9 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status) 
     while (pos < line.size() && !IsSeparator(line[pos])) ++pos;
     const int slot = SlotOfName(line.substr(start, pos - start));
     if (slot >= 0 && fresh.field_of_slot[slot] < 0) fresh.field_of_slot[slot] = position;
+    if (fresh.substatus_field < 0 && EqualFolded(line.substr(start, pos - start), "sc-substatus"sv)) {
+      fresh.substatus_field = position;
+    }
     ++position;
   }
   // One that names no field is a header all the same, under which no line
@@ -88,8 +91,7 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status) 
   // at most one slot. The others are never read, so a line leaves them
   // absent and costs nothing for them.
   // The status slot only when the report shows the hits by status.
-  auto place = [&](int slot) {
-    const int field = fresh.field_of_slot[slot];
+  auto place_at = [&](int field, int slot) {
     if (field < 0) return;
     int i = fresh.placement_count++;
     while (i > 0 && fresh.placements[i - 1].field > field) {
@@ -98,8 +100,15 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, bool with_status) 
     }
     fresh.placements[i] = {field, slot};
   };
+  auto place = [&](int slot) { place_at(fresh.field_of_slot[slot], slot); };
   for (int slot : kReadSlots) place(slot);
-  if (with_status) place(kStatus);
+  if (with_status) {
+    // Also what the health panels read of every request.
+    place(kStatus);
+    place(kTimeTaken);
+    place(kWin32Status);
+    place_at(fresh.substatus_field, kW3cSubstatus);
+  }
   if (fresh.known) {
     for (int slot : kReadSlots) {
       if (fresh.field_of_slot[slot] < 0) fresh.unnamed |= std::uint32_t{1} << slot;

@@ -55,6 +55,10 @@ struct W3cLayout {
   /// not name; 0 when the header names them all, and then a line costs
   /// nothing for them.
   std::uint32_t unnamed = 0;
+  /// The position of "sc-substatus", or -1. Comma-format logs have no such
+  /// field; a W3C line that is read for its status puts it in the slot of
+  /// the bytes received, which nothing reads (kW3cSubstatus).
+  int substatus_field = -1;
   /// The date of the file's last "#Date:" directive ("2024-03-20"), or
   /// empty: the date of a line when the header names no date. A new
   /// "#Fields:" keeps it.

@@ -15,6 +15,11 @@ bool ToLocalTime(std::int64_t t, std::tm* out);
 /// ToLocalTime gave for `t`.
 long SecondsEastOf(const std::tm& local, std::int64_t t);
 
+/// The time a report is made: the clock's, or SOURCE_DATE_EPOCH's when that
+/// is set to a number of seconds, so that a report can be made again the
+/// same, byte for byte.
+std::int64_t ReportTime();
+
 /// The time stamp of a local date and time (`tm_isdst` is ignored: the
 /// zone's rules tell whether summer time applies); false when the platform
 /// cannot represent it.

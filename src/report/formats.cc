@@ -6,9 +6,11 @@
 #include "report/report_model.h"
 
 void WriteChosenReport(const Options& options, const Statistics& stats,
-                       const ReadSummary& summary, std::FILE* out, ReportCharset charset) {
+                       const ReadSummary& summary, std::FILE* out, ReportCharset charset,
+                       std::int64_t generated) {
   // One model, read once, whichever writer shows it.
-  const ReportModel model = BuildReportModel(options, stats, summary);
+  ReportModel model = BuildReportModel(options, stats, summary);
+  model.generated = generated;
   switch (options.Format) {
     case ReportFormat::kText:
       WriteReport(model, out, charset);

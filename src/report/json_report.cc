@@ -4,6 +4,7 @@
 #include <string>
 
 #include "bytes/utf8.h"
+#include "report/json_health.h"
 #include "report/json_writer.h"
 #include "report/report_model.h"
 #include "texts.h"
@@ -20,7 +21,7 @@ constexpr const char* kLeftOutNames[kLineVerdictCount] = {
     "wrong_method",    "wrong_server_ip",   "wrong_root_path",  "excluded_client_ip",
     "excluded_pattern", "missing_parameter", nullptr,           "too_long"};
 
-void TimeMember(JsonWriter* json, const char* name, TimeStamp t) {
+void TimeMember(JsonWriter* json, const char* name, std::int64_t t) {
   const std::optional<std::string> iso = IsoLocalTime(t);
   if (iso.has_value()) {
     json->Member(name, std::string_view(*iso));
@@ -80,36 +81,10 @@ void WriteSummary(JsonWriter* json, const ReadSummary& summary) {
   json->EndObject();
 }
 
-void WriteTraffic(JsonWriter* json, const ReportModel& model) {
-  json->Key("days");
-  json->BeginArray();
-  for (const DayHits& day : model.traffic.days) {
-    char date[32];
-    std::snprintf(date, sizeof(date), "%04d-%02d-%02d", day.year, day.month, day.day);
-    json->BeginObject();
-    json->Member("date", date);
-    json->Member("hits", day.hits);
-    json->EndObject();
-  }
-  if (model.traffic.undated != 0) {
-    json->BeginObject();
-    json->Member("date", nullptr);
-    json->Member("hits", model.traffic.undated);
-    json->EndObject();
-  }
-  json->EndArray();
-
-  json->Key("hours");
-  json->BeginArray();
-  for (std::size_t hour = 0; hour < model.traffic.hours.size(); ++hour) {
-    json->BeginObject();
-    json->Member("hour", std::uint64_t{hour});
-    json->Member("hits", model.traffic.hours[hour]);
-    json->EndObject();
-  }
-  json->EndArray();
-
-  json->Key("statuses");
+// Page hits by the status text as logged; the texts that are not codes
+// are one group, with the most frequent of them by name.
+void WritePageHitStatuses(JsonWriter* json, const ReportModel& model) {
+  json->Key("page_hit_statuses");
   json->BeginArray();
   for (const StatusHits& status : model.statuses) {
     json->BeginObject();
@@ -126,7 +101,6 @@ void WriteTraffic(JsonWriter* json, const ReportModel& model) {
     }
     json->Member("hits", status.hits);
     if (status.kind == StatusHits::Kind::kOther) {
-      // The most frequent of the texts that are not codes.
       json->Key("texts");
       json->BeginArray();
       for (const StatusHits::Named& named : status.named) {
@@ -192,12 +166,21 @@ void WriteJsonReport(const ReportModel& model, std::FILE* out) {
   json.Member("version", texts::kVersion);
   json.EndObject();
   json.Member("language", model.norwegian ? "nb" : "en");
-  json.Member("customer", std::string_view(TextAsUtf8(model.customer)));
+  TimeMember(&json, "generated", model.generated);
+  if (model.customer_given) {
+    json.Member("customer", std::string_view(TextAsUtf8(model.customer)));
+  } else {
+    json.Member("customer", nullptr);
+  }
   json.Key("period");
-  json.BeginObject();
-  TimeMember(&json, "start", model.totals.PeriodStart);
-  TimeMember(&json, "end", model.totals.PeriodEnd);
-  json.EndObject();
+  if (model.totals.TotalHits == 0) {
+    json.Null();
+  } else {
+    json.BeginObject();
+    TimeMember(&json, "start", model.totals.PeriodStart);
+    TimeMember(&json, "end", model.totals.PeriodEnd);
+    json.EndObject();
+  }
 
   const RunTotals& totals = model.totals;
   json.Key("totals");
@@ -205,11 +188,16 @@ void WriteJsonReport(const ReportModel& model, std::FILE* out) {
   json.Member("hits", totals.TotalHits);
   json.Member("sessions", totals.TotalSessions);
   json.Member("users", totals.UserCount);
-  json.Member("bytes", model.bytes_sent);
+  if (model.health.has_bytes) {
+    json.Member("bytes", model.bytes_sent);
+  } else {
+    json.Member("bytes", nullptr);
+  }
   json.Member("files", totals.FilesProcessed);
   json.EndObject();
 
-  WriteTraffic(&json, model);
+  WriteHealthMembers(&json, model);
+  WritePageHitStatuses(&json, model);
   WriteTopLists(&json, model);
   json.Key("summary");
   WriteSummary(&json, model.summary);

@@ -2,12 +2,15 @@
 
 #include <cstdio>
 #include <ctime>
+#include <map>
+#include <tuple>
 
 #include "options.h"
 #include "platform/local_time.h"
 #include "stats/ranking.h"
+#include "texts.h"
 
-std::optional<std::string> IsoLocalTime(TimeStamp t) {
+std::optional<std::string> IsoLocalTime(std::int64_t t) {
   std::tm local;
   if (t < 0 || !ToLocalTime(t, &local)) return std::nullopt;
   const long offset = SecondsEastOf(local, t);
@@ -19,12 +22,58 @@ std::optional<std::string> IsoLocalTime(TimeStamp t) {
   return std::string(text);
 }
 
+namespace {
+
+std::vector<DayRow> DayRows(const Statistics& stats, const LocalTraffic& traffic,
+                            const HealthPanels& health) {
+  std::map<std::tuple<int, int, int>, DayRow> days;
+  auto row = [&](int year, int month, int day) -> DayRow& {
+    DayRow& found = days[{year, month, day}];
+    found.year = year;
+    found.month = month;
+    found.day = day;
+    return found;
+  };
+  for (const DayHits& day : traffic.days) row(day.year, day.month, day.day).page_hits = day.hits;
+  for (const DayRequests& day : health.days) {
+    DayRow& counts = row(day.year, day.month, day.day);
+    counts.requests = day.requests;
+    counts.bytes = day.bytes;
+    counts.errors = day.errors;
+  }
+  // A user's hits all sit in one shard: the shards' users add up.
+  for (const RecordShard& shard : stats.shards) {
+    for (const auto& [number, tally] : shard.days.days) {
+      const auto [year, month, day] = CivilFromDays(number);
+      DayRow& counts = row(year, month, day);
+      counts.users += tally.users;
+      counts.sessions += tally.sessions;
+    }
+  }
+  std::vector<DayRow> rows;
+  rows.reserve(days.size());
+  for (const auto& [date, day] : days) rows.push_back(day);
+  return rows;
+}
+
+}  // namespace
+
 ReportModel BuildReportModel(const Options& options, const Statistics& stats,
                              const ReadSummary& summary) {
   ReportModel model;
   model.summary = summary;
   model.norwegian = options.Norwegian;
   model.customer = options.CustomerName != nullptr ? options.CustomerName : "";
+  model.customer_given = options.CustomerName != nullptr &&
+                         options.CustomerName != texts::kDefaultCustomerEnglish &&
+                         options.CustomerName != texts::kDefaultCustomerNorwegian;
+  model.root_path = options.RootPath;
+  model.exclude_ip = options.ExcludeIP;
+  model.server_ip = options.ServerIP;
+  model.exclude_pattern = options.ExcludePattern;
+  model.range_from = options.range_from_text;
+  model.range_to = options.range_to_text;
+  model.seconds_west = options.seconds_west;
   model.totals = stats.totals;
   model.pages_to_show = options.NumPagesToShow;
   model.users_to_show = options.NumUsersToShow;
@@ -48,5 +97,9 @@ ReportModel BuildReportModel(const Options& options, const Statistics& stats,
   model.bytes_sent = stats.traffic.bytes;
   model.statuses = StatusRows(stats.traffic);
   model.traffic = ByLocalTime(stats.traffic, options.seconds_west);
+  if (options.gather_traffic) {
+    model.health = BuildHealthPanels(stats.requests, options.seconds_west);
+    model.days = DayRows(stats, model.traffic, model.health);
+  }
   return model;
 }

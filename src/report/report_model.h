@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "read_summary.h"
+#include "report/health_panels.h"
 #include "report/traffic_panels.h"
 #include "stats/hit_time.h"
 #include "stats/records.h"
@@ -36,7 +37,19 @@ struct UserRow {
 /// "2001-03-20T07:00:00+01:00", or nothing for a time without a local date
 /// (negative, or beyond the platform's conversion), as the text report's
 /// "[feil i datoformat]".
-std::optional<std::string> IsoLocalTime(TimeStamp t);
+std::optional<std::string> IsoLocalTime(std::int64_t t);
+
+/// One local day: its page hits, and the counts of the panels beyond the
+/// text report: requests, distinct users, sessions opened, bytes, errors.
+struct DayRow {
+  int year = 0, month = 0, day = 0;
+  std::int64_t page_hits = 0;
+  std::int64_t requests = 0;
+  std::int64_t users = 0;
+  std::int64_t sessions = 0;
+  std::int64_t bytes = 0;
+  std::int64_t errors = 0;
+};
 
 struct ReportModel {
   bool norwegian = false;
@@ -50,6 +63,18 @@ struct ReportModel {
   std::uint64_t bytes_sent = 0;
   std::vector<StatusHits> statuses;
   LocalTraffic traffic;
+  HealthPanels health;  // every request's panels; likewise
+  std::vector<DayRow> days;  // every day with a hit or a request, in date order
+  bool customer_given = false;  // -c was on the command line
+  /// The filters that made the report, as given (nullptr: not given).
+  const char* root_path = "";
+  const char* exclude_ip = nullptr;
+  const char* server_ip = nullptr;
+  const char* exclude_pattern = nullptr;
+  const char* range_from = nullptr;
+  const char* range_to = nullptr;
+  long seconds_west = 0;
+  std::int64_t generated = 0;  // when the report was made
   ReadSummary summary;  // what was read and left out; its texts as given
 };
 

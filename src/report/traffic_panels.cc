@@ -11,8 +11,14 @@ namespace {
 
 using Date = std::tuple<int, int, int>;
 
-// The proleptic Gregorian date of a count of days since 1970-01-01.
-Date CivilFromDays(std::int64_t days) {
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+}  // namespace
+
+std::tuple<int, int, int> CivilFromDays(std::int64_t days) {
   days += 719468;
   const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
   const std::int64_t day_of_era = days - era * 146097;
@@ -26,12 +32,6 @@ Date CivilFromDays(std::int64_t days) {
   const std::int64_t year = year_of_era + era * 400 + (month <= 2);
   return {static_cast<int>(year), static_cast<int>(month), static_cast<int>(day)};
 }
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
-}  // namespace
 
 std::vector<StatusHits> StatusRows(const Traffic& traffic) {
   std::vector<StatusHits> rows;
@@ -56,6 +56,20 @@ std::vector<StatusHits> StatusRows(const Traffic& traffic) {
     rows.push_back({StatusHits::Kind::kAbsent, std::string(), traffic.no_status, {}});
   }
   return rows;
+}
+
+bool LocalSlotOf(DateForm form, std::int32_t quarter, long seconds_west, LocalSlot* slot) {
+  if (form == DateForm::kW3c) {
+    std::tm tm;
+    if (!ToLocalTime(std::int64_t{quarter} * kQuarterHour, &tm)) return false;
+    *slot = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour % 24};
+    return true;
+  }
+  const std::int64_t clock = std::int64_t{quarter} * kQuarterHour - seconds_west;
+  const std::int64_t day = FloorDiv(clock, 86400);
+  const auto [year, month, mday] = CivilFromDays(day);
+  *slot = {year, month, mday, static_cast<int>((clock - day * 86400) / 3600)};
+  return true;
 }
 
 LocalTraffic ByLocalTime(const Traffic& traffic, long seconds_west) {

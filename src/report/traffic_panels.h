@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "stats/traffic.h"
@@ -43,11 +44,22 @@ struct DayHits {
   std::int64_t hits = 0;
 };
 
+/// The proleptic Gregorian date (year, month 1-12, day) of a count of days
+/// since 1970-01-01.
+std::tuple<int, int, int> CivilFromDays(std::int64_t days);
+
 struct LocalTraffic {
   std::vector<DayHits> days;  // the days with hits, in date order
   std::array<std::int64_t, 24> hours{};  // by local hour of the day
   std::int64_t undated = 0;  // hits without a local date, in no day or hour
 };
+
+/// The local date and hour of the clock a log of `form` was written on,
+/// for a UTC quarter hour; false when it has no local date.
+struct LocalSlot {
+  int year = 0, month = 0, day = 0, hour = 0;
+};
+bool LocalSlotOf(DateForm form, std::int32_t quarter, long seconds_west, LocalSlot* slot);
 
 /// The quarter hours as the days and hours of the clock each log was
 /// written on: W3C times (UTC) in the process's time zone with its summer

@@ -5,6 +5,7 @@
 
 #include "bytes/field_text.h"
 #include "platform/file.h"
+#include "platform/local_time.h"
 #include "platform/terminal.h"
 #include "report/formats.h"
 #include "report/reverse_lookup.h"
@@ -142,7 +143,7 @@ int RunMain(Run* run, int argc, char** argv) {
     // those two are the same bytes on every system, line feeds and all.
     if (options.Format != ReportFormat::kText) KeepLineFeeds(run->out);
     WriteChosenReport(options, run->stats, run->summary, run->out,
-                      utf8 ? ReportCharset::kUtf8 : ReportCharset::kWindows1252);
+                      utf8 ? ReportCharset::kUtf8 : ReportCharset::kWindows1252, ReportTime());
   }
 
   // A report that did not reach its file is a failure, not a success.

@@ -43,7 +43,7 @@ void CountHits(Statistics* stats, const HitBatch& batch) {
       stats->shards[ShardOf(ahead.address_hash)].user_index.Prefetch(ahead.address_hash);
       stats->shards[ShardOf(ahead.path_hash)].page_index.Prefetch(ahead.path_hash);
     }
-    RecordHit(stats, hits[i], batch.SeenAt(i));
+    RecordHit(stats, hits[i], batch.SeenAt(i), batch.DayAt(i));
   }
 }
 
@@ -57,7 +57,8 @@ void CountShard(Statistics* stats, int shard, HitBatch* batch) {
   const std::uint32_t user_end = batch->by_user_.begin[shard + 1];
   for (std::uint32_t i = batch->by_user_.begin[shard]; i < user_end; ++i) {
     if (i + kAhead < user_end) tables.user_index.Prefetch(hits[users[i + kAhead]].address_hash);
-    CountUserPart(stats, hits[users[i]], batch->SeenAt(users[i]), &tally);
+    CountUserPart(stats, hits[users[i]], batch->SeenAt(users[i]), &tally,
+                  batch->DayAt(users[i]));
   }
 
   const std::uint32_t* pages = batch->by_page_.positions.data();

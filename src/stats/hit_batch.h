@@ -29,10 +29,16 @@ class HitBatch {
   explicit HitBatch(std::uint64_t hash_seed) : hash_seed_(hash_seed) {}
 
   /// Empties the batch; its number stays.
-  void Clear() { hits_.clear(); }
+  void Clear() {
+    hits_.clear();
+    days_.clear();
+  }
 
   /// A hit whose date was read; the texts must live until it is counted.
   void Add(std::string_view address, std::string_view path, std::int32_t bytes, TimeStamp time);
+  /// The local day of the hit added last, when days are counted: then
+  /// every hit of the batch has one.
+  void SetDay(std::int32_t day) { days_.resize(hits_.size(), day); }
 
   const std::vector<HitInput>& hits() const { return hits_; }
 
@@ -54,6 +60,10 @@ class HitBatch {
     void Sort(const std::vector<HitInput>& hits, std::uint64_t HitInput::*hash);
   };
 
+  std::int32_t DayAt(std::uint32_t position) const {
+    return days_.empty() ? kNoDay : days_[position];
+  }
+
   // The stamp of the hit at `position`.
   // cppcheck-suppress unusedPrivateFunction ; CountHits and CountShard, friends, call it
   FirstSeen SeenAt(std::uint32_t position) const { return FirstSeenAt(number_, position); }
@@ -61,6 +71,7 @@ class HitBatch {
   std::uint64_t hash_seed_;
   std::uint64_t number_ = 0;
   std::vector<HitInput> hits_;
+  std::vector<std::int32_t> days_;  // by hit, or empty
   ShardOrder by_user_;
   ShardOrder by_page_;
   std::array<UserTally, kShardCount> tallies_;  // what each shard's users opened

@@ -50,18 +50,6 @@ inline bool ReadClockTime(std::string_view text, std::int32_t* hour, std::int32_
   return true;
 }
 
-// Days from 1970-01-01 to the given date of the proleptic Gregorian
-// calendar (month 1 to 12). Days past the end of the month carry over into
-// the next one.
-std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
-  year -= month <= 2;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::int64_t year_of_era = year - era * 400;
-  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const std::int64_t day_of_era =
-      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
-}
 
 bool IsLeapYear(std::int64_t year) {
   return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
@@ -88,6 +76,16 @@ bool ReadDigits(std::string_view text, std::size_t* pos, std::int64_t* value) {
 }
 
 }  // namespace
+
+std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
+  year -= month <= 2;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t year_of_era = year - era * 400;
+  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const std::int64_t day_of_era =
+      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
+}
 
 HitDate ParseHitDate(std::string_view date) {
   HitDate result;

@@ -39,6 +39,11 @@ std::int64_t TimeOfDaySeconds(std::string_view time);
 
 /// Adds the time text to a valid date and applies the zone's standard
 /// offset (`seconds_west`, as the C library's `timezone`).
+/// Days from 1970-01-01 to the given date of the proleptic Gregorian
+/// calendar (month 1 to 12). Days past the end of the month carry over into
+/// the next one.
+std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day);
+
 TimeStamp CombineHitTime(const HitDate& date, std::string_view time,
                          long seconds_west);
 

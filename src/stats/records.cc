@@ -78,8 +78,26 @@ namespace {
 
 }  // namespace
 
-void CountUserPart(Statistics* stats, const HitInput& hit, FirstSeen seen, UserTally* tally) {
-  RecordIndex index = stats->shards[ShardOf(hit.address_hash)].user_index.Find(
+namespace {
+
+// A user's hit on `day`: the user counts once that day, and a session it
+// opens counts on the day it opens. Hits of one day mostly follow each
+// other, so the user's last day spares most lookups.
+void CountUserDay(ShardDays* days, RecordIndex index, UserRecord* user, std::int32_t day,
+                  bool opens) {
+  if (opens) ++days->days[day].sessions;
+  if (user->last_day == day) return;
+  user->last_day = day;
+  const std::uint64_t key = std::uint64_t{index} << 32 | static_cast<std::uint32_t>(day);
+  if (days->user_days.insert(key).second) ++days->days[day].users;
+}
+
+}  // namespace
+
+void CountUserPart(Statistics* stats, const HitInput& hit, FirstSeen seen, UserTally* tally,
+                   std::int32_t day) {
+  RecordShard& shard = stats->shards[ShardOf(hit.address_hash)];
+  RecordIndex index = shard.user_index.Find(
       hit.address_hash, [&](RecordIndex i) {
         const UserRecord& user = stats->users[i];
         return EqualBytes(user.Address, user.AddressSize, hit.address);
@@ -89,13 +107,15 @@ void CountUserPart(Statistics* stats, const HitInput& hit, FirstSeen seen, UserT
     ++tally->users;
   }
   UserRecord& user = stats->users[index];
-  if (OpensSession(user, hit.time)) {
+  const bool opens = OpensSession(user, hit.time);
+  if (opens) {
     user.SessionStart = hit.time;
     ++user.Sessions;
     ++tally->sessions;
   }
   ++user.Hits;
   user.Bytes += hit.bytes;
+  if (day != kNoDay) CountUserDay(&shard.days, index, &user, day, opens);
 }
 
 // The period runs from the first counted hit to the last, in the order the
@@ -112,9 +132,9 @@ void AddToTotals(RunTotals* totals, const UserTally& tally) {
   totals->TotalSessions += tally.sessions;
 }
 
-void RecordHit(Statistics* stats, const HitInput& hit, FirstSeen seen) {
+void RecordHit(Statistics* stats, const HitInput& hit, FirstSeen seen, std::int32_t day) {
   UserTally tally;
-  CountUserPart(stats, hit, seen, &tally);
+  CountUserPart(stats, hit, seen, &tally, day);
   CountPagePart(stats, hit.path, hit.path_hash, seen);
   AddToTotals(&stats->totals, hit.time, hit.bytes);
   AddToTotals(&stats->totals, tally);
@@ -168,4 +188,5 @@ void ReleaseRecords(Statistics* stats) {
   stats->shards = {};
   stats->batches = 0;
   stats->traffic = Traffic();
+  stats->requests = Requests(stats->hash_seed);
 }

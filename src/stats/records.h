@@ -7,14 +7,18 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
+#include <map>
 #include <string_view>
+#include <unordered_set>
 
 #include "bytes/hash.h"
 #include "platform/random.h"
 #include "stats/hit_time.h"
 #include "stats/index_table.h"
 #include "stats/storage.h"
+#include "stats/requests.h"
 #include "stats/traffic.h"
 
 /// Counts and sums: 64-bit, so that no log is too large to count.
@@ -30,6 +34,9 @@ inline FirstSeen FirstSeenAt(std::uint64_t batch, std::uint32_t position) {
   return batch << 32 | position;
 }
 
+/// A local day, counted from 1970-01-01, or none.
+inline constexpr std::int32_t kNoDay = INT32_MIN;
+
 /// One distinct client address text. A session is known by its start
 /// alone: only the current one decides where the next hit goes, so the
 /// older ones are only counted.
@@ -43,6 +50,7 @@ struct UserRecord {
   Count Bytes = 0;
   FirstSeen first_seen = 0;
   RecordIndex Next = kNoRecord;  // in rank order, once ranked
+  std::int32_t last_day = kNoDay;  // of its last hit counted by day
 };
 
 /// One distinct path, ASCII case ignored; keeps its first spelling.
@@ -76,14 +84,32 @@ struct RunTotals {
 /// new session.
 inline constexpr TimeStamp SessionSpan = 900;
 
+/// Users and sessions opened by local day, for the hits that carry their
+/// day (only when the report shows days).
+struct DayTally {
+  Count users = 0;
+  Count sessions = 0;
+};
+
+/// The days of one shard's users: each (user, day) pair once, a hash set
+/// entry of about 40 bytes a pair.
+struct ShardDays {
+  std::unordered_set<std::uint64_t> user_days;  // record index << 32 | day
+  std::map<std::int32_t, DayTally> days;
+};
+
 /// The texts and the lookup aids of one shard.
 struct RecordShard {
   TextArena texts;        // the addresses and paths of the shard's records
   IndexTable user_index;  // bytes exactly
   IndexTable page_index;  // ASCII case ignored
+  ShardDays days;
 };
 
 struct Statistics {
+  // Keys the hashes of every kind of text; a test may fix it first.
+  std::uint64_t hash_seed = RandomSeed();
+
   ShardedRecords<UserRecord> users;
   ShardedRecords<PageRecord> pages;
   std::array<RecordShard, kShardCount> shards;
@@ -100,9 +126,8 @@ struct Statistics {
 
   // Hits by status and time; gathered only when the report shows them.
   Traffic traffic;
+  Requests requests{hash_seed};  // every request the panels beyond hits count; likewise
 
-  // Keys the hashes of both kinds of text; a test may fix it first.
-  std::uint64_t hash_seed = RandomSeed();
 };
 
 /// A line to be counted, its time known and its lookup hashes computed
@@ -119,7 +144,9 @@ struct HitInput {
 
 /// Counts one hit: its user, session, page and the run totals. `seen` is
 /// the hit's stamp, which a record that the hit makes keeps.
-void RecordHit(Statistics* stats, const HitInput& hit, FirstSeen seen);
+/// `day`: the hit's local day, when days are counted, or kNoDay.
+void RecordHit(Statistics* stats, const HitInput& hit, FirstSeen seen,
+               std::int32_t day = kNoDay);
 
 // RecordHit in parts, for counting shard by shard: the user's part and
 // the page's part touch only their own shard; the totals are added apart.
@@ -131,7 +158,8 @@ struct UserTally {
 };
 
 /// Counts a hit for its user, in the user's shard; `seen` as for RecordHit.
-void CountUserPart(Statistics* stats, const HitInput& hit, FirstSeen seen, UserTally* tally);
+void CountUserPart(Statistics* stats, const HitInput& hit, FirstSeen seen, UserTally* tally,
+                   std::int32_t day = kNoDay);
 
 /// Counts a hit for its page, in the page's shard; `seen` as for RecordHit.
 void CountPagePart(Statistics* stats, std::string_view path, std::uint64_t path_hash,

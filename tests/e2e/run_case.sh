@@ -50,7 +50,7 @@ if [ -f "$case_dir/args" ]; then
   while IFS= read -r line || [ -n "$line" ]; do args+=("$line"); done <"$case_dir/args"
 fi
 
-env_vars=(LC_ALL=C TZ=UTC)
+env_vars=(LC_ALL=C TZ=UTC SOURCE_DATE_EPOCH=1000000000)
 if [ -f "$case_dir/env" ]; then
   while IFS= read -r line || [ -n "$line" ]; do
     [ -n "$line" ] && env_vars+=("$line")

@@ -187,8 +187,9 @@ TEST(W3cFormatTest, DataLines) {
   }
 }
 
-// The status slot is filled only when the layout was read for it, as the
-// JSON and HTML reports ask: otherwise the line costs nothing for it.
+// The status slots (status, sub-status in the bytes-received slot, Windows
+// status) and the time taken are filled only when the layout was read for
+// them, as the JSON and HTML reports ask: otherwise a line costs nothing.
 TEST(W3cFormatTest, StatusSlotOnRequest) {
   W3cLayout with_status;
   ParseW3cFields(kIis10Fields, &with_status, true);
@@ -198,7 +199,7 @@ TEST(W3cFormatTest, StatusSlotOnRequest) {
     split(kIis10Line, with_status, &fields);
     EXPECT_EQ(
         "18: [192.168.0.10] ~ [2024-03-20] [00:00:01] [W3SVC1] ~ [10.0.0.5] "
-        "~ ~ [5120] [200] ~ [GET] [/index.htm]",
+        "[15] [0] [5120] [200] [0] [GET] [/index.htm]",
         fields.ToString());
     split(kIis10Line, Layout(kIis10Fields), &fields);
     EXPECT_EQ(kIis10Slots, fields.ToString());

@@ -7,7 +7,7 @@ source_dir=$2
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrix-gzip.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-export TZ=UTC LC_ALL=C
+export TZ=UTC LC_ALL=C SOURCE_DATE_EPOCH=1000000000
 
 # CR-LF ends, a line cut into 2047-byte pieces, a NUL byte, a last line
 # without a line feed, and one member per half.

@@ -11,7 +11,7 @@ source_dir=$2
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrix-html.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-export TZ=UTC LC_ALL=C
+export TZ=UTC LC_ALL=C SOURCE_DATE_EPOCH=1000000000
 
 line() {  # client, path
   printf '%s, -, 03/20/01, 7:55:20, W3SVC1, WEB, 10.0.0.1, 1, 2, 3, 200, 0, GET, %s, -,\n' "$1" "$2"

@@ -2,7 +2,8 @@
 # Every end-to-end case's run once more with -fjson: the JSON parses (strict
 # UTF-8, nothing after the object), its totals, period and top lists are the
 # text report's of the same run, its hits by day, hour and status add up to
-# the total, and its summary's lines and files add up. Cases that end early, write no report to standard output
+# the total, its requests by status, day and hour add up, and its summary's
+# lines and files add up. Cases that end early, write no report to standard output
 # or run under limits are left out.
 set -eu
 binary=$1
@@ -52,13 +53,17 @@ DATE = rb"(\d\d/\d\d/\d\d|\[feil i datoformat\])"
 def compare(text, report):
     period = re.search(DATE + rb" (?:to|til) " + DATE + rb"\n", text)
     assert period, "no title"
-    assert (as_text(period.group(1)), as_text(period.group(2))) == \
-        (local_date(report["period"]["start"]), local_date(report["period"]["end"])), "period"
+    if report["totals"]["hits"] == 0:
+        assert report["period"] is None, "empty period"
+    else:
+        assert (as_text(period.group(1)), as_text(period.group(2))) == \
+            (local_date(report["period"]["start"]), local_date(report["period"]["end"])), "period"
     hits = int(re.search(rb"\n(?:Total number of hits|Totalt antall oppslag i perioden): (-?\d+)\n", text).group(1))
     sessions = int(re.search(rb"\n(?:Total number of user sessions|Totalt antall brukersesjoner i perioden): (-?\d+)\n", text).group(1))
     totals = report["totals"]
     assert (hits, sessions) == (totals["hits"], totals["sessions"]), "totals"
-    assert all(isinstance(v, int) for v in totals.values()), "totals are integers"
+    assert all(isinstance(v, int) for k, v in totals.items() if k != "bytes"), "totals are integers"
+    assert totals["bytes"] is None or isinstance(totals["bytes"], int), "bytes: a count or null"
 
     pages = rows(text, b"\n  # Page                                     Hits\n") or \
         rows(text, b"\n  # Side                                     Oppslag\n")
@@ -68,11 +73,21 @@ def compare(text, report):
     assert users == [(u["rank"], (u["host"] or u["address"]).rstrip(" "), u["hits"])
                      for u in report["users"]], "users"
 
-    assert sum(d["hits"] for d in report["days"]) == hits, "days"
-    undated = sum(d["hits"] for d in report["days"] if d["date"] is None)
-    assert sum(h["hits"] for h in report["hours"]) + undated == hits, "hours"
+    assert sum(d["page_hits"] for d in report["days"]) == hits, "days"
+    undated = sum(d["page_hits"] for d in report["days"] if d["date"] is None)
+    assert sum(h["page_hits"] for h in report["hours"]) + undated == hits, "hours"
     assert [h["hour"] for h in report["hours"]] == list(range(24)), "hour rows"
-    assert sum(s["hits"] for s in report["statuses"]) == hits, "statuses"
+    assert sum(s["page_hits"] for s in report["statuses"]) == hits, "statuses"
+    # Every page hit is a request; the request panels add up to the total.
+    requests = report["requests"]["total"]
+    assert sum(s["requests"] for s in report["statuses"]) == requests, "status requests"
+    assert all(s["page_hits"] <= s["requests"] for s in report["statuses"]), "page hits"
+    assert sum(d.get("requests", 0) for d in report["days"]) <= requests, "day requests"
+    assert sum(h["requests"] for h in report["hours"]) == \
+        sum(d.get("requests", 0) for d in report["days"]), "hour requests"
+    assert report["errors"]["requests"] == sum(
+        s["requests"] for s in report["statuses"] if s["status"] and 400 <= s["status"] < 600), "errors"
+    assert sum(d.get("errors", 0) for d in report["days"]) <= report["errors"]["requests"], "day errors"
     lines, files = report["summary"]["lines"], report["summary"]["files"]
     assert lines["counted"] == hits, "lines counted"
     assert lines["read"] == lines["directives"] + lines["counted"] + lines["left_out"], "lines"
@@ -109,7 +124,7 @@ for case_dir in "$source_dir"/tests/e2e/cases/*/; do
   [ -d "$case_dir/files" ] && cp -a "$case_dir/files/." "$work/cwd/"
   args=()
   while IFS= read -r line || [ -n "$line" ]; do args+=("$line"); done <"$case_dir/args"
-  env_vars=(LC_ALL=C TZ=UTC)
+  env_vars=(LC_ALL=C TZ=UTC SOURCE_DATE_EPOCH=1000000000)
   if [ -f "$case_dir/env" ]; then
     while IFS= read -r line || [ -n "$line" ]; do [ -n "$line" ] && env_vars+=("$line"); done <"$case_dir/env"
   fi

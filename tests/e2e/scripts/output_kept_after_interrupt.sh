@@ -6,7 +6,7 @@ binary=$1
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrix-interrupt.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-export LC_ALL=C TZ=UTC
+export LC_ALL=C TZ=UTC SOURCE_DATE_EPOCH=1000000000
 
 printf "Last week's report\n" >report.txt
 cp report.txt expected.txt

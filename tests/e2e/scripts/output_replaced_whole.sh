@@ -8,7 +8,7 @@ binary=$1
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrix-replace.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-export LC_ALL=C TZ=UTC
+export LC_ALL=C TZ=UTC SOURCE_DATE_EPOCH=1000000000
 
 line() {
   printf '10.0.0.%s, -, 03/20/01, 7:55:20, W3SVC1, W, 192.168.0.1, 1, 2, 3, 200, 0, GET, /p%s.htm, -,\n' "$1" "$1"

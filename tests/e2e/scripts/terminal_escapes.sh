@@ -8,7 +8,7 @@ binary=$1
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrix-escapes.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-export LC_ALL=C TZ=UTC
+export LC_ALL=C TZ=UTC SOURCE_DATE_EPOCH=1000000000
 
 esc=$'\x1b'
 bel=$'\x07'

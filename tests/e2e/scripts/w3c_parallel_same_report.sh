@@ -11,7 +11,7 @@ source_dir=$2
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrix-w3c.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-export TZ=UTC LC_ALL=C
+export TZ=UTC LC_ALL=C SOURCE_DATE_EPOCH=1000000000
 
 sed 's/\r$//' "$source_dir/examples/sample-w3c.log" >sample.log
 grep -v '^#' sample.log >data.log
