@@ -41,7 +41,7 @@ std::chrono::sys_days DaysOf(const DayHits& day) {
 
 }  // namespace
 
-std::vector<ChartBar> DayBars(const std::vector<DayHits>& days) {
+std::vector<ChartBar> DayBars(const std::vector<DayHits>& days, const NumberStyle& style) {
   constexpr int kMaxFilledDays = 400;
   std::vector<DayHits> filled;
   if (!days.empty() && (DaysOf(days.back()) - DaysOf(days.front())).count() <= kMaxFilledDays) {
@@ -65,42 +65,46 @@ std::vector<ChartBar> DayBars(const std::vector<DayHits>& days) {
     const std::string date = IsoDate(day);
     std::string label;
     if (i % every == 0) label = one_year ? date.substr(5) : date;
-    bars.push_back({label, date + ": " + std::to_string(day.hits), day.hits});
+    bars.push_back({label, date + ": " + GroupedNumber(day.hits, style), day.hits});
   }
   return bars;
 }
 
-std::vector<ChartBar> HourBars(const LocalTraffic& traffic) {
+std::vector<ChartBar> HourBars(const LocalTraffic& traffic, const NumberStyle& style) {
   std::vector<ChartBar> bars;
   for (int hour = 0; hour < 24; ++hour) {
     const std::int64_t hits = traffic.hours[static_cast<std::size_t>(hour)];
     char label[8];
-    char tip[64];
+    char tip[32];
     std::snprintf(label, sizeof(label), "%02d", hour);
-    std::snprintf(tip, sizeof(tip), "%02d:00-%02d:59: %lld", hour, hour,
-                  static_cast<long long>(hits));
-    bars.push_back({hour % 3 == 0 ? label : "", tip, hits});
+    std::snprintf(tip, sizeof(tip), "%02d:00-%02d:59: ", hour, hour);
+    bars.push_back({hour % 3 == 0 ? label : "", tip + GroupedNumber(hits, style), hits});
   }
   return bars;
 }
 
 void AppendBarChart(std::string* out, const std::vector<ChartBar>& bars, const std::string& title,
-                    int width) {
-  std::int64_t top = 1;
-  for (const ChartBar& bar : bars) top = std::max(top, bar.value);
+                    int width, const NumberStyle& style) {
+  std::int64_t largest = 0;
+  for (const ChartBar& bar : bars) largest = std::max(largest, bar.value);
+  const ChartScale scale = ScaleFor(largest);
+  const double top = static_cast<double>(scale.top);
+  // The margin holds the widest label, the top one: its digits and a
+  // separator's width for each group.
+  const std::size_t digits = std::to_string(scale.top).size();
   const double digit = width >= kWideFrom ? kWideDigitWidth : kDigitWidth;
-  const double left = kSide + digit * static_cast<double>(std::to_string(top).size()) + 6;
+  const double left = kSide + digit * static_cast<double>(digits + (digits - 1) / 3) + 6;
 
   Append(out, "<svg class=\"%s\" viewBox=\"0 0 %d %.0f\" role=\"img\" aria-label=\"",
          width >= kWideFrom ? "chart wide" : "chart", width, kHeight);
   *out += title + "\">\n";
-  // Grid lines at the top value, its half and 0.
-  for (int part = 0; part <= 2; ++part) {
-    const double y = kTop + kPlotHeight * part / 2;
-    Append(out, "<line class=\"grid\" x1=\"%.0f\" y1=\"%.1f\" x2=\"%.0f\" y2=\"%.1f\"/>\n", left, y,
+  for (std::int64_t value = 0; value <= scale.top; value += scale.step) {
+    const double y = kBase - kPlotHeight * static_cast<double>(value) / top;
+    Append(out, "<line class=\"grid\" x1=\"%.0f\" y1=\"%.2f\" x2=\"%.0f\" y2=\"%.2f\"/>\n", left, y,
            width - kSide, y);
-    Append(out, "<text class=\"value\" x=\"%.0f\" y=\"%.1f\">%lld</text>\n", left - 5, y,
-           static_cast<long long>(top * (2 - part) / 2));
+    Append(out, "<text class=\"value\" x=\"%.0f\" y=\"%.2f\">", left - 5, y);
+    *out += GroupedNumber(value, style) + "</text>\n";
+    if (scale.top - value < scale.step) break;  // the last line; no overflow past it
   }
 
   const double slot =
@@ -109,9 +113,8 @@ void AppendBarChart(std::string* out, const std::vector<ChartBar>& bars, const s
   for (std::size_t i = 0; i < bars.size(); ++i) {
     const ChartBar& bar = bars[i];
     const double x = left + slot * static_cast<double>(i);
-    const double height = bar.value <= 0 ? 0
-                                         : kPlotHeight * static_cast<double>(bar.value) /
-                                               static_cast<double>(top);
+    const double height =
+        bar.value <= 0 ? 0 : kPlotHeight * static_cast<double>(bar.value) / top;
     Append(out, "<rect class=\"bar\" x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\">",
            x + gap / 2, kBase - height, slot - gap, height);
     *out += "<title>" + bar.tip + "</title></rect>";

@@ -1,7 +1,9 @@
 // The report as one web page, for a browser: totals, charts of the hits per
-// day and by hour, the status table and the top lists, in the language of
-// -N. One self-contained file: inline style and SVG, no script, no link to
-// anything outside it. Only reads.
+// day and by hour with their tables, the status table and the top lists,
+// the panels of every request (statuses, errors, time taken, bandwidth),
+// what was read and what made the report, in the language of -N. One
+// self-contained file: inline style and SVG, no script, no link to anything
+// outside it. Only reads.
 #pragma once
 
 #include <cstdio>
