@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(ip_mask name_pattern hit_time log_line whole_file gzip)
+[ ${#targets[@]} -eq 0 ] && targets=(ip_mask name_pattern hit_time log_line whole_file gzip state)
 
 found=${FUZZ_BUILD:-build/fuzz}/corpus
 build=build/fuzz-coverage
@@ -30,6 +30,7 @@ for target in "${targets[@]}"; do
     hit_time) files='(stats/hit_time|intake/decimal|intake/w3c_format)' ;;
     log_line) files='intake/(log_line|w3c_format|ip_mask|name_pattern|decimal)' ;;
     gzip) files='intake/(gzip_source|line_reader)' ;;
+    state) files='(run/state_|stats/records|intake/file_mark)' ;;
     *) files='(intake|stats|report)/' ;;
   esac
   dirs=("$root/fuzz/corpus/$target")

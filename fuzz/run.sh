@@ -4,7 +4,7 @@
 #   fuzz/run.sh [seconds] [target...]
 #
 # seconds: per target, 600 unless given. Targets: ip_mask name_pattern
-# hit_time log_line whole_file gzip (all unless named). Each run starts from
+# hit_time log_line whole_file gzip state (all unless named). Each run starts from
 # the seeds in fuzz/corpus/<target> and keeps what it finds in
 # $FUZZ_BUILD/corpus/<target>, so that a later run goes on from there; a
 # crash leaves its input in $FUZZ_BUILD/artifacts. The exit status is 1 when
@@ -19,7 +19,7 @@ root=$PWD
 seconds=${1:-600}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(ip_mask name_pattern hit_time log_line whole_file gzip)
+[ ${#targets[@]} -eq 0 ] && targets=(ip_mask name_pattern hit_time log_line whole_file gzip state)
 
 build=${FUZZ_BUILD:-build/fuzz}
 export CXX=${CXX:-clang++}

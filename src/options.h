@@ -47,6 +47,8 @@ struct Options {
   /// --site: the sites whose lines count, a comma list of names (W3SVC1);
   /// nullptr: every site.
   const char* sites = nullptr;
+  /// --robots=exclude: robots' lines count nowhere.
+  bool exclude_robots = false;
 
   /// Whether reading gathers the hits by status and by time of day, which
   /// only the JSON and HTML reports show. Decided before the first file is

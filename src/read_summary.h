@@ -102,6 +102,9 @@ struct ReadSummary {
   std::array<std::array<std::int64_t, kLogPackingCount>, kLogFormatCount> files_read{};
   /// Files skipped or cut short, in the order they were met.
   std::vector<ProblemFile> problem_files;
+  /// Files left unread because a state shows them counted to their end, as
+  /// the pattern's search named them; for the terminal alone.
+  std::vector<std::string> already_counted;
   /// Patterns that matched no file at all, as given.
   std::vector<std::string> empty_patterns;
   /// The lines of every file read.
@@ -126,6 +129,12 @@ struct ReadSummary {
                          [problem](const ProblemFile& file) { return file.problem == problem; });
   }
 };
+
+/// Notes a file read on from where an earlier run stopped: its lines and
+/// any trouble, as NoteFileRead, but no new file; it moves from the comma
+/// files to the W3C files when its first directive came only now.
+void NoteFileReadOn(ReadSummary* summary, const char* path, bool counted_as_w3c,
+                    bool compressed, const LineCounts& lines, bool read_failed, bool damaged);
 
 /// Notes a file that could not be opened; `error` is the errno of the open.
 void NoteUnopenedFile(ReadSummary* summary, const char* path, int error);

@@ -23,6 +23,7 @@ inline constexpr const char* kSummaryProblems[] = {
     "damaged, read up to the damage",
     "cut short by a read error",
 };
+inline constexpr char kSummaryAlreadyCounted[] = "already counted (in the state), not read again";
 inline constexpr char kSummaryEmptyPattern[] = "%s: '%s' matched no file\n";
 inline constexpr char kSummaryLines[] = "%s: %" PRId64 " %s read";
 inline constexpr char kSummaryDirectives[] = " (%" PRId64 " W3C directives)";
@@ -106,6 +107,7 @@ struct SummaryTexts {
   const char* range_missed;
   const char* output_glued;
   const char* output_error;
+  const char* already_counted;  // for problem_files, as a reason
 };
 
 inline constexpr SummaryTexts kSummaryEnglish = {
@@ -115,7 +117,7 @@ inline constexpr SummaryTexts kSummaryEnglish = {
     kSummaryCountedLeftOut, kSummaryRejections, kSummaryOtherSite, "robot", kSummaryBadDates, kSummaryOutOfRange,
     kSummaryContinuations, "piece", "pieces", kHintGluedValue, kHintAfterLastPattern,
     kHintRefusedMask, kHintClientInComma, kHintNotIis, kHintOutOfTimeOrder, kHintRangeMissed, kHintOutputGlued,
-    kHintOutputError,
+    kHintOutputError, kSummaryAlreadyCounted,
 };
 
 inline constexpr const char* kSummaryProblemsNorwegian[] = {
@@ -175,6 +177,7 @@ inline constexpr SummaryTexts kSummaryNorwegian = {
     "%s: ingen linje falt i datoperioden; linjene som ble lest, g\xE5r fra %s til %s\n",
     "%s: -o fikk ikke noe filnavn: verdier skrives inntil valget sitt, som i -o%s\n",
     "%s: '%s' kan ikke skrives: %s\n",
+    "allerede talt (i tilstanden), ikke lest p\xE5 nytt",
 };
 
 }  // namespace texts

@@ -67,6 +67,8 @@ inline constexpr char kHelpOptions[] =
     "                   W3SVCn folder of the log\n"
     "  --robots=exclude leave out the lines of robots, by their user agent\n"
     "  -                read standard input as a log file, once\n"
+    "  --state=FILE     start from the counts FILE holds and leave this run's there;\n"
+    "                   files counted before are skipped, grown ones read on\n"
     "  --help           this text\n"
     "  --version        the version\n"
     "A mask is four parts joined by dots, each n, n-m or *, as in 10.1-3.*.*\n";
@@ -98,6 +100,24 @@ inline constexpr char kStandardInputName[] = "-";
 inline constexpr char kStandardInputAgain[] =
     "%s: Standard input was read already; a second - reads nothing\n";
 inline constexpr char kLogIsOutput[] = "%s: '%s' is both a log file and the output file\n";
+
+// The state that --state keeps between runs.
+inline constexpr char kStateUnreadable[] = "%s: Unable to read the state file '%s'\n";
+inline constexpr char kStateDamaged[] = "%s: The state file '%s' is damaged (%s)\n";
+inline constexpr char kStateOtherVersion[] =
+    "%s: The state file '%s' is of state version %u; this version reads version %u\n";
+inline constexpr char kStateOtherFilters[] =
+    "%s: The state file '%s' was made with %s '%s'; this run has %s '%s'\n";
+inline constexpr char kStateNotSaved[] =
+    "%s: Failed to save the state file '%s'; it keeps what it held\n";
+inline constexpr char kAlreadyCounted[] = "%s: %s was counted to its end before; not read again\n";
+inline constexpr char kStateAfterLog[] = "%s: --state must come before the first log file\n";
+// Why a state file is damaged, for kStateDamaged.
+inline constexpr char kStateNotAState[] = "not a state file";
+inline constexpr char kStateCutShort[] = "cut short";
+inline constexpr char kStateChecksum[] = "its checksum does not match";
+inline constexpr char kStateBadSection[] = "in its section of %s";
+inline constexpr char kStateExtraBytes[] = "bytes after its last section";
 
 // Line rejections, in filter order.
 inline constexpr char kRejectIncomplete[] =

@@ -32,6 +32,11 @@ LineReader::LineReader(ByteSource* source, std::size_t chunk_size, WholeLinesTes
       chunk_size_(chunk_size < 4096 ? 4096 : chunk_size),
       whole_lines_(whole_lines) {}
 
+void LineReader::ResumeCutting(bool whole_lines) {
+  cutting_ = whole_lines ? Cutting::kWholeLines : Cutting::kPieces;
+  carry_ = std::make_unique_for_overwrite<char[]>(whole_lines ? kMaxWholeLine + 1 : kMaxLinePiece);
+}
+
 bool LineReader::NextChunk(LineChunk* chunk) {
   chunk->pieces.clear();
   // A chunk may hold nothing but the middle of a line that is skipped.
@@ -58,6 +63,7 @@ bool LineReader::NextChunk(LineChunk* chunk) {
         failed_ = n < 0;
       } else {
         end += static_cast<std::size_t>(n);
+        bytes_read_ += n;
       }
     }
 
@@ -124,6 +130,8 @@ void LineReader::CutPieces(char* data, std::size_t end, LineChunk* chunk) {
       // The last line, without a line feed, whole at a clean end; after a
       // read error it is unfinished and dropped.
       pieces.push_back({std::string_view(start, avail), kind});
+    } else {
+      bytes_dropped_ = static_cast<std::int64_t>(avail);
     }
     break;
   }
@@ -176,6 +184,8 @@ void LineReader::CutWholeLines(char* data, std::size_t end, LineChunk* chunk) {
       // read error it is unfinished and dropped.
       const PieceKind kind = avail > kMaxWholeLine ? PieceKind::kTooLong : PieceKind::kLine;
       chunk->pieces.push_back({std::string_view(start, Smaller(avail, kMaxWholeLine)), kind});
+    } else {
+      bytes_dropped_ = static_cast<std::int64_t>(avail);
     }
     break;
   }

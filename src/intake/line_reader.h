@@ -89,6 +89,20 @@ class LineReader {
   /// one, damage) rather than at its end.
   bool failed() const { return failed_; }
 
+  /// Goes on with a stream whose first line was read before, from a line
+  /// start: its lines are cut as that first line decided. Call before the
+  /// first chunk.
+  void ResumeCutting(bool whole_lines);
+
+  /// Whether the lines are cut whole (a W3C stream), once decided.
+  bool cuts_whole_lines() const { return cutting_ == Cutting::kWholeLines; }
+
+  /// Once the stream has ended: its bytes up to the end of the last piece
+  /// handed out, which is the end of a line, or of the last line at a clean
+  /// end; after a read error the unfinished line is not among them, but
+  /// for the pieces of it already handed out.
+  std::int64_t bytes_used() const { return bytes_read_ - bytes_dropped_; }
+
  private:
   enum class Cutting { kUndecided, kPieces, kWholeLines };
 
@@ -108,4 +122,6 @@ class LineReader {
   bool skipping_ = false;   // the rest of a line too long to read is skipped
   bool at_end_ = false;     // the source has nothing more
   bool failed_ = false;     // ... because of a read error
+  std::int64_t bytes_read_ = 0;     // from the source
+  std::int64_t bytes_dropped_ = 0;  // the unfinished last line after a read error
 };

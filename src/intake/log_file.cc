@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 #include "bytes/field_text.h"
 #include "intake/chunk_parser.h"
+#include "intake/file_mark.h"
 #include "intake/gzip_source.h"
 #include "intake/line_reader.h"
 #include "intake/ordered_pipeline.h"
@@ -17,10 +19,6 @@
 #include "texts.h"
 
 namespace {
-
-// Files smaller than this are read on one thread: starting another costs
-// more than it saves.
-constexpr std::int64_t kParallelFrom = std::int64_t{4} << 20;
 
 // The bytes of a file, with each block reported to the observer.
 class ObservedFileSource : public FileSource {
@@ -134,8 +132,12 @@ class ChunkWorker {
 // Reads every line of `source`, the file `path`, through the filter chain
 // into the statistics, on as many threads as the tuning says, and adds its
 // line counts to `lines`; the outcome is the one-thread outcome.
+// When `from` is given, `source` starts at a line start of a file read
+// before, and its lines are read in the format that file had there; when
+// `end` is given, it notes where the text ended and the format there.
 void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const char* path,
-               ByteSource* source, const ReadTuning& tuning, LineCounts* lines) {
+               ByteSource* source, const ReadTuning& tuning, LineCounts* lines,
+               const FileMark* from = nullptr, FileMark* end = nullptr) {
   // A W3C file's lines are read whole.
   LineReader reader(source, tuning.chunk_size, IsW3cFirstLine);
   LineFilters filters = CompileFilters(options);
@@ -146,11 +148,81 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
   format.extras.user_agent = filters.robots != nullptr;
   // IIS keeps a site's logs in a folder named after it.
   format.layout.folder_site = FolderSite(path);
+  if (from != nullptr) {
+    ResumeFormat(*from, &format);
+    if (from->first_line_seen) reader.ResumeCutting(from->w3c);
+  }
   const bool sharded = tuning.threads > 1 && tuning.count_by_shard;
   OrderedPipeline(sharded ? ChunkWorker::kShardedSteps : 1).Run(tuning.threads, [&] {
     return std::make_unique<ChunkWorker>(options, filters, path, stats, diag, &reader, &format,
                                          lines, sharded);
   });
+  if (end != nullptr) {
+    MarkFormat(format, end);
+    end->offset = (from != nullptr ? from->offset : 0) + reader.bytes_used();
+  }
+}
+
+// The first text bytes of `fd` (decompressed when `compressed`), up to
+// kFingerprintBytes, read without moving where the file stands.
+std::string FirstTextBytes(int fd, bool compressed) {
+  std::string bytes(kFingerprintBytes, '\0');
+  std::size_t got = 0;
+  if (compressed) {
+    FileSource file(fd);
+    {
+      GzipSource gzip(&file);
+      long n = 0;
+      while (got < bytes.size() && (n = gzip.Read(bytes.data() + got, bytes.size() - got)) > 0) {
+        got += static_cast<std::size_t>(n);
+      }
+    }
+    if (!SeekFile(fd, 0)) got = 0;
+  } else {
+    long n = 0;
+    while (got < bytes.size() &&
+           (n = ReadAt(fd, bytes.data() + got, bytes.size() - got,
+                       static_cast<std::int64_t>(got))) > 0) {
+      got += static_cast<std::size_t>(n);
+    }
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+// Decompressed text with its first bytes, counted before, left out.
+class SkippingSource : public ByteSource {
+ public:
+  SkippingSource(ByteSource* text, std::int64_t skip) : text_(text), skip_(skip) {}
+  long Read(char* buffer, std::size_t size) override {
+    while (skip_ > 0) {
+      const std::size_t want = skip_ < static_cast<std::int64_t>(size)
+                                   ? static_cast<std::size_t>(skip_) : size;
+      const long n = text_->Read(buffer, want);
+      if (n <= 0) return n;
+      skip_ -= n;
+    }
+    return text_->Read(buffer, size);
+  }
+
+ private:
+  ByteSource* text_;
+  std::int64_t skip_;
+};
+
+// What the book says of the file now open: read it whole, go on from its
+// mark, or leave it, all of it counted before.
+enum class BookVerdict { kNew, kGrown, kCounted };
+
+BookVerdict Consult(const FileMark* mark, const FileFacts& facts, bool compressed,
+                    std::string_view first_bytes) {
+  if (mark == nullptr || mark->compressed != compressed || !SameFirstBytes(*mark, first_bytes)) {
+    return BookVerdict::kNew;
+  }
+  if (compressed) return facts.size == mark->size ? BookVerdict::kCounted : BookVerdict::kGrown;
+  // A plain file cut shorter than what was counted was written anew.
+  if (facts.size < mark->offset) return BookVerdict::kNew;
+  return facts.size == mark->offset ? BookVerdict::kCounted : BookVerdict::kGrown;
 }
 
 }  // namespace
@@ -216,7 +288,7 @@ void ReadOpenLog(const Options& options, Statistics* stats, std::FILE* diag, con
   // A small plain file is read on one thread; a compressed one, or a
   // stream, may hold any number of lines.
   ReadTuning tuning = file_tuning;
-  if (!compressed && size >= 0 && size < kParallelFrom) tuning.threads = 1;
+  if (!compressed && size >= 0 && size < tuning.parallel_from) tuning.threads = 1;
 
   // A compressed file: the same lines, up to the end or the first damage.
   std::unique_ptr<GzipSource> gzip;
@@ -240,7 +312,7 @@ void ReadOpenLog(const Options& options, Statistics* stats, std::FILE* diag, con
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const char* path, ReadObserver* observer, ReadSummary* summary,
                 const std::vector<FileIdentity>* refused, FileIdentity* identity,
-                const ReadTuning& file_tuning) {
+                const ReadTuning& file_tuning, FileBook* book) {
   const bool tell = options.Verbose || options.DebugLevel != 0;
   const FieldText name(path, options.message_escape);
   // Without blocking: a FIFO put where a log was would wait for a writer.
@@ -270,8 +342,79 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
     return kRefusedLogFile;
   }
   if (identity != nullptr) *identity = facts.identity;
-  ReadOpenLog(options, stats, diag, path, fd, facts.size, observer, summary, file_tuning);
-  return 1;
+  const bool compressed = HasGzipSignature(fd);
+
+  // Under a state: a file counted to its end is left, a grown one read on
+  // from its mark, any other read whole.
+  FileMark* mark = nullptr;
+  FileMark ended;
+  std::string first_bytes;
+  BookVerdict verdict = BookVerdict::kNew;
+  if (book != nullptr) {
+    first_bytes = FirstTextBytes(fd, compressed);
+    mark = book->Find(facts.identity);
+    verdict = Consult(mark, facts, compressed, first_bytes);
+    if (verdict == BookVerdict::kCounted) return kCountedLogFile;
+    if (verdict == BookVerdict::kGrown) ended = *mark;
+  }
+  const FileMark* from = verdict == BookVerdict::kGrown ? &ended : nullptr;
+  if (from != nullptr && !compressed && !SeekFile(fd, from->offset)) from = nullptr;
+
+  if (options.Verbose) {
+    std::fprintf(diag, texts::kProcessingFile, options.ProgramName, name.text);
+  }
+
+  const std::int64_t size = facts.size;
+  if (observer != nullptr) observer->FileStarted(path, size);
+  if (observer != nullptr && from != nullptr && !compressed) {
+    observer->BytesRead(static_cast<std::size_t>(from->offset));
+  }
+
+  // A small plain file is read on one thread; a compressed one may hold
+  // any number of lines.
+  ReadTuning tuning = file_tuning;
+  if (!compressed && size - (from != nullptr ? from->offset : 0) < tuning.parallel_from) {
+    tuning.threads = 1;
+  }
+
+  ObservedFileSource file(fd, observer);
+  // A compressed file: the same lines, up to the end or the first damage.
+  std::unique_ptr<GzipSource> gzip;
+  if (compressed) gzip = std::make_unique<GzipSource>(&file);
+  ByteSource* plain_text = gzip ? static_cast<ByteSource*>(gzip.get()) : &file;
+  SkippingSource skipped(plain_text, compressed && from != nullptr ? from->offset : 0);
+  ObservedTextSource text(&skipped, observer);
+  LineCounts lines;
+  ReadLines(options, stats, diag, path, &text, tuning, &lines, from,
+            book != nullptr ? &ended : nullptr);
+  const bool damaged = gzip && gzip->damaged();
+  if (file.read_failed() && options.Verbose) {
+    std::fprintf(diag, texts::kReadError, options.ProgramName, name.text);
+  } else if (damaged && options.Verbose) {
+    std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, name.text);
+  }
+  const bool was_w3c = from != nullptr && from->counted_as_w3c;
+  if (summary != nullptr) {
+    if (from != nullptr) {
+      NoteFileReadOn(summary, path, was_w3c, compressed, lines, file.read_failed(), damaged);
+    } else {
+      NoteFileRead(summary, path, compressed, lines, file.read_failed(), damaged);
+    }
+  }
+  if (book != nullptr) {
+    ended.identity = facts.identity;
+    ended.compressed = compressed;
+    ended.size = size;
+    ended.fingerprint_size = static_cast<std::uint32_t>(first_bytes.size());
+    ended.fingerprint = Fingerprint(first_bytes);
+    ended.counted_as_w3c = was_w3c || lines.directives > 0;
+    if (mark != nullptr) {
+      *mark = std::move(ended);
+    } else {
+      book->marks.push_back(std::move(ended));
+    }
+  }
+  return from != nullptr ? kReadOnLogFile : 1;
 }
 
 int ReadLogStream(const Options& options, Statistics* stats, std::FILE* diag, int fd,

@@ -9,6 +9,7 @@
 
 #include "platform/file.h"
 
+struct FileBook;
 struct LineCounts;
 struct Options;
 struct ReadSummary;
@@ -38,10 +39,17 @@ struct ReadTuning {
   int threads;
   std::size_t chunk_size;
   bool count_by_shard = true;
+  /// Plain files with fewer bytes than this to read are read on one thread:
+  /// starting another costs more than it saves.
+  std::int64_t parallel_from = std::int64_t{4} << 20;
 };
 
 /// ReadLogFile's result when the file opened is one it was told to refuse.
 inline constexpr int kRefusedLogFile = -1;
+/// ... when the book shows the file counted to its end: it is not read.
+inline constexpr int kCountedLogFile = 2;
+/// ... when the book shows the file grown: it was read on from its mark.
+inline constexpr int kReadOnLogFile = 3;
 
 /// Reads every line of the file at `path`. Returns 1 when the file was
 /// opened (whatever it held), 0 when it could not be opened or what was
@@ -49,12 +57,17 @@ inline constexpr int kRefusedLogFile = -1;
 /// kRefusedLogFile when what was opened is one of the files `refused` (the
 /// report's, say), which is then not read. Notes the file, its lines and
 /// any trouble with it in `summary`, when given, and which file it read in
-/// `identity`. A small file is read on one thread, whatever `tuning` says.
+/// `identity`. A small file is read on one thread (see ReadTuning).
+/// With a `book` (a run under a state), the file's mark in it decides:
+/// kCountedLogFile when the file was counted to its end, kReadOnLogFile when
+/// it grew and was read on from its mark, 1 when it was read whole as a new
+/// file; the mark then tells where this read ended.
 int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
                 const char* path, ReadObserver* observer = nullptr,
                 ReadSummary* summary = nullptr,
                 const std::vector<FileIdentity>* refused = nullptr,
-                FileIdentity* identity = nullptr, const ReadTuning& tuning = ReadTuning());
+                FileIdentity* identity = nullptr, const ReadTuning& tuning = ReadTuning(),
+                FileBook* book = nullptr);
 
 /// Reads the stream `fd` (standard input), named `name` in messages and in
 /// `summary`, from where it stands to its end, plain or compressed as its

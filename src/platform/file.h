@@ -53,6 +53,10 @@ long ReadSome(int file, char* buffer, std::size_t size);
 /// unmoved: the count, or -1.
 long ReadAt(int file, char* buffer, std::size_t size, std::int64_t offset);
 
+/// Moves where `file` stands to `offset` bytes from its start; false on
+/// failure.
+bool SeekFile(int file, std::int64_t offset);
+
 /// A stream writing to `file`, which it then owns; nullptr on failure (the
 /// descriptor is then still the caller's).
 std::FILE* WritingStream(int file);

@@ -61,6 +61,10 @@ long ReadAt(int file, char* buffer, std::size_t size, std::int64_t offset) {
   }
 }
 
+bool SeekFile(int file, std::int64_t offset) {
+  return ::lseek(file, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
 std::FILE* WritingStream(int file) { return ::fdopen(file, "w"); }
 
 int DescriptorOf(std::FILE* stream) { return ::fileno(stream); }

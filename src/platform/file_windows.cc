@@ -78,6 +78,10 @@ long ReadAt(int file, char* buffer, std::size_t size, std::int64_t offset) {
   return n;
 }
 
+bool SeekFile(int file, std::int64_t offset) {
+  return _lseeki64(file, offset, SEEK_SET) == offset;
+}
+
 std::FILE* WritingStream(int file) {
   // Text mode, which the descriptor holds: the report's line feeds reach
   // the file as CR LF, as every other text here (KeepLineFeeds undoes it

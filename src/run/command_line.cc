@@ -173,6 +173,20 @@ OptionRead SetRobots(Run* run, const char* value) {
   if (std::strcmp(value, "exclude") != 0) return OptionRead::kUnknown;
   if (!run->stats.robots) run->stats.robots = std::make_unique<RobotClassifier>();
   run->summary.robots_excluded = true;
+  run->options.exclude_robots = true;
+  return OptionRead::kDone;
+}
+
+// The state to start from and to leave: named before any log is read,
+// since it decides how each log is read.
+OptionRead SetStatePath(Run* run, const char* value) {
+  if (*value == '\0') return OptionRead::kUnknown;
+  if (run->notes.pattern_seen) {
+    run->progress.Erase();
+    std::fprintf(run->err, texts::kStateAfterLog, run->options.ProgramName);
+    return OptionRead::kFailed;
+  }
+  run->state.path = value;
   return OptionRead::kDone;
 }
 
@@ -190,6 +204,7 @@ constexpr LongOptionReader kLongOptions[] = {
     {"trusted-proxy=", SetTrustedProxies},
     {"site=", SetSites},
     {"robots=", SetRobots},
+    {"state=", SetStatePath},
 };
 
 OptionRead ReadLongOption(Run* run, const char* arg) {
@@ -273,6 +288,13 @@ OptionRead ReadOption(Run* run, const char* arg) {
                                     [&](const OptionReader& o) { return o.letter == arg[1]; });
   if (option == std::end(kOptions)) return OptionRead::kUnknown;
   return option->read(run, arg + 2);
+}
+
+bool AnyStateOption(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--state=", 8) == 0) return true;
+  }
+  return false;
 }
 
 bool AnyFormatBeyondText(int argc, char** argv) {

@@ -32,3 +32,7 @@ bool ReadRangeTime(const char* text, long seconds_west, RangeTime* t);
 /// than text. The format acts after all arguments are read, but what it
 /// shows is gathered while the files are read, before a later -f is met.
 bool AnyFormatBeyondText(int argc, char** argv);
+
+/// Whether a --state option is among the arguments: the state keeps the
+/// hits by status and time for any later report, so they are gathered.
+bool AnyStateOption(int argc, char** argv);

@@ -34,12 +34,18 @@ int SelectLogFiles(Run* run, const char* pattern) {
       }
       continue;
     }
-    // The report would overwrite a log that is the -o file.
+    // The state is no log, whatever a pattern matches.
     FileIdentity identity;
+    if (run->state.exists && IdentityOf(match.path.c_str(), &identity) &&
+        identity == run->state.identity) {
+      continue;
+    }
+    // The report would overwrite a log that is the -o file.
     const int opened = ReadLogFile(options, &run->stats, run->err, match.path.c_str(),
                                    &run->progress, &run->summary,
                                    run->output_opened ? &run->output.identities : nullptr,
-                                   &identity);
+                                   &identity, run->tuning,
+                                   run->state.path != nullptr ? &run->state.book : nullptr);
     if (opened == kRefusedLogFile) {
       run->progress.Erase();
       std::fprintf(run->err, texts::kLogIsOutput, options.ProgramName,
@@ -47,7 +53,15 @@ int SelectLogFiles(Run* run, const char* pattern) {
       return kLogIsOutputFile;
     }
     if (opened != 0) run->logs_read.push_back({identity, match.path});
-    read += opened;
+    // A file counted before, whole or in part, is no new file of the run.
+    if (opened == kCountedLogFile) {
+      run->summary.already_counted.push_back(match.path);
+      if (options.Verbose) {
+        std::fprintf(run->err, texts::kAlreadyCounted, options.ProgramName,
+                     FieldText(match.path, escape).text);
+      }
+    }
+    if (opened == 1) ++read;
   }
   return read;
 }

@@ -11,6 +11,7 @@
 #include "report/reverse_lookup.h"
 #include "run/command_line.h"
 #include "run/file_selection.h"
+#include "run/state_file.h"
 #include "stats/ranking.h"
 #include "texts.h"
 
@@ -60,7 +61,7 @@ void TellTerminal(Run* run) {
 int RunMain(Run* run, int argc, char** argv) {
   Options& options = run->options;
   options.ProgramName = ProgramNameOf(argc > 0 ? argv[0] : nullptr);
-  options.gather_traffic = AnyFormatBeyondText(argc, argv);
+  options.gather_traffic = AnyFormatBeyondText(argc, argv) || AnyStateOption(argc, argv);
 
   // Arguments in order: a file pattern is read at once, so an option only
   // affects the patterns after it.
@@ -69,6 +70,12 @@ int RunMain(Run* run, int argc, char** argv) {
     // "-" alone is standard input, read as a log file is.
     const bool standard_input = std::strcmp(arg, "-") == 0;
     if (arg[0] != '-' || standard_input) {
+      // The state is taken before the first log is read, under the filters
+      // then in effect, and they may not change after.
+      if (run->state.path != nullptr &&
+          (run->state.taken ? StateFiltersChanged(run) : !LoadState(run))) {
+        return kExitFailure;
+      }
       const std::size_t unmatched = run->summary.empty_patterns.size();
       const int read = standard_input ? ReadStandardInput(run) : SelectLogFiles(run, arg);
       if (read == kLogIsOutputFile) return kExitFailure;
@@ -104,6 +111,7 @@ int RunMain(Run* run, int argc, char** argv) {
     options.CustomerName = options.Norwegian ? texts::kDefaultCustomerNorwegian
                                              : texts::kDefaultCustomerEnglish;
   }
+  if (run->state.path != nullptr && !run->state.taken && !LoadState(run)) return kExitFailure;
   if (run->stats.totals.FilesProcessed == 0) {
     const int status = UsageExit(run, nullptr);
     TellTerminal(run);
@@ -111,6 +119,10 @@ int RunMain(Run* run, int argc, char** argv) {
   }
 
   run->progress.Erase();
+
+  // The state goes to its file before the report: a run that cannot keep
+  // it ends without a report, so the report and the state agree.
+  if (run->state.path != nullptr && !SaveState(run)) return kExitFailure;
 
   // Most hits first: the report shows the heads of both lists.
   RankByHits(&run->stats);

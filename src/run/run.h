@@ -3,8 +3,12 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "intake/file_mark.h"
+#include "intake/log_file.h"
 #include "options.h"
 #include "read_summary.h"
 #include "run/output_file.h"
@@ -14,6 +18,18 @@
 
 class DirectorySearch;
 class Resolver;
+
+/// What --state=FILE keeps for the run: the file, the marks of the logs
+/// read under it, and the counting options it was made with.
+struct RunState {
+  const char* path = nullptr;  // no state when nullptr
+  bool taken = false;          // loaded, or found missing: logs may be read
+  FileBook book;
+  std::vector<std::pair<std::string, std::string>> filters;
+  /// The state file as it was when taken, which no pattern reads as a log.
+  bool exists = false;
+  FileIdentity identity;
+};
 
 struct Run {
   Run(DirectorySearch* directory_search, Resolver* name_resolver, long seconds_west)
@@ -39,6 +55,10 @@ struct Run {
   std::vector<ReadLog> logs_read;  // for a -o given after them
   bool standard_input_read = false;  // "-" was read
   Progress progress{stderr, false, SteadySeconds, [] { return 80; }};  // off unless on a terminal
+
+  RunState state;
+  /// How the logs are read; the result never depends on it.
+  ReadTuning tuning;
 
   /// What was read, and what the command line did, for the summary.
   ReadSummary summary;

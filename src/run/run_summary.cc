@@ -92,6 +92,26 @@ void WriteProblemFiles(std::FILE* out, const char* program, const ReadSummary& s
   }
 }
 
+// Files a state shows counted to their end: named as the problems are.
+void WriteAlreadyCounted(std::FILE* out, const char* program, const ReadSummary& summary,
+                         const SummaryStyle& style) {
+  const texts::SummaryTexts& t = *style.texts;
+  const auto n = static_cast<std::int64_t>(summary.already_counted.size());
+  if (n == 0) return;
+  std::fprintf(out, ShownText(style, t.problem_files).c_str(), program, n, Files(style, n),
+               ShownText(style, t.already_counted).c_str());
+  for (std::int64_t shown = 0; shown < n; ++shown) {
+    if (shown == kNamesShown) {
+      std::fprintf(out, ShownText(style, t.more_names).c_str(), n - kNamesShown);
+      break;
+    }
+    std::fprintf(out, "%s%s", shown == 0 ? "" : ", ",
+                 FieldText(summary.already_counted[static_cast<std::size_t>(shown)], style.escape)
+                     .text);
+  }
+  std::fputc('\n', out);
+}
+
 void WriteLines(std::FILE* out, const char* program, const LineCounts& lines,
                 const SummaryStyle& style) {
   const texts::SummaryTexts& t = *style.texts;
@@ -183,6 +203,7 @@ void WriteRunSummary(std::FILE* out, const char* program, const ReadSummary& sum
   std::fputc('\n', out);
   if (summary.FilesRead() != 0) WriteFilesRead(out, program, summary, style);
   WriteProblemFiles(out, program, summary, style);
+  WriteAlreadyCounted(out, program, summary, style);
   for (const std::string& pattern : summary.empty_patterns) {
     if (IsGlued(notes, pattern)) continue;  // the hint tells of it
     std::fprintf(out, ShownText(style, t.empty_pattern).c_str(), program,

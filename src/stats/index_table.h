@@ -39,6 +39,14 @@ class IndexTable {
     ++used_;
   }
 
+  /// Makes room for `count` records in all, so that adding them grows
+  /// nothing: for a table filled from a saved state.
+  void Reserve(std::size_t count) {
+    std::size_t size = slots_.size();
+    while ((count + 1) * 4 > size * 3) size *= 2;
+    if (size != slots_.size()) Rehash(size);
+  }
+
   void Clear() {
     slots_.assign(kInitialSlots, Slot{});
     used_ = 0;
@@ -69,10 +77,12 @@ class IndexTable {
     slots_[i] = Slot{tag, index};
   }
 
-  void Grow() {
+  void Grow() { Rehash(slots_.size() * 2); }
+
+  void Rehash(std::size_t size) {
     std::vector<Slot> old;
     old.swap(slots_);
-    slots_.assign(old.size() * 2, Slot{});
+    slots_.assign(size, Slot{});
     for (const Slot& slot : old) {
       if (slot.index != kNoRecord) Place(slot.tag, slot.index);
     }

@@ -20,8 +20,8 @@ namespace {
 
 // Making a record is rare beside finding one: kept out of line, so that the
 // finding inlines where it is called.
-[[gnu::noinline]] void AddPage(Statistics* stats, std::string_view path, std::uint64_t hash,
-                               FirstSeen seen) {
+[[gnu::noinline]] RecordIndex AddPage(Statistics* stats, std::string_view path,
+                                      std::uint64_t hash, FirstSeen seen) {
   const int shard_number = ShardOf(hash);
   RecordShard& shard = stats->shards[shard_number];
   RecordIndex index = stats->pages.Add(shard_number);
@@ -31,6 +31,7 @@ namespace {
   page.Hits = 1;
   page.first_seen = seen;
   shard.page_index.Insert(hash, index);
+  return index;
 }
 
 }  // namespace
@@ -137,6 +138,45 @@ void RecordHit(Statistics* stats, const HitInput& hit, FirstSeen seen, std::int3
   CountPagePart(stats, hit.path, hit.path_hash, seen);
   AddToTotals(&stats->totals, hit.time, hit.bytes);
   AddToTotals(&stats->totals, tally);
+}
+
+void ReserveRecords(Statistics* stats, std::size_t users, std::size_t pages) {
+  // A shard gets its share and an eighth more, for the spread of the hashes.
+  auto share = [](std::size_t count) { return count / kShardCount + count / kShardCount / 8 + 16; };
+  for (RecordShard& shard : stats->shards) {
+    if (users != 0) shard.user_index.Reserve(share(users));
+    if (pages != 0) shard.page_index.Reserve(share(pages));
+  }
+}
+
+bool RestoreUser(Statistics* stats, std::string_view address, std::uint64_t hash,
+                 const UserRecord& saved) {
+  HitInput hit;
+  hit.address = address;
+  hit.address_hash = hash;
+  const RecordIndex found = stats->shards[ShardOf(hit.address_hash)].user_index.Find(
+      hit.address_hash, [&](RecordIndex i) {
+        const UserRecord& user = stats->users[i];
+        return EqualBytes(user.Address, user.AddressSize, address);
+      });
+  if (found != kNoRecord) return false;
+  UserRecord& user = stats->users[AddUser(stats, hit, saved.first_seen)];
+  user.SessionStart = saved.SessionStart;
+  user.Hits = saved.Hits;
+  user.Sessions = saved.Sessions;
+  user.Bytes = saved.Bytes;
+  return true;
+}
+
+bool RestorePage(Statistics* stats, std::string_view path, std::uint64_t hash, Count hits,
+                 FirstSeen seen) {
+  const RecordIndex found = stats->shards[ShardOf(hash)].page_index.Find(hash, [&](RecordIndex i) {
+    const PageRecord& page = stats->pages[i];
+    return EqualFolded(std::string_view(page.Path, page.PathSize), path);
+  });
+  if (found != kNoRecord) return false;
+  stats->pages[AddPage(stats, path, hash, seen)].Hits = hits;
+  return true;
 }
 
 void ReleaseRecords(Statistics* stats) {

@@ -177,5 +177,29 @@ void AddToTotals(RunTotals* totals, TimeStamp time, std::int32_t bytes);
 /// Adds the users and sessions that user parts opened to the run totals.
 void AddToTotals(RunTotals* totals, const UserTally& tally);
 
+/// Makes room in the indexes for about `users` more users and `pages` more
+/// pages, spread over the shards as hashes spread them.
+void ReserveRecords(Statistics* stats, std::size_t users, std::size_t pages);
+
+/// Adds a user as a saved state holds it: `saved`'s counts, session start
+/// and stamp, under `address`, whose HashBytes with the statistics' seed is
+/// `hash`. False, and nothing added, when the address is there already.
+bool RestoreUser(Statistics* stats, std::string_view address, std::uint64_t hash,
+                 const UserRecord& saved);
+
+/// Adds a page as a saved state holds it (`hash` its HashFoldedBytes);
+/// false when a page of that path, ASCII case ignored, is there already.
+bool RestorePage(Statistics* stats, std::string_view path, std::uint64_t hash, Count hits,
+                 FirstSeen seen);
+
+/// Starts loading where RestoreUser or RestorePage of `hash` will look, so
+/// that a restore a few records later need not wait for memory.
+inline void PrefetchUser(const Statistics& stats, std::uint64_t hash) {
+  stats.shards[ShardOf(hash)].user_index.Prefetch(hash);
+}
+inline void PrefetchPage(const Statistics& stats, std::uint64_t hash) {
+  stats.shards[ShardOf(hash)].page_index.Prefetch(hash);
+}
+
 /// Releases every record and text; both lists are empty afterwards.
 void ReleaseRecords(Statistics* stats);

@@ -6,7 +6,9 @@
 #   args      the arguments, one per line (the program is called "vantrix")
 #   env       optional NAME=VALUE lines; TZ is UTC unless set here
 #   files/    optional, copied into a fresh working folder, the current one
-#   setup     optional bash script run in the working folder first
+#   setup     optional bash script run in the working folder first; the
+#             program is $VANTRIX there, for runs that come before the
+#             case's own (a state that a run leaves for the next)
 #   stdin     optional, the name of a file in the working folder (after
 #             setup) that standard input reads; else /dev/null
 #   stdout    expected standard output (missing: nothing)
@@ -68,7 +70,7 @@ fi
 
 cd "$work/cwd" || exit 1
 if [ -f "$case_dir/setup" ]; then
-  env "${env_vars[@]}" bash "$case_dir/setup" || { echo "$name: setup failed"; exit 1; }
+  env "${env_vars[@]}" VANTRIX="$binary" bash "$case_dir/setup" || { echo "$name: setup failed"; exit 1; }
 fi
 
 : >"$work/stdout"
@@ -164,7 +166,7 @@ if [ -f "$case_dir/terminal" ] && [ -z "${VANTRIX_CRLF:-}" ]; then
   cd "$work" && rm -rf "$work/cwd" && mkdir "$work/cwd" && cd "$work/cwd" || exit 1
   [ -d "$case_dir/files" ] && cp -a "$case_dir/files/." "$work/cwd/"
   if [ -f "$case_dir/setup" ]; then
-    env "${env_vars[@]}" bash "$case_dir/setup" || { echo "$name: setup failed"; exit 1; }
+    env "${env_vars[@]}" VANTRIX="$binary" bash "$case_dir/setup" || { echo "$name: setup failed"; exit 1; }
   fi
   # script(1) hands its command to $SHELL, which may not read bash's $'...'
   # quoting; the command goes to bash in a file of its own.

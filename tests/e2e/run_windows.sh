@@ -47,13 +47,14 @@ trap 'wineserver -k' EXIT
 wine cmd /c exit >/dev/null 2>&1
 
 # The comparison scripts that can run here; the others, and why not.
-readonly SCRIPTS='gzip_same_report html_self_contained w3c_parallel_same_report robots_exclude_same_as_removed'
+readonly SCRIPTS='gzip_same_report html_self_contained w3c_parallel_same_report robots_exclude_same_as_removed state_damaged_corpus'
 readonly SCRIPTS_SKIPPED='
 examples_current  compares the text report in README.md, whose line ends are LF
 json_matches_text  reads text reports with LF line ends, from every case (nul.log among them)
 progress_tty  a pseudo-terminal (no Windows console)
 terminal_escapes  a pseudo-terminal (no Windows console)
 output_kept_after_interrupt  a POSIX signal sent with kill
+state_save_interrupted  a limit on file sizes set with ulimit -f
 '
 
 cases=("$@")

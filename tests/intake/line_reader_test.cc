@@ -112,3 +112,55 @@ TEST(LineReaderTest, ReadErrorDropsTheUnfinishedLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where a read that ends ends in the text: after the last line handed out,
+// so that a later run can go on from there and count no line twice.
+TEST(LineReaderTest, BytesUsedEndAfterTheLastLineHandedOut) {
+  const std::string long_line = "#" + std::string(70000, 'x') + "\n";
+  struct Case {
+    std::string text;
+    bool fail;
+    std::int64_t used;
+  } cases[] = {
+      {"", false, 0},
+      {"a\nb\n", false, 4},
+      {"a\r\nb", false, 4},            // a last line without a line feed counts at a clean end
+      {"a\nb", true, 2},               // ... and is dropped after a read error
+      // A long unfinished line: its first piece was handed out.
+      {"a\n" + std::string(3000, 'y'), true, 2 + 2047},
+      {"#F\nlong\n", true, 8},
+      {"#F\npart", true, 3},           // whole lines
+      {"#F\n" + long_line + "z", true, static_cast<std::int64_t>(3 + long_line.size())},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 20));
+    for (std::size_t chunk_size : {std::size_t{4096}, std::size_t{1} << 20}) {
+      FaultySource source(c.text, c.fail);
+      LineReader reader(&source, chunk_size, StartsWithHash);
+      LineChunk chunk;
+      while (reader.NextChunk(&chunk)) {
+      }
+      EXPECT_EQ(c.used, reader.bytes_used());
+    }
+  }
+}
+
+// A read that goes on from a line start cuts lines as the stream's first
+// line decided, whatever the line it starts at looks like.
+TEST(LineReaderTest, ResumedCuttingKeepsTheStreamsRule) {
+  const std::string text = "plain line\n" + std::string(2100, 'p') + "\n";
+  for (bool whole : {false, true}) {
+    FaultySource source(text, false);
+    LineReader reader(&source, 4096, StartsWithHash);
+    reader.ResumeCutting(whole);
+    LineChunk chunk;
+    std::size_t pieces = 0;
+    while (reader.NextChunk(&chunk)) pieces += chunk.pieces.size();
+    EXPECT_EQ(whole ? 2u : 3u, pieces);
+    EXPECT_EQ(whole, reader.cuts_whole_lines());
+  }
+}
+
+}  // namespace
