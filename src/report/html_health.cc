@@ -15,7 +15,10 @@ namespace {
 std::string StatusText(const StatusRow& row) {
   if (row.status < 0) return "-";
   std::string status = std::to_string(row.status);
-  if (row.substatus >= 0) status += "." + std::to_string(row.substatus);
+  if (row.substatus >= 0) {
+    status += '.';
+    status += std::to_string(row.substatus);
+  }
   return status;
 }
 

@@ -15,7 +15,9 @@ std::string GroupedNumber(std::uint64_t n, const NumberStyle& style) {
 std::string GroupedNumber(std::int64_t n, const NumberStyle& style) {
   if (n >= 0) return GroupedNumber(static_cast<std::uint64_t>(n), style);
   // The magnitude of INT64_MIN is not an int64_t.
-  return "-" + GroupedNumber(0 - static_cast<std::uint64_t>(n), style);
+  std::string text = "-";
+  text += GroupedNumber(0 - static_cast<std::uint64_t>(n), style);
+  return text;
 }
 
 std::string ByteSize(std::uint64_t bytes, const NumberStyle& style) {
