@@ -2,12 +2,16 @@
 // (statuses, paths, error clients, time histograms, quarter hours) and the
 // users and sessions by day. Users are named by their place in the users
 // section, since a user's record index depends on the run's hash seed.
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "run/run.h"
 #include "run/state_sections.h"
@@ -27,21 +31,28 @@ void WriteHistogram(const TimeHistogram& histogram, StateWriter* out) {
   }
 }
 
+// Counts a run could have made: never negative, and far enough from the
+// 64-bit limit that adding a run's own cannot overflow.
+constexpr std::int64_t kMostCount = std::int64_t{1} << 60;
+bool IsCount(std::int64_t n) { return n >= 0 && n <= kMostCount; }
+bool FitsInt32(std::int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }
+
 bool ReadHistogram(StateReader* in, TimeHistogram* histogram) {
   histogram->total = in->Signed();
   histogram->max = in->Signed();
   const std::uint64_t used = in->Count(2);
-  if (used > kTimeBuckets) return false;
+  if (used > kTimeBuckets || !IsCount(histogram->total) || !IsCount(histogram->max)) return false;
   if (used > 0) histogram->counts.assign(kTimeBuckets, 0);
+  std::int64_t sum = 0;
   for (std::uint64_t i = 0; i < used && in->ok(); ++i) {
     const std::uint64_t bucket = in->Unsigned();
-    if (bucket >= kTimeBuckets) return false;
-    histogram->counts[bucket] = in->Signed();
+    const std::int64_t n = in->Signed();
+    if (bucket >= kTimeBuckets || n <= 0 || n > histogram->total - sum) return false;
+    histogram->counts[bucket] = n;
+    sum += n;
   }
-  return in->ok() && histogram->total >= 0 && (used > 0 || histogram->total == 0);
+  return in->ok() && sum == histogram->total;
 }
-
-bool FitsInt32(std::int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }
 
 }  // namespace
 
@@ -72,8 +83,13 @@ void WriteRequests(const Run& run, StateWriter* out) {
       out->Signed(n);
     }
   }
-  out->Unsigned(r.error_clients.size());
-  for (const auto& [client, n] : r.error_clients) {
+  // Hash tables in a fixed order, so that a state taken and saved again is
+  // the same bytes.
+  std::vector<std::pair<std::string_view, std::int64_t>> clients(r.error_clients.begin(),
+                                                                  r.error_clients.end());
+  std::sort(clients.begin(), clients.end());
+  out->Unsigned(clients.size());
+  for (const auto& [client, n] : clients) {
     out->Text(client);
     out->Signed(n);
   }
@@ -98,26 +114,35 @@ void WriteRequests(const Run& run, StateWriter* out) {
   place.reserve(stats.users.size());
   std::uint64_t next = 0;
   stats.users.ForEach([&](RecordIndex i) { place[i] = next++; });
-  std::uint64_t days = 0;
+  // The shards' day tallies add up; they are saved as one.
+  std::map<std::int32_t, DayTally> days;
   std::uint64_t pairs = 0;
   for (const RecordShard& shard : stats.shards) {
-    days += shard.days.days.size();
+    for (const auto& [day, tally] : shard.days.days) {
+      days[day].users += tally.users;
+      days[day].sessions += tally.sessions;
+    }
     pairs += shard.days.user_days.size();
   }
-  out->Unsigned(days);
-  for (const RecordShard& shard : stats.shards) {
-    for (const auto& [day, tally] : shard.days.days) {
-      out->Signed(day);
-      out->Signed(tally.users);
-      out->Signed(tally.sessions);
-    }
+  out->Unsigned(days.size());
+  for (const auto& [day, tally] : days) {
+    out->Signed(day);
+    out->Signed(tally.users);
+    out->Signed(tally.sessions);
   }
-  out->Unsigned(pairs);
+  std::vector<std::pair<std::uint64_t, std::int32_t>> user_days;
+  user_days.reserve(pairs);
   for (const RecordShard& shard : stats.shards) {
     for (const std::uint64_t key : shard.days.user_days) {
-      out->Unsigned(place.at(static_cast<RecordIndex>(key >> 32)));
-      out->Signed(static_cast<std::int32_t>(static_cast<std::uint32_t>(key)));
+      user_days.emplace_back(place.at(static_cast<RecordIndex>(key >> 32)),
+                             static_cast<std::int32_t>(static_cast<std::uint32_t>(key)));
     }
+  }
+  std::sort(user_days.begin(), user_days.end());
+  out->Unsigned(user_days.size());
+  for (const auto& [user, day] : user_days) {
+    out->Unsigned(user);
+    out->Signed(day);
   }
 }
 
@@ -134,7 +159,9 @@ bool ReadRequests(Run* run, StateReader* in) {
     auto& counts = r.statuses[{status, substatus, win32}];
     counts.first = in->Signed();
     counts.second = in->Signed();
+    if (!IsCount(counts.first) || !IsCount(counts.second)) return false;
   }
+  if (!IsCount(r.total)) return false;
   const std::uint64_t paths = in->Count(7);
   for (std::uint64_t i = 0; i < paths && in->ok(); ++i) {
     const std::string_view text = in->Text();
@@ -148,14 +175,21 @@ bool ReadRequests(Run* run, StateReader* in) {
     const std::uint64_t errors = in->Count(2);
     for (std::uint64_t e = 0; e < errors && in->ok(); ++e) {
       const std::int64_t status = in->Signed();
-      path.errors.emplace_back(status, in->Signed());
+      const std::int64_t n = in->Signed();
+      if (!IsCount(n)) return false;
+      path.errors.emplace_back(status, n);
     }
-    if (path.requests <= 0) return false;
+    if (path.requests <= 0 || !IsCount(path.requests) || !IsCount(path.timed) ||
+        !IsCount(path.time_total) || !IsCount(path.time_max) || !IsCount(path.bytes)) {
+      return false;
+    }
   }
   const std::uint64_t clients = in->Count(2);
   for (std::uint64_t i = 0; i < clients && in->ok(); ++i) {
     const std::string_view client = in->Text();
-    r.error_clients[std::string(client)] = in->Signed();
+    const std::int64_t n = in->Signed();
+    if (!IsCount(n)) return false;
+    r.error_clients[std::string(client)] = n;
   }
   if (!ReadHistogram(in, &r.time)) return false;
   for (auto& by_quarter : r.time_by_quarter) {
@@ -172,6 +206,9 @@ bool ReadRequests(Run* run, StateReader* in) {
       counts.requests = in->Signed();
       counts.errors = in->Signed();
       counts.bytes = in->Signed();
+      if (!IsCount(counts.requests) || !IsCount(counts.errors) || !IsCount(counts.bytes)) {
+        return false;
+      }
     }
   }
 
@@ -182,8 +219,9 @@ bool ReadRequests(Run* run, StateReader* in) {
     const std::int64_t day = in->Signed();
     if (!FitsInt32(day)) return false;
     DayTally& tally = stats.shards[0].days.days[static_cast<std::int32_t>(day)];
-    tally.users += in->Signed();
-    tally.sessions += in->Signed();
+    tally.users = in->Signed();
+    tally.sessions = in->Signed();
+    if (!IsCount(tally.users) || !IsCount(tally.sessions)) return false;
   }
   const std::vector<RecordIndex>& users = run->state.restored_users;
   const std::uint64_t pairs = in->Count(2);
