@@ -26,6 +26,8 @@ struct RunState {
   bool taken = false;          // loaded, or found missing: logs may be read
   FileBook book;
   std::vector<std::pair<std::string, std::string>> filters;
+  /// The users a loaded state made, in its order: the index of each.
+  std::vector<RecordIndex> restored_users;
   /// The state file as it was when taken, which no pattern reads as a log.
   bool exists = false;
   FileIdentity identity;

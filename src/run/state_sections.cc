@@ -154,6 +154,8 @@ bool ReadUsers(Run* run, StateReader* in) {
   const std::uint64_t count = in->Count(kLeastRecordBytes);
   ReserveRecords(&run->stats, count, 0);
   Statistics& stats = run->stats;
+  run->state.restored_users.clear();
+  run->state.restored_users.reserve(count);
   return TakeAhead<SavedUser>(
              count,
              [&](SavedUser* saved) {
@@ -168,7 +170,12 @@ bool ReadUsers(Run* run, StateReader* in) {
                return in->ok() && KnownStamp(*run, saved->user.first_seen);
              },
              [&](const SavedUser& saved) {
-               return RestoreUser(&stats, saved.address, saved.hash, saved.user);
+               RecordIndex index = kNoRecord;
+               if (!RestoreUser(&stats, saved.address, saved.hash, saved.user, &index)) {
+                 return false;
+               }
+               run->state.restored_users.push_back(index);
+               return true;
              }) &&
          in->ok();
 }
@@ -338,7 +345,7 @@ constexpr std::array kSections = {
     StateSection{5, "pages", WritePages, ReadPages},
     StateSection{6, "hits by status and time", WriteTraffic, ReadTraffic},
     StateSection{7, "log files", WriteFiles, ReadFiles},
-    // The health panels' counts come here, as section 8.
+    StateSection{8, "requests and days", WriteRequests, ReadRequests},
 };
 
 }  // namespace

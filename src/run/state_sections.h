@@ -40,5 +40,10 @@ struct StateSection {
 /// other filters is named as that and nothing of it is taken.
 std::span<const StateSection> StateSections();
 
+/// The counts of the panels beyond the text report: every request's, and
+/// the users and sessions by day (state_requests.cc).
+void WriteRequests(const Run& run, StateWriter* out);
+bool ReadRequests(Run* run, StateReader* in);
+
 /// Reads the counting options section.
 bool ReadCountingOptions(StateReader* in, CountingOptions* options);

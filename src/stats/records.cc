@@ -150,7 +150,7 @@ void ReserveRecords(Statistics* stats, std::size_t users, std::size_t pages) {
 }
 
 bool RestoreUser(Statistics* stats, std::string_view address, std::uint64_t hash,
-                 const UserRecord& saved) {
+                 const UserRecord& saved, RecordIndex* index) {
   HitInput hit;
   hit.address = address;
   hit.address_hash = hash;
@@ -160,7 +160,9 @@ bool RestoreUser(Statistics* stats, std::string_view address, std::uint64_t hash
         return EqualBytes(user.Address, user.AddressSize, address);
       });
   if (found != kNoRecord) return false;
-  UserRecord& user = stats->users[AddUser(stats, hit, saved.first_seen)];
+  const RecordIndex made = AddUser(stats, hit, saved.first_seen);
+  if (index != nullptr) *index = made;
+  UserRecord& user = stats->users[made];
   user.SessionStart = saved.SessionStart;
   user.Hits = saved.Hits;
   user.Sessions = saved.Sessions;

@@ -184,8 +184,9 @@ void ReserveRecords(Statistics* stats, std::size_t users, std::size_t pages);
 /// Adds a user as a saved state holds it: `saved`'s counts, session start
 /// and stamp, under `address`, whose HashBytes with the statistics' seed is
 /// `hash`. False, and nothing added, when the address is there already.
+/// `index`, when given, receives the record's index.
 bool RestoreUser(Statistics* stats, std::string_view address, std::uint64_t hash,
-                 const UserRecord& saved);
+                 const UserRecord& saved, RecordIndex* index = nullptr);
 
 /// Adds a page as a saved state holds it (`hash` its HashFoldedBytes);
 /// false when a page of that path, ASCII case ignored, is there already.

@@ -195,13 +195,13 @@ void MergeRequests(Requests* into, Requests&& from) {
       AddSaturating(&path.time_total, counts.time_total);
       path.time_max = std::max(path.time_max, counts.time_max);
       AddSaturating(&path.bytes, counts.bytes);
-      for (const auto& [status, n] : counts.errors) {
+      for (const std::pair<std::int64_t, std::int64_t>& error : counts.errors) {
         auto row = std::find_if(path.errors.begin(), path.errors.end(),
-                                [&](const auto& e) { return e.first == status; });
+                                [&](const auto& e) { return e.first == error.first; });
         if (row == path.errors.end()) {
-          path.errors.emplace_back(status, n);
+          path.errors.push_back(error);
         } else {
-          row->second += n;
+          row->second += error.second;
         }
       }
     }
