@@ -93,7 +93,8 @@ void AppendBarChart(std::string* out, const std::vector<ChartBar>& bars, const s
   // separator's width for each group.
   const std::size_t digits = std::to_string(scale.top).size();
   const double digit = width >= kWideFrom ? kWideDigitWidth : kDigitWidth;
-  const double left = kSide + digit * static_cast<double>(digits + (digits - 1) / 3) + 6;
+  const int separators = (digits - 1) / 3;
+  const double left = kSide + digit * static_cast<double>(digits + separators) + 6;
 
   Append(out, "<svg class=\"%s\" viewBox=\"0 0 %d %.0f\" role=\"img\" aria-label=\"",
          width >= kWideFrom ? "chart wide" : "chart", width, kHeight);

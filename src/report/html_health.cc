@@ -52,6 +52,7 @@ void AppendErrors(std::string* out, const HealthPanels& health, const texts::Htm
                   const NumberStyle& style) {
   *out += Format("<section>\n<h2>%s</h2>\n", text.errors_heading);
   std::int64_t errors = 0;
+  // cppcheck-suppress useStlAlgorithm ; a plain sum reads best
   for (const HourRequests& hour : health.hours) errors += hour.errors;
   if (errors == 0 && health.error_paths.empty()) {
     *out += Format("<p class=\"note\">%s</p>\n</section>\n", text.no_errors);

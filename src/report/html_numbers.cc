@@ -41,6 +41,7 @@ std::string ByteSize(std::uint64_t bytes, const NumberStyle& style) {
   }
   std::string out = text;
   for (char& c : out) {
+    // cppcheck-suppress useStlAlgorithm ; one character replaced in place
     if (c == '.') c = style.decimal;
   }
   return out + " " + kUnits[unit];

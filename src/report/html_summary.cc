@@ -38,6 +38,7 @@ void AppendReadSummary(std::string* out, const ReadSummary& summary,
   *out += "</h2>\n<table>\n";
   std::int64_t compressed = 0;
   for (const auto& by_packing : summary.files_read) {
+    // cppcheck-suppress useStlAlgorithm ; two sums in one loop
     compressed += by_packing[static_cast<int>(LogPacking::kCompressed)];
   }
   auto files_of = [&](LogFormat format) {

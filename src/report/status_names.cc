@@ -9,6 +9,7 @@ namespace {
 
 struct Named {
   std::int64_t code;
+  // cppcheck-suppress unusedStructMember ; read through the table
   std::string_view name;
 };
 

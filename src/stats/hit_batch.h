@@ -60,6 +60,7 @@ class HitBatch {
     void Sort(const std::vector<HitInput>& hits, std::uint64_t HitInput::*hash);
   };
 
+  // cppcheck-suppress unusedPrivateFunction ; CountHits and CountShard, friends, call it
   std::int32_t DayAt(std::uint32_t position) const {
     return days_.empty() ? kNoDay : days_[position];
   }

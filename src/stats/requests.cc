@@ -109,6 +109,7 @@ void AddRequests(Requests* requests, RequestBatch* batch) {
   constexpr std::size_t kAhead = 8;
   std::vector<std::uint64_t>& hashes = batch->path_hashes;
   hashes.clear();
+  // cppcheck-suppress useStlAlgorithm ; one hash a request
   for (const RequestInput& in : batch->requests) hashes.push_back(requests->paths.Hash(in.path));
   // Most requests have the status and the quarter hour of the one before.
   using StatusKey = std::tuple<std::int64_t, std::int64_t, std::int64_t>;
@@ -188,7 +189,7 @@ void MergeRequests(Requests* into, Requests&& from) {
   if (into->paths.empty()) {
     into->paths = std::move(from.paths);
   } else {
-    for (PathRequests& counts : from.paths.rows()) {
+    for (const PathRequests& counts : from.paths.rows()) {
       PathRequests& path = into->paths.Row(counts.path);
       path.requests += counts.requests;
       path.timed += counts.timed;
