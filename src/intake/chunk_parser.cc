@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <optional>
 
 #include "bytes/decimal.h"
 #include "bytes/field_text.h"
@@ -82,8 +83,16 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     const bool robot = read && !other_site && robots_ && format->w3c &&
                        fields_.Present(kUserAgent) &&
                        robots_->Kind(fields_.slot[kUserAgent]) != RobotKind::kNone;
-    if (options_.gather_traffic && line.kind == PieceKind::kLine && !other_site && !robot) {
-      GatherRequest(*format, verdict == LineVerdict::kAccepted, parsed);
+    // The time is read once, for the panels and for the hit.
+    HitTimeCache& times = format->w3c ? w3c_times_ : comma_times_;
+    std::optional<TimeStamp> time_read;
+    auto hit_time = [&] {
+      if (!time_read) time_read = times.ParseHitTime(fields_.slot[kDate], fields_.slot[kTime]);
+      return *time_read;
+    };
+    if (options_.gather_traffic && line.kind == PieceKind::kLine && !other_site && !robot &&
+        IsCountedRequest(fields_, filters_)) {
+      GatherRequest(*format, verdict == LineVerdict::kAccepted, hit_time(), parsed);
     }
     if (verdict != LineVerdict::kAccepted) {
       // A later piece is no line of its own; -d tells of it as of a line.
@@ -119,15 +128,13 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
 
     const std::string_view date = fields_.slot[kDate];
     const std::string_view time = fields_.slot[kTime];
-    HitTimeCache& times = format->w3c ? w3c_times_ : comma_times_;
-    const TimeStamp t = times.ParseHitTime(date, time);
+    const TimeStamp t = hit_time();
     if (t == kRejectedDate) {
       ++lines.bad_dates;
       if (options_.Verbose) messages.Printf(texts::kBadDate, FieldText(date, escape_).text);
       continue;
     }
-    if (format->w3c ? t < options_.range_from || t >= options_.range_to
-                    : t < options_.comma_range_from || t >= options_.comma_range_to) {
+    if (!InRange(*format, t)) {
       lines.NoteOutOfRange(t);
       if (options_.DebugLevel != 0) {
         messages.Printf(texts::kRejectOutOfRange, FieldText(date, escape_).text,
@@ -174,15 +181,14 @@ std::int32_t ChunkParser::LocalDay(DateForm form, TimeStamp t) {
   return quarter_day_[clock];
 }
 
-void ChunkParser::GatherRequest(const FileFormat& format, bool page_hit, ParsedChunk* parsed) {
-  if (!IsCountedRequest(fields_, filters_)) return;
-  HitTimeCache& times = format.w3c ? w3c_times_ : comma_times_;
-  const TimeStamp t = times.ParseHitTime(fields_.slot[kDate], fields_.slot[kTime]);
-  if (t == kRejectedDate) return;
-  if (format.w3c ? t < options_.range_from || t >= options_.range_to
-                 : t < options_.comma_range_from || t >= options_.comma_range_to) {
-    return;
-  }
+bool ChunkParser::InRange(const FileFormat& format, TimeStamp t) const {
+  return format.w3c ? t >= options_.range_from && t < options_.range_to
+                    : t >= options_.comma_range_from && t < options_.comma_range_to;
+}
+
+void ChunkParser::GatherRequest(const FileFormat& format, bool page_hit, TimeStamp t,
+                                ParsedChunk* parsed) {
+  if (t == kRejectedDate || !InRange(format, t)) return;
   RequestInput& in = parsed->requests.requests.emplace_back();
   in.path = fields_.slot[kTarget];
   in.client = fields_.slot[kClientIp];

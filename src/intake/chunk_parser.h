@@ -46,10 +46,13 @@ class ChunkParser {
   void Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed);
 
  private:
+  // Gathers a request of the web service, at `t`, for the health panels,
+  // whether or not the chain kept it as a page hit.
+  void GatherRequest(const FileFormat& format, bool page_hit, TimeStamp t, ParsedChunk* parsed);
+  // Whether `t`, read in `format`'s clock, is within --from and --to.
+  bool InRange(const FileFormat& format, TimeStamp t) const;
   // Takes note of a directive: whether lines after it can count, and a
   // "#Fields:" line under which none can told of once.
-  // Gathers a line that passed or failed the chain for the health panels.
-  void GatherRequest(const FileFormat& format, bool page_hit, ParsedChunk* parsed);
   void NoteDirective(std::string_view piece, const FileFormat& format, TextBuffer* messages);
 
   // The local day of a hit at `t`, read in `form`'s clock, or kNoDay.

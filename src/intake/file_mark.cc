@@ -1,11 +1,12 @@
 #include "intake/file_mark.h"
 
-#include <tuple>
-
 #include <algorithm>
+#include <tuple>
 
 #include "bytes/hash.h"
 #include "intake/file_format.h"
+#include "intake/gzip_source.h"
+#include "intake/line_reader.h"
 
 namespace {
 
@@ -92,4 +93,40 @@ void ResumeFormat(const FileMark& mark, FileFormat* format) {
     line += name;
   }
   ParseW3cFields(line, &format->layout, format->extras);
+}
+
+std::string FirstTextBytes(int fd, bool compressed) {
+  std::string bytes(kFingerprintBytes, '\0');
+  std::size_t got = 0;
+  if (compressed) {
+    FileSource file(fd);
+    {
+      GzipSource gzip(&file);
+      long n = 0;
+      while (got < bytes.size() && (n = gzip.Read(bytes.data() + got, bytes.size() - got)) > 0) {
+        got += static_cast<std::size_t>(n);
+      }
+    }
+    if (!SeekFile(fd, 0)) got = 0;
+  } else {
+    long n = 0;
+    while (got < bytes.size() &&
+           (n = ReadAt(fd, bytes.data() + got, bytes.size() - got,
+                       static_cast<std::int64_t>(got))) > 0) {
+      got += static_cast<std::size_t>(n);
+    }
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+BookVerdict Consult(const FileMark* mark, const FileFacts& facts, bool compressed,
+                    std::string_view first_bytes) {
+  if (mark == nullptr || mark->compressed != compressed || !SameFirstBytes(*mark, first_bytes)) {
+    return BookVerdict::kNew;
+  }
+  if (compressed) return facts.size == mark->size ? BookVerdict::kCounted : BookVerdict::kGrown;
+  // A plain file cut shorter than what was counted was written anew.
+  if (facts.size < mark->offset) return BookVerdict::kNew;
+  return facts.size == mark->offset ? BookVerdict::kCounted : BookVerdict::kGrown;
 }

@@ -74,6 +74,19 @@ std::uint64_t Fingerprint(std::string_view first_bytes);
 /// that `mark` took the fingerprint of.
 bool SameFirstBytes(const FileMark& mark, std::string_view first_bytes);
 
+/// The first text bytes of `fd` (decompressed when `compressed`), up to
+/// kFingerprintBytes, read without moving where the file stands.
+std::string FirstTextBytes(int fd, bool compressed);
+
+/// What the book says of the file now open: read it whole, go on from its
+/// mark, or leave it, all of it counted before.
+enum class BookVerdict { kNew, kGrown, kCounted };
+
+/// The verdict for a file of `facts` whose first bytes are `first_bytes`,
+/// given its `mark` (nullptr: none).
+BookVerdict Consult(const FileMark* mark, const FileFacts& facts, bool compressed,
+                    std::string_view first_bytes);
+
 /// Notes in `mark` the format in effect where `format` stands.
 void MarkFormat(const FileFormat& format, FileMark* mark);
 

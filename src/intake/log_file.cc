@@ -10,6 +10,7 @@
 #include "intake/gzip_source.h"
 #include "intake/line_reader.h"
 #include "intake/ordered_pipeline.h"
+#include "intake/text_sources.h"
 #include "intake/w3c_format.h"
 #include "options.h"
 #include "platform/cpu.h"
@@ -163,114 +164,14 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
   }
 }
 
-// The first text bytes of `fd` (decompressed when `compressed`), up to
-// kFingerprintBytes, read without moving where the file stands.
-std::string FirstTextBytes(int fd, bool compressed) {
-  std::string bytes(kFingerprintBytes, '\0');
-  std::size_t got = 0;
-  if (compressed) {
-    FileSource file(fd);
-    {
-      GzipSource gzip(&file);
-      long n = 0;
-      while (got < bytes.size() && (n = gzip.Read(bytes.data() + got, bytes.size() - got)) > 0) {
-        got += static_cast<std::size_t>(n);
-      }
-    }
-    if (!SeekFile(fd, 0)) got = 0;
-  } else {
-    long n = 0;
-    while (got < bytes.size() &&
-           (n = ReadAt(fd, bytes.data() + got, bytes.size() - got,
-                       static_cast<std::int64_t>(got))) > 0) {
-      got += static_cast<std::size_t>(n);
-    }
-  }
-  bytes.resize(got);
-  return bytes;
-}
-
-// Decompressed text with its first bytes, counted before, left out.
-class SkippingSource : public ByteSource {
- public:
-  SkippingSource(ByteSource* text, std::int64_t skip) : text_(text), skip_(skip) {}
-  long Read(char* buffer, std::size_t size) override {
-    while (skip_ > 0) {
-      const std::size_t want = skip_ < static_cast<std::int64_t>(size)
-                                   ? static_cast<std::size_t>(skip_) : size;
-      const long n = text_->Read(buffer, want);
-      if (n <= 0) return n;
-      skip_ -= n;
-    }
-    return text_->Read(buffer, size);
-  }
-
- private:
-  ByteSource* text_;
-  std::int64_t skip_;
-};
-
-// What the book says of the file now open: read it whole, go on from its
-// mark, or leave it, all of it counted before.
-enum class BookVerdict { kNew, kGrown, kCounted };
-
-BookVerdict Consult(const FileMark* mark, const FileFacts& facts, bool compressed,
-                    std::string_view first_bytes) {
-  if (mark == nullptr || mark->compressed != compressed || !SameFirstBytes(*mark, first_bytes)) {
-    return BookVerdict::kNew;
-  }
-  if (compressed) return facts.size == mark->size ? BookVerdict::kCounted : BookVerdict::kGrown;
-  // A plain file cut shorter than what was counted was written anew.
-  if (facts.size < mark->offset) return BookVerdict::kNew;
-  return facts.size == mark->offset ? BookVerdict::kCounted : BookVerdict::kGrown;
-}
-
-}  // namespace
-
-namespace {
-
-// The bytes of a stream that cannot be read twice, its first few read
-// ahead to tell a compressed one, and handed out again first.
-class PeekedSource : public ByteSource {
- public:
-  explicit PeekedSource(ByteSource* source) : source_(source) {
-    while (peeked_ < sizeof(head_)) {
-      const long n = source_->Read(head_ + peeked_, sizeof(head_) - peeked_);
-      if (n <= 0) {
-        failed_ = n < 0;
-        break;
-      }
-      peeked_ += static_cast<std::size_t>(n);
-    }
-  }
-  bool HasGzipSignature() const {
-    return peeked_ == 2 && static_cast<unsigned char>(head_[0]) == 0x1F &&
-           static_cast<unsigned char>(head_[1]) == 0x8B;
-  }
-  long Read(char* buffer, std::size_t size) override {
-    if (served_ < peeked_ && size > 0) {
-      const std::size_t n = std::min(size, peeked_ - served_);
-      std::copy_n(head_ + served_, n, buffer);
-      served_ += n;
-      return static_cast<long>(n);
-    }
-    if (failed_) return -1;
-    return source_->Read(buffer, size);
-  }
-
- private:
-  ByteSource* source_;
-  char head_[2] = {};
-  std::size_t peeked_ = 0;
-  std::size_t served_ = 0;
-  bool failed_ = false;
-};
-
 // Reads the open log `fd`, named `path`, of `size` bytes (-1: a stream of
 // unknown length, which cannot be read twice), and notes it in `summary`.
-void ReadOpenLog(const Options& options, Statistics* stats, std::FILE* diag, const char* path,
-                 int fd, std::int64_t size, ReadObserver* observer, ReadSummary* summary,
-                 const ReadTuning& file_tuning) {
+// Under a state, `from` is the mark of a grown file to read on from (a plain
+// one already standing there), and `end` takes where the read ended.
+LineCounts ReadOpenLog(const Options& options, Statistics* stats, std::FILE* diag,
+                       const char* path, int fd, std::int64_t size, ReadObserver* observer,
+                       ReadSummary* summary, const ReadTuning& file_tuning,
+                       const FileMark* from = nullptr, FileMark* end = nullptr) {
   const FieldText name(path, options.message_escape);
   if (options.Verbose) {
     std::fprintf(diag, texts::kProcessingFile, options.ProgramName, name.text);
@@ -284,18 +185,26 @@ void ReadOpenLog(const Options& options, Statistics* stats, std::FILE* diag, con
   if (size < 0) peeked = std::make_unique<PeekedSource>(&file);
   const bool compressed = peeked ? peeked->HasGzipSignature() : HasGzipSignature(fd);
   ByteSource* stored = peeked ? static_cast<ByteSource*>(peeked.get()) : &file;
+  // A plain file read on stands past what was counted; a compressed one is
+  // inflated again and its counted text skipped.
+  const std::int64_t counted = from != nullptr ? from->offset : 0;
+  if (observer != nullptr && counted > 0 && !compressed) {
+    observer->BytesRead(static_cast<std::size_t>(counted));
+  }
 
   // A small plain file is read on one thread; a compressed one, or a
   // stream, may hold any number of lines.
   ReadTuning tuning = file_tuning;
-  if (!compressed && size >= 0 && size < tuning.parallel_from) tuning.threads = 1;
+  if (!compressed && size >= 0 && size - counted < tuning.parallel_from) tuning.threads = 1;
 
   // A compressed file: the same lines, up to the end or the first damage.
   std::unique_ptr<GzipSource> gzip;
   if (compressed) gzip = std::make_unique<GzipSource>(stored);
-  ObservedTextSource text(gzip ? static_cast<ByteSource*>(gzip.get()) : stored, observer);
+  SkippingSource skipped(gzip ? static_cast<ByteSource*>(gzip.get()) : stored,
+                         compressed ? counted : 0);
+  ObservedTextSource text(&skipped, observer);
   LineCounts lines;
-  ReadLines(options, stats, diag, path, &text, tuning, &lines);
+  ReadLines(options, stats, diag, path, &text, tuning, &lines, from, end);
   const bool damaged = gzip && gzip->damaged();
   if (file.read_failed() && options.Verbose) {
     std::fprintf(diag, texts::kReadError, options.ProgramName, name.text);
@@ -303,8 +212,15 @@ void ReadOpenLog(const Options& options, Statistics* stats, std::FILE* diag, con
     std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, name.text);
   }
   if (summary != nullptr) {
-    NoteFileRead(summary, path, compressed, lines, file.read_failed(), damaged);
+    if (from != nullptr) {
+      NoteFileReadOn(summary, path, from->counted_as_w3c, compressed, lines, file.read_failed(),
+                     damaged);
+    } else {
+      NoteFileRead(summary, path, compressed, lines, file.read_failed(), damaged);
+    }
   }
+  if (end != nullptr) end->compressed = compressed;
+  return lines;
 }
 
 }  // namespace
@@ -342,77 +258,34 @@ int ReadLogFile(const Options& options, Statistics* stats, std::FILE* diag,
     return kRefusedLogFile;
   }
   if (identity != nullptr) *identity = facts.identity;
-  const bool compressed = HasGzipSignature(fd);
+  if (book == nullptr) {
+    ReadOpenLog(options, stats, diag, path, fd, facts.size, observer, summary, file_tuning);
+    return 1;
+  }
 
   // Under a state: a file counted to its end is left, a grown one read on
   // from its mark, any other read whole.
-  FileMark* mark = nullptr;
+  const bool compressed = HasGzipSignature(fd);
+  const std::string first_bytes = FirstTextBytes(fd, compressed);
+  FileMark* mark = book->Find(facts.identity);
+  const BookVerdict verdict = Consult(mark, facts, compressed, first_bytes);
+  if (verdict == BookVerdict::kCounted) return kCountedLogFile;
   FileMark ended;
-  std::string first_bytes;
-  BookVerdict verdict = BookVerdict::kNew;
-  if (book != nullptr) {
-    first_bytes = FirstTextBytes(fd, compressed);
-    mark = book->Find(facts.identity);
-    verdict = Consult(mark, facts, compressed, first_bytes);
-    if (verdict == BookVerdict::kCounted) return kCountedLogFile;
-    if (verdict == BookVerdict::kGrown) ended = *mark;
-  }
+  if (verdict == BookVerdict::kGrown) ended = *mark;
   const FileMark* from = verdict == BookVerdict::kGrown ? &ended : nullptr;
   if (from != nullptr && !compressed && !SeekFile(fd, from->offset)) from = nullptr;
-
-  if (options.Verbose) {
-    std::fprintf(diag, texts::kProcessingFile, options.ProgramName, name.text);
-  }
-
-  const std::int64_t size = facts.size;
-  if (observer != nullptr) observer->FileStarted(path, size);
-  if (observer != nullptr && from != nullptr && !compressed) {
-    observer->BytesRead(static_cast<std::size_t>(from->offset));
-  }
-
-  // A small plain file is read on one thread; a compressed one may hold
-  // any number of lines.
-  ReadTuning tuning = file_tuning;
-  if (!compressed && size - (from != nullptr ? from->offset : 0) < tuning.parallel_from) {
-    tuning.threads = 1;
-  }
-
-  ObservedFileSource file(fd, observer);
-  // A compressed file: the same lines, up to the end or the first damage.
-  std::unique_ptr<GzipSource> gzip;
-  if (compressed) gzip = std::make_unique<GzipSource>(&file);
-  ByteSource* plain_text = gzip ? static_cast<ByteSource*>(gzip.get()) : &file;
-  SkippingSource skipped(plain_text, compressed && from != nullptr ? from->offset : 0);
-  ObservedTextSource text(&skipped, observer);
-  LineCounts lines;
-  ReadLines(options, stats, diag, path, &text, tuning, &lines, from,
-            book != nullptr ? &ended : nullptr);
-  const bool damaged = gzip && gzip->damaged();
-  if (file.read_failed() && options.Verbose) {
-    std::fprintf(diag, texts::kReadError, options.ProgramName, name.text);
-  } else if (damaged && options.Verbose) {
-    std::fprintf(diag, texts::kCompressedFileDamaged, options.ProgramName, name.text);
-  }
   const bool was_w3c = from != nullptr && from->counted_as_w3c;
-  if (summary != nullptr) {
-    if (from != nullptr) {
-      NoteFileReadOn(summary, path, was_w3c, compressed, lines, file.read_failed(), damaged);
-    } else {
-      NoteFileRead(summary, path, compressed, lines, file.read_failed(), damaged);
-    }
-  }
-  if (book != nullptr) {
-    ended.identity = facts.identity;
-    ended.compressed = compressed;
-    ended.size = size;
-    ended.fingerprint_size = static_cast<std::uint32_t>(first_bytes.size());
-    ended.fingerprint = Fingerprint(first_bytes);
-    ended.counted_as_w3c = was_w3c || lines.directives > 0;
-    if (mark != nullptr) {
-      *mark = std::move(ended);
-    } else {
-      book->marks.push_back(std::move(ended));
-    }
+  const LineCounts lines = ReadOpenLog(options, stats, diag, path, fd, facts.size, observer,
+                                       summary, file_tuning, from, &ended);
+  ended.identity = facts.identity;
+  ended.size = facts.size;
+  ended.fingerprint_size = static_cast<std::uint32_t>(first_bytes.size());
+  ended.fingerprint = Fingerprint(first_bytes);
+  ended.counted_as_w3c = was_w3c || lines.directives > 0;
+  if (mark != nullptr) {
+    *mark = std::move(ended);
+  } else {
+    book->marks.push_back(std::move(ended));
   }
   return from != nullptr ? kReadOnLogFile : 1;
 }
