@@ -93,7 +93,7 @@ void AppendBarChart(std::string* out, const std::vector<ChartBar>& bars, const s
   // separator's width for each group.
   const std::size_t digits = std::to_string(scale.top).size();
   const double digit = width >= kWideFrom ? kWideDigitWidth : kDigitWidth;
-  const int separators = (digits - 1) / 3;
+  const std::size_t separators = (digits - 1) / 3;
   const double left = kSide + digit * static_cast<double>(digits + separators) + 6;
 
   Append(out, "<svg class=\"%s\" viewBox=\"0 0 %d %.0f\" role=\"img\" aria-label=\"",
