@@ -17,6 +17,7 @@
 #include "read_summary.h"
 #include "report/health_panels.h"
 #include "report/traffic_panels.h"
+#include "report/who_panels.h"
 #include "stats/hit_time.h"
 #include "stats/records.h"
 
@@ -64,6 +65,7 @@ struct ReportModel {
   std::vector<StatusHits> statuses;
   LocalTraffic traffic;
   HealthPanels health;  // every request's panels; likewise
+  WhoPanels who;  // who is behind the requests; likewise
   std::vector<DayRow> days;  // every day with a hit or a request, in date order
   bool customer_given = false;  // -c was on the command line
   /// The filters that made the report, as given (nullptr: not given).
