@@ -72,7 +72,9 @@ void WriteAudience(const Run& run, StateWriter* out) {
     out->Signed(n->page_hits);
     out->Signed(n->bytes);
     out->Signed(n->errors);
-    std::vector<std::uint64_t> users(n->users.begin(), n->users.end());
+    std::vector<std::uint64_t> users;
+    users.reserve(n->users.size());
+    n->users.ForEach([&](std::uint64_t key) { users.push_back(key); });
     std::sort(users.begin(), users.end());
     out->Unsigned(users.size());
     for (const std::uint64_t key : users) out->Fixed64(key);
@@ -106,7 +108,7 @@ bool ReadAudience(Run* run, StateReader* in) {
     auto [site, made] = a.sites.try_emplace(std::string(in->Text()));
     if (!made) return false;  // a site twice
     SiteRequests& n = site->second;
-    n.users = std::unordered_set<std::uint64_t, KeyMix>(0, KeyMix{a.seed});
+    n.users = KeySet(a.seed);
     n.requests = in->Signed();
     n.page_hits = in->Signed();
     n.bytes = in->Signed();
@@ -117,9 +119,9 @@ bool ReadAudience(Run* run, StateReader* in) {
         users > static_cast<std::uint64_t>(n.page_hits)) {
       return false;
     }
-    n.users.reserve(users);
+    n.users.Reserve(users);
     for (std::uint64_t u = 0; u < users && in->ok(); ++u) {
-      if (!n.users.insert(in->Fixed64()).second) return false;
+      if (!n.users.Insert(in->Fixed64())) return false;
     }
   }
   return in->ok();

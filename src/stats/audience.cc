@@ -39,11 +39,56 @@ std::size_t KeyMix::operator()(std::uint64_t key) const {
   return static_cast<std::size_t>(x ^ (x >> 31));
 }
 
-void AddAudience(Audience* audience, const AudienceInput& in) {
+bool KeySet::Insert(std::uint64_t key) {
+  if (key == 0) {
+    const bool fresh = !has_zero_;
+    has_zero_ = true;
+    return fresh;
+  }
+  if (2 * (size_ + 1) > slots_.size()) Reserve(size_ + 1);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = mix_(key) & mask;; i = (i + 1) & mask) {
+    if (slots_[i] == key) return false;
+    if (slots_[i] == 0) {
+      slots_[i] = key;
+      ++size_;
+      return true;
+    }
+  }
+}
+
+void KeySet::Reserve(std::size_t keys) {
+  if (2 * keys <= slots_.size()) return;
+  std::size_t capacity = 16;
+  while (capacity < 2 * keys) capacity *= 2;
+  std::vector<std::uint64_t> old(capacity, 0);
+  old.swap(slots_);
+  for (const std::uint64_t key : old) {
+    if (key != 0) Place(key);
+  }
+}
+
+void KeySet::Place(std::uint64_t key) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t i = mix_(key) & mask;
+  while (slots_[i] != 0) i = (i + 1) & mask;
+  slots_[i] = key;
+}
+
+void AddAudience(Audience* audience, const AudienceInput& in, AudienceCursor* cursor) {
   const std::int64_t bytes = std::max<std::int64_t>(in.bytes, 0);
   if (in.agent_field) {
     audience->has_agents = true;
-    AgentRequests& agent = Entry(&audience->agents, in.agent, kMaxAgentTextBytes);
+    const std::string_view text = in.agent.substr(0, kMaxAgentTextBytes);
+    if (cursor->agent == nullptr || cursor->agent_text != text) {
+      auto found = audience->agents.find(text);
+      if (found == audience->agents.end()) {
+        found = audience->agents.emplace(std::string(text), AgentRequests{}).first;
+      }
+      cursor->agent_text = found->first;
+      cursor->agent = &found->second;
+    }
+    AgentRequests& agent = *cursor->agent;
     ++agent.requests;
     if (in.page_hit) ++agent.page_hits;
     AddSaturating(&agent.bytes, bytes);
@@ -55,18 +100,22 @@ void AddAudience(Audience* audience, const AudienceInput& in) {
     AddReferrer(&Entry(&audience->referrer_hosts, in.referrer_host, kMaxReferrerBytes), one);
     AddReferrer(&Entry(&audience->referrer_pages, in.referrer, kMaxReferrerBytes), one);
   }
-  auto site = audience->sites.find(in.site);
-  if (site == audience->sites.end()) {
-    site = audience->sites.emplace(std::string(in.site), SiteRequests{}).first;
-    site->second.users = std::unordered_set<std::uint64_t, KeyMix>(0, KeyMix{audience->seed});
+  if (cursor->site == nullptr || cursor->site_text != in.site) {
+    auto site = audience->sites.find(in.site);
+    if (site == audience->sites.end()) {
+      site = audience->sites.emplace(std::string(in.site), SiteRequests{}).first;
+      site->second.users = KeySet(audience->seed);
+    }
+    cursor->site_text = site->first;
+    cursor->site = &site->second;
   }
-  SiteRequests& row = site->second;
+  SiteRequests& row = *cursor->site;
   ++row.requests;
   AddSaturating(&row.bytes, bytes);
   if (in.error) ++row.errors;
   if (in.page_hit) {
     ++row.page_hits;
-    row.users.insert(UserKey(in.client));
+    row.users.Insert(UserKey(in.client));
   }
 }
 
@@ -89,12 +138,13 @@ void MergeAudience(Audience* into, Audience&& from) {
   for (auto& [name, n] : from.sites) {
     auto [site, made] = into->sites.try_emplace(name);
     // The set is placed by the run's key, whichever worker made it.
-    if (made) site->second.users = std::unordered_set<std::uint64_t, KeyMix>(0, KeyMix{into->seed});
+    if (made) site->second.users = KeySet(into->seed);
     SiteRequests& row = site->second;
     row.requests += n.requests;
     row.page_hits += n.page_hits;
     AddSaturating(&row.bytes, n.bytes);
     row.errors += n.errors;
-    row.users.insert(n.users.begin(), n.users.end());
+    row.users.Reserve(row.users.size() + n.users.size());
+    n.users.ForEach([&](std::uint64_t key) { row.users.Insert(key); });
   }
 }

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 /// The longest agent and referrer texts kept; past it, texts that begin
 /// alike are counted as one.
@@ -60,12 +60,39 @@ struct KeyMix {
   std::size_t operator()(std::uint64_t key) const;
 };
 
+/// A set of 64-bit keys by open addressing: 8 bytes a slot, at most half
+/// of them full, placed by the run's key.
+class KeySet {
+ public:
+  KeySet() = default;
+  explicit KeySet(std::uint64_t seed) : mix_{seed} {}
+  /// True when `key` was not in the set.
+  bool Insert(std::uint64_t key);
+  std::size_t size() const { return size_ + (has_zero_ ? 1 : 0); }
+  void Reserve(std::size_t keys);
+  /// Calls f(key) for each key, in no order.
+  template <class F>
+  void ForEach(F f) const {
+    if (has_zero_) f(std::uint64_t{0});
+    for (const std::uint64_t key : slots_) {
+      if (key != 0) f(key);
+    }
+  }
+
+ private:
+  void Place(std::uint64_t key);
+  KeyMix mix_;
+  std::vector<std::uint64_t> slots_;  // 0: empty; the key 0 is kept apart
+  std::size_t size_ = 0;
+  bool has_zero_ = false;
+};
+
 struct SiteRequests {
   std::int64_t requests = 0;
   std::int64_t page_hits = 0;
   std::int64_t bytes = 0;
   std::int64_t errors = 0;
-  std::unordered_set<std::uint64_t, KeyMix> users;
+  KeySet users;
 };
 
 struct TextHash {
@@ -88,5 +115,14 @@ struct Audience {
   TextMap<SiteRequests> sites;  // "" for requests of no site
 };
 
-void AddAudience(Audience* audience, const AudienceInput& in);
+/// The entries the last request of a batch went to: most requests share
+/// their agent or their site with the one before.
+struct AudienceCursor {
+  std::string_view agent_text;
+  AgentRequests* agent = nullptr;
+  std::string_view site_text;
+  SiteRequests* site = nullptr;
+};
+
+void AddAudience(Audience* audience, const AudienceInput& in, AudienceCursor* cursor);
 void MergeAudience(Audience* into, Audience&& from);

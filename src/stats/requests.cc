@@ -118,6 +118,7 @@ void AddRequests(Requests* requests, RequestBatch* batch) {
   std::int32_t last_quarter = INT32_MIN;
   DateForm last_form = DateForm::kComma;
   QuarterRequests* quarter_counts = nullptr;
+  AudienceCursor cursor;
   for (std::size_t i = 0; i < batch->requests.size(); ++i) {
     const RequestInput& in = batch->requests[i];
     if (i + kAhead < hashes.size()) requests->paths.Prefetch(hashes[i + kAhead]);
@@ -158,7 +159,7 @@ void AddRequests(Requests* requests, RequestBatch* batch) {
       }
       ++client->second;
     }
-    AddAudience(&requests->audience, in.who);
+    AddAudience(&requests->audience, in.who, &cursor);
     if (in.time < 0) continue;
     const auto form = static_cast<std::size_t>(in.form);
     const std::int32_t quarter = in.time / kQuarterHour;
