@@ -17,6 +17,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bytes/hash.h"
+
 /// The longest agent and referrer texts kept; past it, texts that begin
 /// alike are counted as one.
 inline constexpr std::size_t kMaxAgentTextBytes = 1024;
@@ -95,17 +97,25 @@ struct SiteRequests {
   KeySet users;
 };
 
+/// Texts from the logs hashed with a key of the run where the table has
+/// one, so that texts chosen to collide do not.
 struct TextHash {
   using is_transparent = void;
+  std::uint64_t seed = 0;
   std::size_t operator()(std::string_view text) const {
-    return std::hash<std::string_view>()(text);
+    return static_cast<std::size_t>(HashBytes(text, seed));
   }
 };
 template <typename Value>
 using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
 
 struct Audience {
-  explicit Audience(std::uint64_t key_seed = 0) : seed(key_seed) {}
+  explicit Audience(std::uint64_t key_seed = 0)
+      : seed(key_seed),
+        agents(0, TextHash{key_seed}),
+        referrer_hosts(0, TextHash{key_seed}),
+        referrer_pages(0, TextHash{key_seed}),
+        sites(0, TextHash{key_seed}) {}
   std::uint64_t seed;
   bool has_agents = false;
   bool has_referrers = false;
