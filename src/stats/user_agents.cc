@@ -1,0 +1,119 @@
+#include "stats/user_agents.h"
+
+#include <algorithm>
+
+namespace {
+
+enum Which : std::uint8_t { kBrowser, kSystem };
+
+struct ListEntry {
+  Which which;
+  const char* regex;   // ECMAScript
+  const char* needed;  // a text every match holds, or ""
+  bool ignore_case;
+  const char* name;   // the list's replacement for the name, or nullptr
+  const char* major;  // for the major version, or nullptr
+};
+
+constexpr ListEntry kAgentList[] = {
+#include "agent_patterns.inc"
+};
+
+std::uint16_t FirstTwo(const char* bytes) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) << 8 |
+                                    static_cast<unsigned char>(bytes[1]));
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The list's template with "$1".."$9" made the groups of the match (an
+// unmatched or missing group gives nothing), blanks at either end cut.
+std::string Fill(std::string_view pattern, const std::cmatch& match) {
+  std::string out;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '$' && i + 1 < pattern.size() && pattern[i + 1] >= '1' &&
+        pattern[i + 1] <= '9') {
+      const auto group = static_cast<std::size_t>(pattern[++i] - '0');
+      if (group < match.size() && match[group].matched) out += match[group].str();
+    } else {
+      out += pattern[i];
+    }
+  }
+  const auto first = std::find_if_not(out.begin(), out.end(), IsBlank);
+  const auto last = std::find_if_not(out.rbegin(), out.rend(), IsBlank).base();
+  return first < last ? std::string(first, last) : std::string();
+}
+
+}  // namespace
+
+AgentParser::AgentParser() {
+  std::unordered_map<std::string, std::uint32_t> needed_at;
+  for (const ListEntry& entry : kAgentList) {
+    auto flags = std::regex::ECMAScript;
+    if (entry.ignore_case) flags |= std::regex::icase;
+    const auto index = static_cast<std::uint32_t>(expressions_.size());
+    const std::string_view needed = entry.needed;
+    expressions_.push_back(Expression{std::regex(entry.regex, flags), entry.name, entry.major,
+                                      entry.which == kBrowser, !needed.empty()});
+    if (needed.empty()) continue;
+    // The refresh script gives texts of two bytes or more, lowered when
+    // case is ignored.
+    const std::string key = std::string(entry.ignore_case ? "i" : "c") + std::string(needed);
+    auto [at, fresh] = needed_at.emplace(key, static_cast<std::uint32_t>(needed_.size()));
+    if (fresh) {
+      by_first_two_[FirstTwo(needed.data())].push_back(at->second);
+      needed_.push_back({std::string(needed), entry.ignore_case, {}});
+      any_lower_ = any_lower_ || entry.ignore_case;
+    }
+    needed_[at->second].expressions.push_back(index);
+  }
+}
+
+AgentFamily AgentParser::Parse(std::string_view agent) const {
+  agent = agent.substr(0, kMaxParsedBytes);
+  std::string lowered;
+  if (any_lower_) {
+    lowered.resize(agent.size());
+    std::transform(agent.begin(), agent.end(), lowered.begin(), Lower);
+  }
+  // The expressions whose needed text stands in the agent.
+  std::vector<bool> possible(expressions_.size(), false);
+  const auto mark = [&](std::string_view text, bool lower) {
+    for (std::size_t at = 0; at + 1 < text.size(); ++at) {
+      const auto found = by_first_two_.find(FirstTwo(text.data() + at));
+      if (found == by_first_two_.end()) continue;
+      for (std::uint32_t i : found->second) {
+        const Needed& n = needed_[i];
+        if (n.lower != lower || !text.substr(at).starts_with(n.text)) continue;
+        for (std::uint32_t e : n.expressions) possible[e] = true;
+      }
+    }
+  };
+  mark(agent, false);
+  if (any_lower_) mark(lowered, true);
+  AgentFamily family{"Other", "", "Other", ""};
+  bool browser_found = false;
+  bool system_found = false;
+  std::cmatch match;
+  for (std::size_t i = 0; i < expressions_.size(); ++i) {
+    const Expression& e = expressions_[i];
+    if ((e.browser ? browser_found : system_found) || (e.needs_text && !possible[i])) continue;
+    if (!std::regex_search(agent.data(), agent.data() + agent.size(), match, e.regex)) continue;
+    std::string name = Fill(e.name != nullptr ? e.name : "$1", match);
+    std::string major = Fill(e.major != nullptr ? e.major : "$2", match);
+    if (name.empty()) name = "Other";
+    if (e.browser) {
+      family.browser = std::move(name);
+      family.browser_major = std::move(major);
+      browser_found = true;
+    } else {
+      family.system = std::move(name);
+      family.system_major = std::move(major);
+      system_found = true;
+      break;  // the systems come last
+    }
+  }
+  return family;
+}
