@@ -9,7 +9,9 @@ enum Which : std::uint8_t { kBrowser, kSystem };
 struct ListEntry {
   Which which;
   const char* regex;   // ECMAScript
-  const char* needed;  // a text every match holds, or ""
+  const char* needed;  // texts in lower case one of which every match holds
+                       // (one per line), or ""
+  const char* prefix;  // the text every match begins with, or ""
   bool ignore_case;
   const char* name;   // the list's replacement for the name, or nullptr
   const char* major;  // for the major version, or nullptr
@@ -49,58 +51,56 @@ std::string Fill(std::string_view pattern, const std::cmatch& match) {
 }  // namespace
 
 AgentParser::AgentParser() {
-  std::unordered_map<std::string, std::uint32_t> needed_at;
+  std::unordered_map<std::string_view, std::uint32_t> needed_at;
   for (const ListEntry& entry : kAgentList) {
     auto flags = std::regex::ECMAScript;
     if (entry.ignore_case) flags |= std::regex::icase;
     const auto index = static_cast<std::uint32_t>(expressions_.size());
-    const std::string_view needed = entry.needed;
-    expressions_.push_back(Expression{std::regex(entry.regex, flags), entry.name, entry.major,
-                                      entry.which == kBrowser, !needed.empty()});
-    if (needed.empty()) continue;
-    // The refresh script gives texts of two bytes or more, lowered when
-    // case is ignored.
-    const std::string key = std::string(entry.ignore_case ? "i" : "c") + std::string(needed);
-    auto [at, fresh] = needed_at.emplace(key, static_cast<std::uint32_t>(needed_.size()));
-    if (fresh) {
-      by_first_two_[FirstTwo(needed.data())].push_back(at->second);
-      needed_.push_back({std::string(needed), entry.ignore_case, {}});
-      any_lower_ = any_lower_ || entry.ignore_case;
+    std::string_view needed = entry.needed;
+    try {
+      expressions_.push_back(Expression{std::regex(entry.regex, flags), entry.prefix, entry.name,
+                                        entry.major, entry.which == kBrowser, !needed.empty()});
+    } catch (const std::regex_error&) {
+      continue;  // one this library cannot read is left out (the tests list none)
     }
-    needed_[at->second].expressions.push_back(index);
+    // The refresh script gives texts of two bytes or more.
+    while (!needed.empty()) {
+      const std::size_t end = std::min(needed.find('\n'), needed.size());
+      const std::string_view text = needed.substr(0, end);
+      needed.remove_prefix(std::min(end + 1, needed.size()));
+      auto [at, fresh] = needed_at.emplace(text, static_cast<std::uint32_t>(needed_.size()));
+      if (fresh) {
+        by_first_two_[FirstTwo(text.data())].push_back(at->second);
+        needed_.push_back({text, {}});
+      }
+      needed_[at->second].expressions.push_back(index);
+    }
   }
 }
 
 AgentFamily AgentParser::Parse(std::string_view agent) const {
   agent = agent.substr(0, kMaxParsedBytes);
-  std::string lowered;
-  if (any_lower_) {
-    lowered.resize(agent.size());
-    std::transform(agent.begin(), agent.end(), lowered.begin(), Lower);
-  }
-  // The expressions whose needed text stands in the agent.
+  // The expressions one of whose needed texts stands in the agent (in
+  // lower case: no byte of them is missed, whatever the expression's case).
+  std::string lowered(agent);
+  std::transform(lowered.begin(), lowered.end(), lowered.begin(), Lower);
   std::vector<bool> possible(expressions_.size(), false);
-  const auto mark = [&](std::string_view text, bool lower) {
-    for (std::size_t at = 0; at + 1 < text.size(); ++at) {
-      const auto found = by_first_two_.find(FirstTwo(text.data() + at));
-      if (found == by_first_two_.end()) continue;
-      for (std::uint32_t i : found->second) {
-        const Needed& n = needed_[i];
-        if (n.lower != lower || !text.substr(at).starts_with(n.text)) continue;
-        for (std::uint32_t e : n.expressions) possible[e] = true;
-      }
+  for (std::size_t at = 0; at + 1 < lowered.size(); ++at) {
+    const auto found = by_first_two_.find(FirstTwo(lowered.data() + at));
+    if (found == by_first_two_.end()) continue;
+    for (std::uint32_t i : found->second) {
+      const Needed& n = needed_[i];
+      if (!std::string_view(lowered).substr(at).starts_with(n.text)) continue;
+      for (std::uint32_t e : n.expressions) possible[e] = true;
     }
-  };
-  mark(agent, false);
-  if (any_lower_) mark(lowered, true);
+  }
   AgentFamily family{"Other", "", "Other", ""};
   bool browser_found = false;
-  bool system_found = false;
   std::cmatch match;
   for (std::size_t i = 0; i < expressions_.size(); ++i) {
     const Expression& e = expressions_[i];
-    if ((e.browser ? browser_found : system_found) || (e.needs_text && !possible[i])) continue;
-    if (!std::regex_search(agent.data(), agent.data() + agent.size(), match, e.regex)) continue;
+    if ((e.browser && browser_found) || (e.needs_text && !possible[i])) continue;
+    if (!Search(agent, e, &match)) continue;
     std::string name = Fill(e.name != nullptr ? e.name : "$1", match);
     std::string major = Fill(e.major != nullptr ? e.major : "$2", match);
     if (name.empty()) name = "Other";
@@ -111,9 +111,22 @@ AgentFamily AgentParser::Parse(std::string_view agent) const {
     } else {
       family.system = std::move(name);
       family.system_major = std::move(major);
-      system_found = true;
       break;  // the systems come last
     }
   }
   return family;
+}
+
+bool AgentParser::Search(std::string_view agent, const Expression& e, std::cmatch* match) {
+  const char* end = agent.data() + agent.size();
+  if (e.prefix.empty()) return std::regex_search(agent.data(), end, *match, e.regex);
+  // A match begins where the prefix stands: the leftmost of those tried
+  // from there is the leftmost match.
+  for (std::size_t at = agent.find(e.prefix); at != std::string_view::npos;
+       at = agent.find(e.prefix, at + 1)) {
+    auto flags = std::regex_constants::match_continuous;
+    if (at > 0) flags |= std::regex_constants::match_prev_avail;
+    if (std::regex_search(agent.data() + at, end, *match, e.regex, flags)) return true;
+  }
+  return false;
 }

@@ -42,20 +42,23 @@ class AgentParser {
  private:
   struct Expression {
     std::regex regex;
+    std::string_view prefix;      // every match begins with it; or empty
     const char* name = nullptr;   // the list's replacement, or nullptr
     const char* major = nullptr;  // likewise
     bool browser = true;          // of the browser list, else the system list
     bool needs_text = false;      // tried only when a needed text is there
   };
-  // A text some expressions cannot match without (in lower case for those
-  // that ignore case), and those expressions.
+  // A text in lower case that some expressions cannot match without (or
+  // without one of a few such texts), and those expressions.
   struct Needed {
-    std::string text;
-    bool lower = false;
+    std::string_view text;
     std::vector<std::uint32_t> expressions;
   };
+
+  // The leftmost match of `e` in `agent`, tried only where its prefix stands.
+  static bool Search(std::string_view agent, const Expression& e, std::cmatch* match);
+
   std::vector<Expression> expressions_;  // browsers, then systems, in list order
   std::vector<Needed> needed_;
   std::unordered_map<std::uint16_t, std::vector<std::uint32_t>> by_first_two_;
-  bool any_lower_ = false;
 };
