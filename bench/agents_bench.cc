@@ -41,8 +41,8 @@ std::vector<std::string> Agents() {
     for (const char* p : phones) {
       agents.push_back("Mozilla/5.0 (" + std::string(p) + webkit + ver +
                        ".0.6778.81 Mobile Safari/537.36");
-      agents.push_back("Mozilla/5.0 (Android " + std::string(p).substr(15, 2) + "; Mobile; rv:" +
-                       ver + ".0) Gecko/" + ver + ".0 Firefox/" + ver + ".0");
+      agents.push_back("Mozilla/5.0 (Android " + std::string(p).substr(15, 2) +
+                       "; Mobile; rv:" + ver + ".0) Gecko/" + ver + ".0 Firefox/" + ver + ".0");
     }
   }
   for (int major = 15; major <= 18; ++major) {
@@ -75,8 +75,8 @@ std::vector<std::string> Agents() {
       "Mozilla/5.0 (compatible; ClaudeBot/1.0; +claudebot@anthropic.com)",
   };
   for (const char* r : robots) agents.push_back(r);
-  const char* tools[] = {"curl/", "Wget/", "python-requests/", "Go-http-client/",
-                         "Java/", "okhttp/", "PostmanRuntime/", "axios/"};
+  const char* tools[] = {"curl/", "Wget/",   "python-requests/", "Go-http-client/",
+                         "Java/", "okhttp/", "PostmanRuntime/",  "axios/"};
   for (const char* t : tools) {
     for (int v = 1; v <= 8; ++v) agents.push_back(std::string(t) + std::to_string(v) + ".2.0");
   }
@@ -139,6 +139,6 @@ int main(int argc, char** argv) {
               cpu[mid]);
   const auto worst_at =
       static_cast<std::size_t>(std::max_element(each.begin(), each.end()) - each.begin());
-  std::printf("slowest agent: %.0f us, %zu bytes: %.40s...\n", each[worst_at], agents[worst_at].size(),
-              agents[worst_at].c_str());
+  std::printf("slowest agent: %.0f us, %zu bytes: %.40s...\n", each[worst_at],
+              agents[worst_at].size(), agents[worst_at].c_str());
 }

@@ -37,8 +37,8 @@ void ExpectFamilies(const Case* begin, const Case* end) {
 // agent of Windows 11 is that of Windows 10, and macOS still says 10_15_7.
 TEST(UserAgentsTest, KnownAgents) {
   const Case cases[] = {
-      {"Mozilla/5.0+(compatible;+Googlebot/2.1;++http://www.google.com/bot.html)", "Googlebot",
-       "2", "Other", ""},
+      {"Mozilla/5.0+(compatible;+Googlebot/2.1;++http://www.google.com/bot.html)", "Googlebot", "2",
+       "Other", ""},
       {"Mozilla/5.0 AppleWebKit/537.36 (KHTML, like Gecko; compatible; GPTBot/1.2; "
        "+https://openai.com/gptbot)",
        "GPTBot", "1", "Other", ""},
@@ -116,8 +116,10 @@ TEST(UserAgentsTest, HostileAgents) {
   std::string repeated;
   while (repeated.size() < kMaxAgentBytes) repeated += "Chrome/1 Android ";
   const std::string texts[] = {
-      std::string(kMaxAgentBytes, 'a'), std::string(kMaxAgentBytes, '('),
-      std::string(kMaxAgentBytes, ' '), "Mozilla/5.0 (" + std::string(kMaxAgentBytes, ';'),
+      std::string(kMaxAgentBytes, 'a'),
+      std::string(kMaxAgentBytes, '('),
+      std::string(kMaxAgentBytes, ' '),
+      "Mozilla/5.0 (" + std::string(kMaxAgentBytes, ';'),
       repeated,
   };
   for (const std::string& text : texts) {
