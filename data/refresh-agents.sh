@@ -132,16 +132,16 @@ def c(text):
 data = yaml.safe_load(open(sys.argv[1]))
 version = open(sys.argv[2]).read().strip()
 print("// Made by data/refresh-agents.sh from uap-core %s (Apache-2.0): each" % version)
-print("// browser and system expression in list order, as ECMAScript, with a text")
-print("// every match holds in lower case (several, one per line, when any of")
-print("// them will do; \"\" for none), the text every match begins with (or \"\"),")
-print("// whether case is ignored, and the list's replacements for the name and")
-print("// the major version.")
+print("// browser and system expression in list order: whether case is ignored,")
+print("// the expression as ECMAScript, a text every match holds in lower case")
+print("// (several, one per line, when any of them will do; \"\" for none), the")
+print("// text every match begins with (or \"\"), and the list's replacements for")
+print("// the name and the major version.")
 for kind, name, major in (("kBrowser", "family_replacement", "v1_replacement"),
                           ("kSystem", "os_replacement", "os_v1_replacement")):
     for entry in data["user_agent_parsers" if kind == "kBrowser" else "os_parsers"]:
         regex, icase = ecmascript(entry["regex"], entry.get("regex_flag") == "i")
         print("{%s, %s, %s, %s, %s, %s, %s}," % (
-            kind, c(regex), c(needed(regex)), c(prefix(regex, icase)),
-            "true" if icase else "false", c(entry.get(name)), c(entry.get(major))))
+            kind, "true" if icase else "false", c(regex), c(needed(regex)),
+            c(prefix(regex, icase)), c(entry.get(name)), c(entry.get(major))))
 PY

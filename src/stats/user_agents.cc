@@ -8,13 +8,13 @@ enum Which : std::uint8_t { kBrowser, kSystem };
 
 struct ListEntry {
   Which which;
+  bool ignore_case;
   const char* regex;   // ECMAScript
   const char* needed;  // texts in lower case one of which every match holds
                        // (one per line), or ""
   const char* prefix;  // the text every match begins with, or ""
-  bool ignore_case;
-  const char* name;   // the list's replacement for the name, or nullptr
-  const char* major;  // for the major version, or nullptr
+  const char* name;    // the list's replacement for the name, or nullptr
+  const char* major;   // for the major version, or nullptr
 };
 
 constexpr ListEntry kAgentList[] = {
