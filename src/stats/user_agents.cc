@@ -94,7 +94,7 @@ AgentFamily AgentParser::Parse(std::string_view agent) const {
       for (std::uint32_t e : n.expressions) possible[e] = true;
     }
   }
-  AgentFamily family{"Other", "", "Other", ""};
+  AgentFamily family;
   bool browser_found = false;
   std::cmatch match;
   for (std::size_t i = 0; i < expressions_.size(); ++i) {

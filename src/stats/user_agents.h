@@ -16,10 +16,10 @@
 
 /// What an agent runs as and on; the majors are empty when not known.
 struct AgentFamily {
-  std::string browser;        // "Chrome", "Firefox", "Mobile Safari", "Other"
-  std::string browser_major;  // "120", or empty
-  std::string system;         // "Windows", "Mac OS X", "Android", "Other"
-  std::string system_major;   // "10", or empty
+  std::string browser = "Other";  // "Chrome", "Firefox", "Mobile Safari", "Other"
+  std::string browser_major;      // "120", or empty
+  std::string system = "Other";   // "Windows", "Mac OS X", "Android", "Other"
+  std::string system_major;       // "10", or empty
 };
 
 class AgentParser {
