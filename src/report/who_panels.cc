@@ -92,6 +92,14 @@ const char* SearchEngine(const std::string& host) {
   return nullptr;
 }
 
+// Whether an agent calls itself a robot: "bot", "spider" or "crawl" in it,
+// ASCII case ignored.
+bool NamesARobot(std::string_view agent) {
+  const std::string lower = Lower(agent);
+  return lower.find("bot") != std::string::npos || lower.find("spider") != std::string::npos ||
+         lower.find("crawl") != std::string::npos;
+}
+
 void Agents(const Audience& audience, WhoPanels* who) {
   const RobotClassifier robots;
   const AgentParser parser;
@@ -101,8 +109,10 @@ void Agents(const Audience& audience, WhoPanels* who) {
     auto [kind, index] = robots.Classify(agent);
     // An agent no list knows that asked for /robots.txt is a robot of its
     // own, unless it is a browser's: a person may look at the file too.
+    // The browser families name some robots by their own word ("Spider").
     const AgentFamily family = parser.Parse(agent);
-    if (kind == RobotKind::kNone && n.asked_robots_txt && family.browser == "Other") {
+    if (kind == RobotKind::kNone && n.asked_robots_txt &&
+        (family.browser == "Other" || NamesARobot(agent))) {
       kind = RobotKind::kOther;
     }
     if (kind != RobotKind::kNone) {
