@@ -57,6 +57,7 @@ void Robots(JsonWriter* json, const WhoPanels& who, bool has_bytes) {
   json->BeginObject();
   json->Member("requests", who.human_requests);
   Bytes(json, has_bytes, who.human_bytes);
+  json->Member("unclassified_requests", who.agents_unnamed_requests);
   json->EndObject();
   json->Key("kinds");
   json->BeginArray();

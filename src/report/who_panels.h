@@ -13,6 +13,8 @@ struct Requests;
 
 /// Rows of each list of names.
 inline constexpr std::size_t kWhoRows = 10;
+/// The distinct agents classified: those with the most requests.
+inline constexpr std::size_t kClassifiedAgents = 20000;
 
 /// Requests and bytes of one name: a robot, a kind of robot, a browser, a
 /// system, a referring site or page.
@@ -50,8 +52,8 @@ struct WhoPanels {
   std::vector<NamedTraffic> robots;       // the first kWhoRows by requests
   std::vector<NamedTraffic> browsers;     // "Chrome 120", people's requests only
   std::vector<NamedTraffic> systems;      // "Windows 10"
-  /// Requests of agents past the bound of distinct agents kept: counted
-  /// in the totals above as people's, named nowhere.
+  /// Requests of the agents past the kClassifiedAgents with the most
+  /// requests: counted above as people's, named nowhere.
   std::int64_t agents_unnamed_requests = 0;
 
   // Requests referred from elsewhere: the site's own host names left out,
