@@ -74,7 +74,7 @@ bench-formats: deps
 	JOBS=$(JOBS) bench/formats.sh $(BENCH_ARGS)
 
 # vantrix on the realistic log compressed, beside the same log plain, gzip -dc
-# and zcat | wc -l; writes bench/GZIP.md (bench/gzip.sh --help).
+# and zcat | wc -l; puts its table in bench/RESULTS.md (bench/gzip.sh --help).
 .PHONY: bench-gzip
 bench-gzip: deps
 	JOBS=$(JOBS) bench/gzip.sh $(BENCH_ARGS)

@@ -6,8 +6,8 @@
 # one built before a change). Commands alternate within each run, each run
 # starting with the next one; both files are in the page cache. Wall time
 # from the shell's clock, user and system CPU time (all threads, children
-# of a pipeline included) from GNU time. Prints the table and writes
-# bench/GZIP.md.
+# of a pipeline included) from GNU time. Prints the table and puts it in
+# bench/RESULTS.md as the section "Compressed logs" (bench/run.sh keeps it).
 #
 #   bench/gzip.sh [--runs N] [--lines N] [--vantrix PATH] [--before PATH]
 #
@@ -44,17 +44,24 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantrix-gzip.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 have() { command -v "$1" >/dev/null 2>&1; }
 
-echo "== Building Release into build/bench" >&2
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-  -DVANTRIX_BENCH=ON >/dev/null
-cmake --build "$build" -j "${JOBS:-$(nproc)}" --target vantrix vantrix_loggen >/dev/null
-[ -n "$vantrix" ] || vantrix=$build/vantrix
-
 # The same log as bench/run.sh's, generated once into the cache, and its
 # gzip beside it.
 key=$(cat "$root/bench/log_generator.h" "$root/bench/log_generator.cc" | sha256sum | cut -c1-12)
 log=$cache/realistic-$lines-$key.log
 mkdir -p "$cache"
+
+# What is missing is built: vantrix unless given, the generator unless the
+# log is there.
+targets=()
+[ -n "$vantrix" ] || targets+=(vantrix)
+[ -s "$log" ] || targets+=(vantrix_loggen)
+if [ ${#targets[@]} -gt 0 ]; then
+  echo "== Building Release into build/bench" >&2
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DVANTRIX_BENCH=ON >/dev/null
+  cmake --build "$build" -j "${JOBS:-$(nproc)}" --target "${targets[@]}" >/dev/null
+fi
+[ -n "$vantrix" ] || vantrix=$build/vantrix
 if [ ! -s "$log" ]; then
   echo "== Generating $log" >&2
   "$build/bench/vantrix_loggen" --lines "$lines" --seed 1 --shape realistic >"$log.part"
@@ -69,6 +76,8 @@ fi
 calc() { awk "BEGIN { printf \"$1\", $2 }"; }
 
 names=(gzip zcat_wc vantrix_gz vantrix_plain)
+# One core: taskset, where it is there and the machine lets it pin.
+! taskset -c 0 true 2>/dev/null || names+=(vantrix_gz_1core)
 ! have igzip || names+=(igzip igzip_pipe)
 [ -z "$before" ] || names+=(before_gz)
 command_of() {
@@ -79,6 +88,7 @@ command_of() {
     igzip_pipe) command=(sh -c 'igzip -dc "$1" | "$2" -' sh "$log.gz" "$vantrix") ;;
     vantrix_gz) command=("$vantrix" "$log.gz") ;;
     vantrix_plain) command=("$vantrix" "$log") ;;
+    vantrix_gz_1core) command=(taskset -c 0 "$vantrix" "$log.gz") ;;
     before_gz) command=("$before" "$log.gz") ;;
   esac
 }
@@ -90,6 +100,7 @@ label_of() {
     igzip_pipe) echo "\`igzip -dc LOG.gz | vantrix -\`" ;;
     vantrix_gz) echo "\`vantrix LOG.gz\`" ;;
     vantrix_plain) echo "\`vantrix LOG\` (plain)" ;;
+    vantrix_gz_1core) echo "\`vantrix LOG.gz\`, 1 core" ;;
     before_gz) echo "\`vantrix LOG.gz\`, before" ;;
   esac
 }
@@ -114,6 +125,7 @@ for ((run = 0; run < runs; run++)); do
 done
 # The compressed log gives the plain log's report, and its lines.
 cmp "$tmp/out.vantrix_gz" "$tmp/out.vantrix_plain"
+[ ! -f "$tmp/out.vantrix_gz_1core" ] || cmp "$tmp/out.vantrix_gz_1core" "$tmp/out.vantrix_plain"
 [ -z "$before" ] || cmp "$tmp/out.before_gz" "$tmp/out.vantrix_plain"
 ! have igzip || cmp "$tmp/out.igzip_pipe" "$tmp/out.vantrix_plain"
 [ "$(cat "$tmp/out.zcat_wc")" = "$(wc -l <"$log")" ]
@@ -126,9 +138,9 @@ median() {
 }
 plain=$(stat -c %s "$log")
 packed=$(stat -c %s "$log.gz")
-out=$tmp/GZIP.md
+out=$tmp/gzip.md
 {
-  echo "# Compressed logs"
+  echo "## Compressed logs"
   echo
   echo "Measured by \`bench/gzip.sh\` on $(date -u +%Y-%m-%d), nproc $(nproc)," \
     "$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)."
@@ -155,6 +167,11 @@ out=$tmp/GZIP.md
   echo "\`igzip -dc LOG.gz | vantrix -\` inflates in a process of its own, beside"
   echo "vantrix's threads, as a thread inflating ahead of the readers would."
 } >"$out"
-cp "$out" "$root/bench/GZIP.md"
+# The section replaces the one before, last in the file.
+results=$root/bench/RESULTS.md
+touch "$results"
+awk '/^## / { skip = $0 == "## Compressed logs" } !skip' "$results" >"$tmp/results.md"
+sed -i -e :a -e '/^\n*$/{$d;N;ba' -e '}' "$tmp/results.md"
+{ cat "$tmp/results.md"; echo; cat "$out"; } >"$results"
 cat "$out"
-echo "== Written to bench/GZIP.md" >&2
+echo "== Written to bench/RESULTS.md" >&2
