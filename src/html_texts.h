@@ -97,6 +97,32 @@ struct HtmlTexts {
   const char* bytes_paths;
   const char* days_heading;
   const char* hours_heading;
+  // Who is behind the requests.
+  const char* robots_heading;
+  const char* people;
+  const char* agent_share_note;  // "%s": the requests with a user agent
+  const char* robot_kinds;
+  const char* kind;
+  // The kinds of robot: search_engine, ai_crawler, seo_marketing, monitor,
+  // feed_reader, library_tool, scanner, other.
+  const char* robot_kind_names[8];
+  const char* top_robots;
+  const char* robot;
+  const char* unnamed_agents;  // "%s": their requests
+  const char* browsers_heading;
+  const char* people_share_note;  // "%s": people's requests
+  const char* browsers;
+  const char* browser;
+  const char* systems;
+  const char* system;
+  const char* referrers_heading;
+  const char* referred_note;  // "%s": the requests referred from elsewhere
+  const char* no_referrers;
+  const char* referrer_sites;
+  const char* referrer_pages;
+  const char* site;
+  const char* sites_heading;
+  const char* one_site;  // "%s": its name
 };
 
 inline constexpr HtmlTexts kHtmlEnglish = {
@@ -189,6 +215,30 @@ inline constexpr HtmlTexts kHtmlEnglish = {
     "The paths with the most bytes sent",
     "Day by day",
     "Requests by hour of the day",
+    "Robots",
+    "People",
+    "Shares of the %s requests with a user agent.",
+    "Robots by kind",
+    "Kind",
+    {"Search engine", "AI crawler", "SEO or marketing", "Monitor", "Feed reader",
+     "Library or tool", "Scanner", "Other"},
+    "The robots with the most requests",
+    "Robot",
+    "%s requests came from user agents past the number this run tells apart: they count as people's, under no name.",
+    "Browsers and systems",
+    "Shares of people's %s requests; robots are left out.",
+    "Browsers",
+    "Browser",
+    "Operating systems",
+    "System",
+    "Referrers",
+    "%s requests came with a referrer from another site.",
+    "No request came with a referrer from another site.",
+    "Referring sites",
+    "Referring pages",
+    "Site",
+    "Sites",
+    "Every request was of one site: %s.",
 };
 
 inline constexpr HtmlTexts kHtmlNorwegian = {
@@ -283,6 +333,30 @@ inline constexpr HtmlTexts kHtmlNorwegian = {
     "Stiene med flest bytes sendt",
     "Dag for dag",
     "Foresp&#248;rsler per time p&#229; d&#248;gnet",
+    "Roboter",
+    "Personer",
+    "Andeler av de %s foresp&#248;rslene med brukeragent.",
+    "Roboter etter type",
+    "Type",
+    {"S&#248;kemotor", "KI-crawler", "SEO eller markedsf&#248;ring", "Overv&#229;king",
+     "Nyhetsleser", "Bibliotek eller verkt&#248;y", "Skanner", "Annet"},
+    "Robotene med flest foresp&#248;rsler",
+    "Robot",
+    "%s foresp&#248;rsler kom fra brukeragenter utover antallet denne kj&#248;ringen skiller fra hverandre: de telles som personers, uten navn.",
+    "Nettlesere og systemer",
+    "Andeler av personers %s foresp&#248;rsler; roboter er holdt utenfor.",
+    "Nettlesere",
+    "Nettleser",
+    "Operativsystemer",
+    "System",
+    "Henvisninger",
+    "%s foresp&#248;rsler kom med henvisning fra et annet nettsted.",
+    "Ingen foresp&#248;rsel kom med henvisning fra et annet nettsted.",
+    "Henvisende nettsteder",
+    "Henvisende sider",
+    "Nettsted",
+    "Nettsteder",
+    "Alle foresp&#248;rsler gjaldt ett nettsted: %s.",
 };
 
 }  // namespace texts

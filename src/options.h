@@ -47,6 +47,9 @@ struct Options {
   /// --site: the sites whose lines count, a comma list of names (W3SVC1);
   /// nullptr: every site.
   const char* sites = nullptr;
+  /// --own-host: the site's own host names, a comma list, whose referrers
+  /// are no other site's; nullptr: only each line's cs-host.
+  const char* own_hosts = nullptr;
   /// --robots=exclude: robots' lines count nowhere.
   bool exclude_robots = false;
 

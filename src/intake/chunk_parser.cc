@@ -6,6 +6,8 @@
 
 #include "bytes/decimal.h"
 #include "bytes/field_text.h"
+#include "bytes/hash.h"
+#include "intake/referrer.h"
 #include "options.h"
 #include "platform/local_time.h"
 #include "texts.h"
@@ -204,6 +206,26 @@ void ChunkParser::GatherRequest(const FileFormat& format, bool page_hit, TimeSta
   in.time = t;
   in.page_hit = page_hit;
   in.form = format.w3c ? DateForm::kW3c : DateForm::kComma;
+
+  AudienceInput& who = in.who;
+  who.client = in.client;
+  who.site = fields_.Site();
+  who.page_hit = page_hit;
+  who.error = IsErrorStatus(in.status);
+  who.bytes = in.bytes;
+  who.robots_txt = EqualFolded(in.path, "/robots.txt");
+  if (!format.w3c) return;
+  who.agent_field = format.layout.field_of_slot[kUserAgent] >= 0;
+  if (fields_.Present(kUserAgent)) who.agent = fields_.slot[kUserAgent];
+  who.referrer_field = format.layout.field_of_slot[kReferrer] >= 0;
+  if (fields_.Present(kReferrer)) {
+    const ReferrerParts referrer = SplitReferrer(fields_.slot[kReferrer]);
+    const std::string_view host = fields_.Present(kHost) ? fields_.slot[kHost] : std::string_view();
+    if (!referrer.host.empty() && !IsOwnHost(referrer.host, host, filters_.own_hosts)) {
+      who.referrer_host = referrer.host;
+      who.referrer = referrer.page;
+    }
+  }
 }
 
 void ChunkParser::NoteDirective(std::string_view piece, const FileFormat& format,

@@ -81,6 +81,10 @@ void ResumeFormat(const FileMark& mark, FileFormat* format) {
       name = format->extras.client_field;
     } else if (slot == kUserAgent) {
       name = "cs(User-Agent)";
+    } else if (slot == kReferrer) {
+      name = "cs(Referer)";
+    } else if (slot == kHost) {
+      name = "cs-host";
     }
     names[static_cast<std::size_t>(field)] = name;
   }

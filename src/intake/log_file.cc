@@ -146,7 +146,8 @@ void ReadLines(const Options& options, Statistics* stats, std::FILE* diag, const
   FileFormat format;
   format.extras.status = options.gather_traffic;
   if (options.client_field != nullptr) format.extras.client_field = options.client_field;
-  format.extras.user_agent = filters.robots != nullptr;
+  format.extras.user_agent = filters.robots != nullptr || options.gather_traffic;
+  format.extras.referrer = options.gather_traffic;
   // IIS keeps a site's logs in a folder named after it.
   format.layout.folder_site = FolderSite(path);
   if (from != nullptr) {

@@ -173,6 +173,11 @@ LineFilters CompileFilters(const Options& options) {
     std::string_view site;
     while (items.Next(&site)) filters.sites.push_back(site);
   }
+  if (options.own_hosts != nullptr) {
+    CommaList items(options.own_hosts);
+    std::string_view host;
+    while (items.Next(&host)) filters.own_hosts.push_back(host);
+  }
   return filters;
 }
 

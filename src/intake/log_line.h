@@ -21,11 +21,14 @@ class TextBuffer;
 inline constexpr int kFieldCount = 14;
 
 /// Slots past the 14 fields of the comma format, which only a W3C header
-/// places: the forwarded-for field that --client names, and the user agent
-/// (cs(User-Agent)) when --robots asks for it.
+/// places: the forwarded-for field that --client names, the user agent
+/// (cs(User-Agent)) when --robots or the panels ask for it, and for the
+/// panels the referrer (cs(Referer)) and the host asked for (cs-host).
 inline constexpr int kForwardedFor = kFieldCount;
 inline constexpr int kUserAgent = kFieldCount + 1;
-inline constexpr int kSlotCount = kFieldCount + 2;
+inline constexpr int kReferrer = kFieldCount + 2;
+inline constexpr int kHost = kFieldCount + 3;
+inline constexpr int kSlotCount = kFieldCount + 4;
 
 /// Slots of the fields this program reads.
 enum FieldSlot : int {
@@ -86,6 +89,7 @@ struct LineFilters {
   const RobotClassifier* robots = nullptr;  // --robots=exclude
   bool has_sites = false;          // --site was given
   std::vector<std::string_view> sites;
+  std::vector<std::string_view> own_hosts;  // --own-host
 
   /// True when `site` is one of --site's names, ASCII case ignored.
   bool CountsSite(std::string_view site) const;

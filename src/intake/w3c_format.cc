@@ -81,6 +81,8 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, const W3cExtras& e
       slot = kForwardedFor;
     }
     if (slot < 0 && extras.user_agent && EqualFolded(name, "cs(User-Agent)")) slot = kUserAgent;
+    if (slot < 0 && extras.referrer && EqualFolded(name, "cs(Referer)")) slot = kReferrer;
+    if (slot < 0 && extras.referrer && EqualFolded(name, "cs-host")) slot = kHost;
     if (slot >= 0 && fresh.field_of_slot[slot] < 0) fresh.field_of_slot[slot] = position;
     if (fresh.substatus_field < 0 && EqualFolded(line.substr(start, pos - start), "sc-substatus"sv)) {
       fresh.substatus_field = position;
@@ -118,6 +120,8 @@ void ParseW3cFields(std::string_view line, W3cLayout* layout, const W3cExtras& e
   }
   place(kForwardedFor);
   place(kUserAgent);
+  place(kReferrer);
+  place(kHost);
   if (fresh.known) {
     for (int slot : kReadSlots) {
       if (fresh.field_of_slot[slot] < 0) fresh.unnamed |= std::uint32_t{1} << slot;

@@ -91,7 +91,8 @@ struct W3cLayout {
 struct W3cExtras {
   bool status = false;
   std::string_view client_field;
-  bool user_agent = false;  // cs(User-Agent), for --robots
+  bool user_agent = false;  // cs(User-Agent), for --robots and the panels
+  bool referrer = false;    // cs(Referer) and cs-host, for the panels
 };
 
 /// Reads a "#Fields:" directive line (its line feed may still be on it) into

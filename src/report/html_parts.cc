@@ -18,6 +18,16 @@ std::string BytesCell(std::uint64_t bytes, const NumberStyle& style) {
          ByteSize(bytes, style) + "</td>";
 }
 
+std::string ShareCell(std::int64_t part, std::int64_t whole, const NumberStyle& style) {
+  if (whole == 0) return "<td class=\"n\"></td>";
+  std::string share = Format("%.1f", 100.0 * static_cast<double>(part) / static_cast<double>(whole));
+  for (char& c : share) {
+    // cppcheck-suppress useStlAlgorithm ; one character replaced in place
+    if (c == '.') c = style.decimal;
+  }
+  return "<td class=\"n\">" + share + "</td>";
+}
+
 std::string IsoDate(int year, int month, int day) {
   char text[32];
   std::snprintf(text, sizeof(text), "%04d-%02d-%02d", year, month, day);

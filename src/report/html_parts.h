@@ -36,5 +36,9 @@ std::string CountCell(std::int64_t n, const NumberStyle& style);
 /// A cell of a byte count in units, the exact count on pointing at it.
 std::string BytesCell(std::uint64_t bytes, const NumberStyle& style);
 
+/// A cell of `part` as a percentage of `whole`, one decimal, without the
+/// sign (the column's heading is "%"); empty when `whole` is 0.
+std::string ShareCell(std::int64_t part, std::int64_t whole, const NumberStyle& style);
+
 /// A date as ISO 8601 writes it, "2001-03-20".
 std::string IsoDate(int year, int month, int day);

@@ -10,6 +10,7 @@
 #include "report/html_style.h"
 #include "report/html_summary.h"
 #include "report/html_traffic.h"
+#include "report/html_who.h"
 #include "report/report_model.h"
 #include "texts.h"
 
@@ -141,6 +142,7 @@ void WriteHtmlReport(const ReportModel& model, std::FILE* out) {
   AppendTopLists(&page, model, text);
   page += "</div>\n";
   AppendHealthSections(&page, model, text);
+  AppendWhoSections(&page, model, text);
   page += "<div class=\"columns\">\n";
   AppendReadSummary(&page, model.summary, text);
   AppendMadeSection(&page, model, text);

@@ -95,15 +95,9 @@ void AppendStatusSection(std::string* out, const ReportModel& model,
   *out += Format("<section>\n<h2>%s</h2>\n<table>\n<tr><th>%s</th><th class=\"n\">%s</th>"
                  "<th class=\"n\">%%</th></tr>\n",
                  text.statuses, text.status, text.hits);
-  const double total = static_cast<double>(model.totals.TotalHits);
   auto row = [&](const char* kind, const std::string& name, std::int64_t hits) {
-    std::string share = Format("%.1f", total > 0 ? 100.0 * static_cast<double>(hits) / total : 0.0);
-    for (char& c : share) {
-      // cppcheck-suppress useStlAlgorithm ; one character replaced in place
-      if (c == '.') c = style.decimal;
-    }
     *out += std::string(kind) + "<td class=\"name\">" + name + "</td>" + CountCell(hits, style) +
-            "<td class=\"n\">" + share + "</td></tr>\n";
+            ShareCell(hits, model.totals.TotalHits, style) + "</tr>\n";
   };
   for (const StatusHits& status : model.statuses) {
     switch (status.kind) {

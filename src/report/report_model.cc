@@ -99,6 +99,7 @@ ReportModel BuildReportModel(const Options& options, const Statistics& stats,
   model.traffic = ByLocalTime(stats.traffic, options.seconds_west);
   if (options.gather_traffic) {
     model.health = BuildHealthPanels(stats.requests, options.seconds_west);
+    model.who = BuildWhoPanels(stats.requests);
     model.days = DayRows(stats, model.traffic, model.health);
   }
   return model;

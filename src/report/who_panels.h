@@ -62,3 +62,6 @@ struct WhoPanels {
 
   std::vector<SiteRow> sites;  // every site, most requests first
 };
+
+/// Classifies each distinct agent once and ranks every list.
+WhoPanels BuildWhoPanels(const Requests& requests);

@@ -168,6 +168,13 @@ OptionRead SetSites(Run* run, const char* value) {
   return OptionRead::kDone;
 }
 
+// --own-host=NAME[,NAME]
+OptionRead SetOwnHosts(Run* run, const char* value) {
+  if (std::strspn(value, ",") == std::strlen(value)) return OptionRead::kUnknown;
+  run->options.own_hosts = value;
+  return OptionRead::kDone;
+}
+
 // --robots=exclude: robots' lines count nowhere. The list is compiled once.
 OptionRead SetRobots(Run* run, const char* value) {
   if (std::strcmp(value, "exclude") != 0) return OptionRead::kUnknown;
@@ -204,6 +211,7 @@ constexpr LongOptionReader kLongOptions[] = {
     {"trusted-proxy=", SetTrustedProxies},
     {"site=", SetSites},
     {"robots=", SetRobots},
+    {"own-host=", SetOwnHosts},
     {"state=", SetStatePath},
 };
 

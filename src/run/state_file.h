@@ -20,7 +20,7 @@ struct Run;
 
 /// The layout of the state this build writes and reads; a change to any
 /// section's bytes, or a section added, takes the next number.
-inline constexpr std::uint32_t kStateVersion = 2;
+inline constexpr std::uint32_t kStateVersion = 3;
 
 /// Takes the state from `run->state.path` into the run, when that file
 /// exists; a missing file is a first run. False, with the message written,

@@ -23,6 +23,7 @@ CountingOptions CountingOptionsOf(const Options& options) {
       {"--trusted-proxy", shown(options.trusted_proxies)},
       {"--site", shown(options.sites)},
       {"--robots", options.exclude_robots ? "exclude" : "(none)"},
+      {"--own-host", shown(options.own_hosts)},
   };
 }
 

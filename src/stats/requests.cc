@@ -158,6 +158,7 @@ void AddRequests(Requests* requests, RequestBatch* batch) {
       }
       ++client->second;
     }
+    AddAudience(&requests->audience, in.who);
     if (in.time < 0) continue;
     const auto form = static_cast<std::size_t>(in.form);
     const std::int32_t quarter = in.time / kQuarterHour;
@@ -208,6 +209,7 @@ void MergeRequests(Requests* into, Requests&& from) {
     }
   }
   for (const auto& [client, n] : from.error_clients) into->error_clients[client] += n;
+  MergeAudience(&into->audience, std::move(from.audience));
   into->time.Merge(from.time);
   for (std::size_t form = 0; form < from.quarters.size(); ++form) {
     for (std::size_t quarter = 0; quarter < 96; ++quarter) {

@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "stats/audience.h"
 #include "stats/hit_time.h"
 #include "stats/index_table.h"
 #include "stats/storage.h"
@@ -63,6 +64,7 @@ struct RequestInput {
   TimeStamp time = 0;
   bool page_hit = false;  // also counted as a page hit
   DateForm form = DateForm::kComma;
+  AudienceInput who;  // gathered with the rest
 };
 
 struct RequestBatch {
@@ -87,15 +89,6 @@ struct QuarterRequests {
   std::int64_t errors = 0;
   std::int64_t bytes = 0;
 };
-
-struct TextHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view text) const {
-    return std::hash<std::string_view>()(text);
-  }
-};
-template <typename Value>
-using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
 
 /// The requests of distinct paths, exact bytes, found by a hash index.
 class PathTable {
@@ -125,7 +118,7 @@ class PathTable {
 struct Requests {
   /// `hash_seed` keys the hash of paths (the statistics' own, against
   /// texts made to collide).
-  explicit Requests(std::uint64_t hash_seed = 0) : paths(hash_seed) {}
+  explicit Requests(std::uint64_t hash_seed = 0) : paths(hash_seed), audience(hash_seed) {}
   std::int64_t total = 0;
   bool has_time = false;   // some request had a time taken
   bool has_bytes = false;  // some request had a bytes field
@@ -140,6 +133,7 @@ struct Requests {
   /// By the form the times were read in and the UTC quarter of the day.
   std::array<std::array<TimeHistogram, 96>, 2> time_by_quarter;
   std::array<std::map<std::int32_t, QuarterRequests>, 2> quarters;
+  Audience audience;
 };
 
 inline bool IsErrorStatus(std::int64_t status) { return status >= 400 && status <= 599; }

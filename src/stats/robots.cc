@@ -79,6 +79,21 @@ RobotKind KindOfTags(std::string_view tags) {
   return RobotKind::kOther;
 }
 
+const char* RobotKindKey(RobotKind kind) {
+  switch (kind) {
+    case RobotKind::kNone: return "none";
+    case RobotKind::kSearchEngine: return "search_engine";
+    case RobotKind::kAiCrawler: return "ai_crawler";
+    case RobotKind::kSeoMarketing: return "seo_marketing";
+    case RobotKind::kMonitor: return "monitor";
+    case RobotKind::kFeedReader: return "feed_reader";
+    case RobotKind::kLibraryTool: return "library_tool";
+    case RobotKind::kScanner: return "scanner";
+    case RobotKind::kOther: break;
+  }
+  return "other";
+}
+
 std::string AgentText(std::string_view logged) {
   std::string text(logged.substr(0, kMaxAgentBytes));
   std::replace(text.begin(), text.end(), '+', ' ');
@@ -128,6 +143,29 @@ std::pair<RobotKind, int> RobotClassifier::Classify(std::string_view agent) cons
 
 std::string_view RobotClassifier::Pattern(int index) const {
   return patterns_[static_cast<std::size_t>(index)].first;
+}
+
+std::string RobotClassifier::Name(int index, std::string_view agent) const {
+  std::string_view found = Pattern(index);
+  const auto text = std::find_if(texts_.begin(), texts_.end(),
+                                 [&](const Text& t) { return t.index == index; });
+  if (text != texts_.end()) {
+    const std::size_t at = agent.find(text->text);
+    if (at != std::string_view::npos) found = agent.substr(at, text->text.size());
+  }
+  for (const auto& [expression, i] : expressions_) {
+    std::match_results<std::string_view::const_iterator> match;
+    if (i == index && std::regex_search(agent.begin(), agent.end(), match, expression)) {
+      found = agent.substr(static_cast<std::size_t>(match.position(0)),
+                           static_cast<std::size_t>(match.length(0)));
+    }
+  }
+  auto word = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  };
+  while (!found.empty() && !word(found.front())) found.remove_prefix(1);
+  while (!found.empty() && !word(found.back())) found.remove_suffix(1);
+  return std::string(found.empty() ? Pattern(index) : found);
 }
 
 RobotKind RobotCache::Kind(std::string_view logged) {

@@ -31,6 +31,9 @@ enum class RobotKind : std::uint8_t {
 /// before search engine.
 RobotKind KindOfTags(std::string_view tags);
 
+/// The kind's name in the reports: "search_engine", "ai_crawler", ...
+const char* RobotKindKey(RobotKind kind);
+
 /// The part of an agent that is classified: its first kMaxAgentBytes bytes,
 /// with the "+" that W3C logs write for a blank made a blank again.
 std::string AgentText(std::string_view logged);
@@ -49,6 +52,12 @@ class RobotClassifier {
 
   /// The pattern at `index`, as the list writes it.
   std::string_view Pattern(int index) const;
+
+  /// The robot's name: the text that the pattern at `index` matched in
+  /// `agent` (as AgentText gives it), without the punctuation around it
+  /// ("Googlebot", "GPTBot", "curl"); the pattern itself when it does not
+  /// match.
+  std::string Name(int index, std::string_view agent) const;
 
   std::size_t pattern_count() const { return patterns_.size(); }
 

@@ -59,10 +59,10 @@ TEST(RequestsTest, StatusNumber) {
 TEST(RequestsTest, AddRequests) {
   RequestBatch batch;
   batch.requests = {
-      {"/a", "1.1.1.1", 200, 0, 0, 10, 100, 900, true, DateForm::kW3c},
-      {"/a", "2.2.2.2", 404, 0, 2, 20, 5, 1000, false, DateForm::kW3c},
-      {"/b", "2.2.2.2", 404, 0, 2, -1, INT64_MAX, 1800, false, DateForm::kW3c},
-      {"/b", "2.2.2.2", 500, 19, 13, -1, INT64_MAX, -5, false, DateForm::kW3c},
+      {"/a", "1.1.1.1", 200, 0, 0, 10, 100, 900, true, DateForm::kW3c, {}},
+      {"/a", "2.2.2.2", 404, 0, 2, 20, 5, 1000, false, DateForm::kW3c, {}},
+      {"/b", "2.2.2.2", 404, 0, 2, -1, INT64_MAX, 1800, false, DateForm::kW3c, {}},
+      {"/b", "2.2.2.2", 500, 19, 13, -1, INT64_MAX, -5, false, DateForm::kW3c, {}},
   };
   Requests requests;
   AddRequests(&requests, &batch);

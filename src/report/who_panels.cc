@@ -1,0 +1,166 @@
+#include "report/who_panels.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <map>
+#include <utility>
+
+#include "stats/requests.h"
+#include "stats/robots.h"
+#include "stats/user_agents.h"
+
+namespace {
+
+using Tally = std::map<std::string, NamedTraffic>;
+
+void Add(Tally* tally, const std::string& name, const char* kind, std::int64_t requests,
+         std::int64_t page_hits, std::int64_t bytes) {
+  NamedTraffic& row = (*tally)[name];
+  if (row.name.empty()) {
+    row.name = name;
+    row.kind = kind;
+  }
+  row.requests += requests;
+  row.page_hits += page_hits;
+  row.bytes += bytes;
+}
+
+// Most requests first, ties by name: the same order whatever order the
+// counts were made in.
+std::vector<NamedTraffic> Ranked(Tally&& tally, std::size_t rows) {
+  std::vector<NamedTraffic> ranked;
+  ranked.reserve(tally.size());
+  for (auto& [name, row] : tally) ranked.push_back(std::move(row));
+  std::stable_sort(ranked.begin(), ranked.end(), [](const NamedTraffic& a, const NamedTraffic& b) {
+    return a.requests > b.requests;
+  });
+  if (ranked.size() > rows) ranked.resize(rows);
+  return ranked;
+}
+
+std::string WithMajor(const std::string& family, const std::string& major) {
+  return major.empty() ? family : family + " " + major;
+}
+
+// The first word of an agent ("MyCrawler" of "MyCrawler/1.0 (+http://...)").
+std::string FirstWord(std::string_view agent) {
+  const std::size_t end = agent.find_first_of("/ ;(");
+  agent = agent.substr(0, end);
+  return agent.empty() ? std::string("-") : std::string(agent);
+}
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// The search engine a referring host belongs to ("Google" for
+// "www.google.co.uk"), or nullptr: one of the host's labels but its last
+// names the engine.
+const char* SearchEngine(const std::string& host) {
+  static constexpr std::array<std::pair<std::string_view, const char*>, 13> kEngines = {{
+      {"google", "Google"},
+      {"bing", "Bing"},
+      {"yahoo", "Yahoo"},
+      {"duckduckgo", "DuckDuckGo"},
+      {"yandex", "Yandex"},
+      {"baidu", "Baidu"},
+      {"ecosia", "Ecosia"},
+      {"startpage", "Startpage"},
+      {"qwant", "Qwant"},
+      {"naver", "Naver"},
+      {"seznam", "Seznam"},
+      {"kagi", "Kagi"},
+      {"brave", "Brave Search"},
+  }};
+  std::string_view rest = host;
+  const std::size_t last = rest.rfind('.');
+  if (last == std::string_view::npos) return nullptr;
+  rest = rest.substr(0, last);
+  while (!rest.empty()) {
+    const std::size_t dot = rest.find('.');
+    const std::string_view label = rest.substr(0, dot);
+    for (const auto& [key, name] : kEngines) {
+      if (label == key) return name;
+    }
+    rest = dot == std::string_view::npos ? std::string_view() : rest.substr(dot + 1);
+  }
+  return nullptr;
+}
+
+void Agents(const Audience& audience, WhoPanels* who) {
+  const RobotClassifier robots;
+  const AgentParser parser;
+  Tally kinds, names, browsers, systems;
+  for (const auto& [logged, n] : audience.agents) {
+    const std::string agent = AgentText(logged);
+    auto [kind, index] = robots.Classify(agent);
+    if (kind == RobotKind::kNone && n.asked_robots_txt) kind = RobotKind::kOther;
+    if (kind != RobotKind::kNone) {
+      who->robot_requests += n.requests;
+      who->robot_bytes += n.bytes;
+      const char* key = RobotKindKey(kind);
+      Add(&kinds, key, key, n.requests, n.page_hits, n.bytes);
+      const std::string name = index >= 0 ? robots.Name(index, agent) : FirstWord(agent);
+      Add(&names, name, key, n.requests, n.page_hits, n.bytes);
+      continue;
+    }
+    who->human_requests += n.requests;
+    who->human_bytes += n.bytes;
+    const AgentFamily family = parser.Parse(agent);
+    Add(&browsers, WithMajor(family.browser, family.browser_major), "", n.requests, n.page_hits,
+        n.bytes);
+    Add(&systems, WithMajor(family.system, family.system_major), "", n.requests, n.page_hits,
+        n.bytes);
+  }
+  who->robot_kinds = Ranked(std::move(kinds), SIZE_MAX);
+  who->robots = Ranked(std::move(names), kWhoRows);
+  who->browsers = Ranked(std::move(browsers), kWhoRows);
+  who->systems = Ranked(std::move(systems), kWhoRows);
+}
+
+void Referrers(const Audience& audience, WhoPanels* who) {
+  Tally sites, pages;
+  for (const auto& [host, n] : audience.referrer_hosts) {
+    who->referred_requests += n.requests;
+    const std::string lower = Lower(host);
+    const char* engine = SearchEngine(lower);
+    Add(&sites, engine != nullptr ? engine : lower, engine != nullptr ? "search_engine" : "",
+        n.requests, n.page_hits, 0);
+  }
+  for (const auto& [page, n] : audience.referrer_pages) {
+    Add(&pages, page, "", n.requests, n.page_hits, 0);
+  }
+  who->referrer_sites = Ranked(std::move(sites), kWhoRows);
+  who->referrer_pages = Ranked(std::move(pages), kWhoRows);
+}
+
+}  // namespace
+
+WhoPanels BuildWhoPanels(const Requests& requests) {
+  WhoPanels who;
+  const Audience& audience = requests.audience;
+  who.has_agents = audience.has_agents;
+  who.has_referrers = audience.has_referrers;
+  if (who.has_agents) Agents(audience, &who);
+  if (who.has_referrers) Referrers(audience, &who);
+  for (const auto& [name, n] : audience.sites) {
+    if (name.empty()) continue;
+    who.has_sites = true;
+    SiteRow& row = who.sites.emplace_back();
+    row.name = name;
+    row.requests = n.requests;
+    row.page_hits = n.page_hits;
+    row.users = static_cast<std::int64_t>(n.users.size());
+    row.bytes = n.bytes;
+    row.errors = n.errors;
+  }
+  std::sort(who.sites.begin(), who.sites.end(), [](const SiteRow& a, const SiteRow& b) {
+    return a.requests != b.requests ? a.requests > b.requests : a.name < b.name;
+  });
+  return who;
+}

@@ -1,0 +1,100 @@
+#include "stats/audience.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "bytes/hash.h"
+
+namespace {
+
+void AddSaturating(std::int64_t* sum, std::int64_t n) {
+  *sum = *sum > INT64_MAX - n ? INT64_MAX : *sum + n;
+}
+
+// The entry of `text` (its first `limit` bytes), made empty if there is none.
+template <typename Value>
+Value& Entry(TextMap<Value>* map, std::string_view text, std::size_t limit) {
+  text = text.substr(0, limit);
+  auto found = map->find(text);
+  if (found == map->end()) found = map->emplace(std::string(text), Value{}).first;
+  return found->second;
+}
+
+void AddReferrer(ReferrerRequests* row, const ReferrerRequests& n) {
+  row->requests += n.requests;
+  row->page_hits += n.page_hits;
+}
+
+}  // namespace
+
+// A fixed key: the keys of one run must match the next run's.
+std::uint64_t UserKey(std::string_view address) { return HashBytes(address, 0x76616e7472697875); }
+
+std::size_t KeyMix::operator()(std::uint64_t key) const {
+  // A multiply and a shift (the finaliser of splitmix64) over the key and
+  // the run's seed.
+  std::uint64_t x = key ^ seed;
+  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9;
+  x = (x ^ (x >> 27)) * 0x94d049bb133111eb;
+  return static_cast<std::size_t>(x ^ (x >> 31));
+}
+
+void AddAudience(Audience* audience, const AudienceInput& in) {
+  const std::int64_t bytes = std::max<std::int64_t>(in.bytes, 0);
+  if (in.agent_field) {
+    audience->has_agents = true;
+    AgentRequests& agent = Entry(&audience->agents, in.agent, kMaxAgentTextBytes);
+    ++agent.requests;
+    if (in.page_hit) ++agent.page_hits;
+    AddSaturating(&agent.bytes, bytes);
+    if (in.robots_txt) agent.asked_robots_txt = true;
+  }
+  if (in.referrer_field) audience->has_referrers = true;
+  if (!in.referrer_host.empty()) {
+    const ReferrerRequests one{1, in.page_hit ? 1 : 0};
+    AddReferrer(&Entry(&audience->referrer_hosts, in.referrer_host, kMaxReferrerBytes), one);
+    AddReferrer(&Entry(&audience->referrer_pages, in.referrer, kMaxReferrerBytes), one);
+  }
+  auto site = audience->sites.find(in.site);
+  if (site == audience->sites.end()) {
+    site = audience->sites.emplace(std::string(in.site), SiteRequests{}).first;
+    site->second.users = std::unordered_set<std::uint64_t, KeyMix>(0, KeyMix{audience->seed});
+  }
+  SiteRequests& row = site->second;
+  ++row.requests;
+  AddSaturating(&row.bytes, bytes);
+  if (in.error) ++row.errors;
+  if (in.page_hit) {
+    ++row.page_hits;
+    row.users.insert(UserKey(in.client));
+  }
+}
+
+void MergeAudience(Audience* into, Audience&& from) {
+  into->has_agents = into->has_agents || from.has_agents;
+  into->has_referrers = into->has_referrers || from.has_referrers;
+  if (into->agents.empty()) {
+    into->agents = std::move(from.agents);
+  } else {
+    for (const auto& [text, n] : from.agents) {
+      AgentRequests& agent = into->agents[text];
+      agent.requests += n.requests;
+      agent.page_hits += n.page_hits;
+      AddSaturating(&agent.bytes, n.bytes);
+      agent.asked_robots_txt = agent.asked_robots_txt || n.asked_robots_txt;
+    }
+  }
+  for (const auto& [text, n] : from.referrer_hosts) AddReferrer(&into->referrer_hosts[text], n);
+  for (const auto& [text, n] : from.referrer_pages) AddReferrer(&into->referrer_pages[text], n);
+  for (auto& [name, n] : from.sites) {
+    auto [site, made] = into->sites.try_emplace(name);
+    // The set is placed by the run's key, whichever worker made it.
+    if (made) site->second.users = std::unordered_set<std::uint64_t, KeyMix>(0, KeyMix{into->seed});
+    SiteRequests& row = site->second;
+    row.requests += n.requests;
+    row.page_hits += n.page_hits;
+    AddSaturating(&row.bytes, n.bytes);
+    row.errors += n.errors;
+    row.users.insert(n.users.begin(), n.users.end());
+  }
+}

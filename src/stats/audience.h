@@ -1,0 +1,92 @@
+// Who is behind the requests: the user agents, the referrers from other
+// sites and the sites of the logs, counted per distinct text. An agent is
+// classified (robot, browser, system) once per distinct text when the
+// report is made, never per line. Gathered with the health panels, only for
+// the JSON report and the web page.
+//
+// Memory: one entry per distinct agent (at most kMaxAgentBytes of it kept,
+// about 100 bytes with its node beside the text), per distinct referring
+// host and page (at most kMaxReferrerBytes kept), and per site, with 8
+// bytes for each distinct client of its page hits.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+/// The longest agent and referrer texts kept; past it, texts that begin
+/// alike are counted as one.
+inline constexpr std::size_t kMaxAgentTextBytes = 1024;
+inline constexpr std::size_t kMaxReferrerBytes = 1024;
+
+/// What a line says of who asked, views into the line.
+struct AudienceInput {
+  std::string_view agent;     // cs(User-Agent); empty when absent or "-"
+  std::string_view referrer;  // the referring page, another site's only
+  std::string_view referrer_host;
+  std::string_view site;
+  std::string_view client;
+  bool agent_field = false;     // the log names cs(User-Agent)
+  bool referrer_field = false;  // the log names cs(Referer)
+  bool robots_txt = false;      // the request asked for /robots.txt
+  bool page_hit = false;
+  bool error = false;
+  std::int64_t bytes = -1;
+};
+
+struct AgentRequests {
+  std::int64_t requests = 0;
+  std::int64_t page_hits = 0;
+  std::int64_t bytes = 0;
+  bool asked_robots_txt = false;  // any of its requests asked for /robots.txt
+};
+
+struct ReferrerRequests {
+  std::int64_t requests = 0;
+  std::int64_t page_hits = 0;
+};
+
+/// The hash of a client address that a site's set of users keeps: the same
+/// in every run, so that sets saved by one run add up in the next.
+std::uint64_t UserKey(std::string_view address);
+
+/// Places keys in the set's buckets by a key of the run, so that addresses
+/// chosen to share buckets do not.
+struct KeyMix {
+  std::uint64_t seed = 0;
+  std::size_t operator()(std::uint64_t key) const;
+};
+
+struct SiteRequests {
+  std::int64_t requests = 0;
+  std::int64_t page_hits = 0;
+  std::int64_t bytes = 0;
+  std::int64_t errors = 0;
+  std::unordered_set<std::uint64_t, KeyMix> users;
+};
+
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const {
+    return std::hash<std::string_view>()(text);
+  }
+};
+template <typename Value>
+using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
+
+struct Audience {
+  explicit Audience(std::uint64_t key_seed = 0) : seed(key_seed) {}
+  std::uint64_t seed;
+  bool has_agents = false;
+  bool has_referrers = false;
+  TextMap<AgentRequests> agents;  // "" for requests without an agent
+  TextMap<ReferrerRequests> referrer_hosts;
+  TextMap<ReferrerRequests> referrer_pages;
+  TextMap<SiteRequests> sites;  // "" for requests of no site
+};
+
+void AddAudience(Audience* audience, const AudienceInput& in);
+void MergeAudience(Audience* into, Audience&& from);
