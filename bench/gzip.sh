@@ -95,9 +95,9 @@ command_of() {
 label_of() {
   case $1 in
     gzip) echo "\`gzip -dc LOG.gz >/dev/null\`" ;;
-    zcat_wc) echo "\`zcat LOG.gz | wc -l\`" ;;
+    zcat_wc) echo "\`zcat LOG.gz \\| wc -l\`" ;;
     igzip) echo "\`igzip -dc LOG.gz >/dev/null\`" ;;
-    igzip_pipe) echo "\`igzip -dc LOG.gz | vantrix -\`" ;;
+    igzip_pipe) echo "\`igzip -dc LOG.gz \\| vantrix -\`" ;;
     vantrix_gz) echo "\`vantrix LOG.gz\`" ;;
     vantrix_plain) echo "\`vantrix LOG\` (plain)" ;;
     vantrix_gz_1core) echo "\`vantrix LOG.gz\`, 1 core" ;;
