@@ -66,6 +66,8 @@ inline constexpr char kHelpOptions[] =
     "  --site=Name[,Name]  count only these sites (W3SVC1): s-sitename, or the\n"
     "                   W3SVCn folder of the log\n"
     "  --robots=exclude leave out the lines of robots, by their user agent\n"
+    "  --own-host=Name[,Name]  the site's own host names, whose referrers are\n"
+    "                   no other site's (each line's cs-host is one)\n"
     "  -                read standard input as a log file, once\n"
     "  --state=FILE     start from the counts FILE holds and leave this run's there;\n"
     "                   files counted before are skipped, grown ones read on\n"

@@ -97,7 +97,17 @@ class OrderedPipeline {
         std::uint64_t turn;
         {
           std::lock_guard<std::mutex> lock(take_mutex_);
-          if (failed_ || !worker->Take()) return;
+          if (failed_) return;
+          bool took = false;
+          try {
+            took = worker->Take();
+          } catch (...) {
+            // Known before the lock is let go: the next Take() must not
+            // have the failed item's turn.
+            failed_ = true;
+            throw;
+          }
+          if (!took) return;
           turn = next_turn_++;
         }
         worker->Work();

@@ -193,6 +193,11 @@ void WriteFilters(JsonWriter* json, const ReportModel& model) {
   Text(json, "from", model.range_from);
   Text(json, "to", model.range_to);
   json->Member("standard_offset_minutes", std::int64_t{-model.seconds_west / 60});
+  Text(json, "client_field", model.client_field);
+  Text(json, "trusted_proxies", model.trusted_proxies);
+  Text(json, "sites", model.sites);
+  Text(json, "own_hosts", model.own_hosts);
+  json->Member("robots", model.exclude_robots ? "exclude" : "count");
   json->EndObject();
 }
 

@@ -5,6 +5,7 @@
 
 #include "bytes/utf8.h"
 #include "report/json_health.h"
+#include "report/json_who.h"
 #include "report/json_writer.h"
 #include "report/report_model.h"
 #include "texts.h"
@@ -200,6 +201,7 @@ void WriteJsonReport(const ReportModel& model, std::FILE* out) {
   json.EndObject();
 
   WriteHealthMembers(&json, model);
+  WriteWhoMembers(&json, model);
   WritePageHitStatuses(&json, model);
   WriteTopLists(&json, model);
   json.Key("summary");

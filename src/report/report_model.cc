@@ -73,6 +73,11 @@ ReportModel BuildReportModel(const Options& options, const Statistics& stats,
   model.exclude_pattern = options.ExcludePattern;
   model.range_from = options.range_from_text;
   model.range_to = options.range_to_text;
+  model.client_field = options.client_field;
+  model.trusted_proxies = options.trusted_proxies;
+  model.sites = options.sites;
+  model.own_hosts = options.own_hosts;
+  model.exclude_robots = options.exclude_robots;
   model.seconds_west = options.seconds_west;
   model.totals = stats.totals;
   model.pages_to_show = options.NumPagesToShow;

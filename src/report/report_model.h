@@ -75,6 +75,11 @@ struct ReportModel {
   const char* exclude_pattern = nullptr;
   const char* range_from = nullptr;
   const char* range_to = nullptr;
+  const char* client_field = nullptr;
+  const char* trusted_proxies = nullptr;
+  const char* sites = nullptr;
+  const char* own_hosts = nullptr;
+  bool exclude_robots = false;
   long seconds_west = 0;
   std::int64_t generated = 0;  // when the report was made
   ReadSummary summary;  // what was read and left out; its texts as given

@@ -99,7 +99,12 @@ void Agents(const Audience& audience, WhoPanels* who) {
   for (const auto& [logged, n] : audience.agents) {
     const std::string agent = AgentText(logged);
     auto [kind, index] = robots.Classify(agent);
-    if (kind == RobotKind::kNone && n.asked_robots_txt) kind = RobotKind::kOther;
+    // An agent no list knows that asked for /robots.txt is a robot of its
+    // own, unless it is a browser's: a person may look at the file too.
+    const AgentFamily family = parser.Parse(agent);
+    if (kind == RobotKind::kNone && n.asked_robots_txt && family.browser == "Other") {
+      kind = RobotKind::kOther;
+    }
     if (kind != RobotKind::kNone) {
       who->robot_requests += n.requests;
       who->robot_bytes += n.bytes;
@@ -111,7 +116,6 @@ void Agents(const Audience& audience, WhoPanels* who) {
     }
     who->human_requests += n.requests;
     who->human_bytes += n.bytes;
-    const AgentFamily family = parser.Parse(agent);
     Add(&browsers, WithMajor(family.browser, family.browser_major), "", n.requests, n.page_hits,
         n.bytes);
     Add(&systems, WithMajor(family.system, family.system_major), "", n.requests, n.page_hits,

@@ -346,6 +346,7 @@ constexpr std::array kSections = {
     StateSection{6, "hits by status and time", WriteTraffic, ReadTraffic},
     StateSection{7, "log files", WriteFiles, ReadFiles},
     StateSection{8, "requests and days", WriteRequests, ReadRequests},
+    StateSection{9, "agents, referrers and sites", WriteAudience, ReadAudience},
 };
 
 }  // namespace

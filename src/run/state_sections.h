@@ -45,5 +45,9 @@ std::span<const StateSection> StateSections();
 void WriteRequests(const Run& run, StateWriter* out);
 bool ReadRequests(Run* run, StateReader* in);
 
+/// Who is behind the requests: agents, referrers, sites (state_audience.cc).
+void WriteAudience(const Run& run, StateWriter* out);
+bool ReadAudience(Run* run, StateReader* in);
+
 /// Reads the counting options section.
 bool ReadCountingOptions(StateReader* in, CountingOptions* options);
