@@ -73,6 +73,12 @@ bench: deps
 bench-formats: deps
 	JOBS=$(JOBS) bench/formats.sh $(BENCH_ARGS)
 
+# vantrix on the realistic log compressed, beside the same log plain, gzip -dc
+# and zcat | wc -l; puts its table in bench/RESULTS.md (bench/gzip.sh --help).
+.PHONY: bench-gzip
+bench-gzip: deps
+	JOBS=$(JOBS) bench/gzip.sh $(BENCH_ARGS)
+
 # Builds the fuzz targets with clang in build/fuzz and runs each for
 # FUZZ_SECONDS seconds (10 minutes unless given); see fuzz/run.sh.
 FUZZ_SECONDS ?= 600

@@ -565,6 +565,11 @@ fi
   cat "$tmp/memory.md"
 } >"$out"
 
+# The compressed-log section that bench/gzip.sh wrote is kept, last.
+if [ -f "$root/bench/RESULTS.md" ]; then
+  awk '/^## / { keep = $0 == "## Compressed logs" } keep' "$root/bench/RESULTS.md" |
+    { grep -q . && { echo; cat; } || true; } >>"$out"
+fi
 cp "$out" "$root/bench/RESULTS.md"
 cat "$out"
 echo "== Written to bench/RESULTS.md" >&2

@@ -1,9 +1,6 @@
 #include "intake/gzip_source.h"
 
-#include <zlib.h>
-
-#include <climits>
-
+#include "intake/gzip_member.h"
 #include "platform/file.h"
 
 namespace {
@@ -15,26 +12,17 @@ bool HasGzipSignature(int fd) {
   return ReadAt(fd, reinterpret_cast<char*>(magic), 2, 0) == 2 && magic[0] == 0x1F && magic[1] == 0x8B;
 }
 
-struct GzipSource::Stream {
-  z_stream z{};
-  bool ready = false;
-};
-
 GzipSource::GzipSource(ByteSource* compressed)
     : compressed_(compressed),
-      stream_(std::make_unique<Stream>()),
+      inflater_(std::make_unique<MemberInflater>()),
       input_(std::make_unique<unsigned char[]>(kInputSize)) {
-  // 16 + MAX_WBITS: a gzip wrapper, with its header and checksum checked.
-  stream_->ready = inflateInit2(&stream_->z, 16 + MAX_WBITS) == Z_OK;
-  if (!stream_->ready) {
+  if (!inflater_->ready()) {
     finished_ = true;
     damaged_ = true;
   }
 }
 
-GzipSource::~GzipSource() {
-  if (stream_->ready) inflateEnd(&stream_->z);
-}
+GzipSource::~GzipSource() = default;
 
 bool GzipSource::FillInput() {
   if (input_at_end_) return false;
@@ -44,47 +32,56 @@ bool GzipSource::FillInput() {
     read_error_ = n < 0;
     return false;
   }
-  stream_->z.next_in = input_.get();
-  stream_->z.avail_in = static_cast<uInt>(n);
+  next_in_ = input_.get();
+  avail_in_ = static_cast<std::size_t>(n);
   return true;
 }
 
 long GzipSource::Read(char* buffer, std::size_t size) {
   if (finished_) return damaged_ ? -1 : 0;
-  z_stream& z = stream_->z;
-  if (size > UINT_MAX) size = UINT_MAX;
-  z.next_out = reinterpret_cast<Bytef*>(buffer);
-  z.avail_out = static_cast<uInt>(size);
-
-  while (z.avail_out != 0) {
-    if (z.avail_in == 0 && !FillInput()) {
-      // The end of the file: clean only between members, and only when
-      // it is the end and not a read error.
+  std::size_t done = 0;
+  while (done < size) {
+    if (avail_in_ == 0 && !FillInput()) {
+      // The end of the file. An unfinished member may still hold bytes of
+      // the input it took; what it gives is handed out, and its end may
+      // yet come.
+      if (!member_done_) {
+        std::size_t produced = 0;
+        const MemberInflater::Step step =
+            inflater_->Inflate(&next_in_, &avail_in_, buffer + done, size - done, &produced);
+        done += produced;
+        if (step == MemberInflater::Step::kMemberEnd) member_done_ = true;
+        if (step != MemberInflater::Step::kDamaged && produced != 0) continue;
+      }
+      // Clean only between members, and only when it is the end and not a
+      // read error.
       finished_ = true;
       damaged_ = !member_done_ || read_error_;
       break;
     }
     if (member_done_) {
       // Another member follows, or padding of zero bytes ends the file.
-      if (z.next_in[0] == 0) {
-        ++z.next_in;
-        --z.avail_in;
+      if (next_in_[0] == 0) {
+        ++next_in_;
+        --avail_in_;
         continue;
       }
-      inflateReset(&z);
+      inflater_->Restart();
       member_done_ = false;
     }
-    const int status = inflate(&z, Z_NO_FLUSH);
-    if (status == Z_STREAM_END) {
+    std::size_t produced = 0;
+    const MemberInflater::Step step =
+        inflater_->Inflate(&next_in_, &avail_in_, buffer + done, size - done, &produced);
+    done += produced;
+    if (step == MemberInflater::Step::kMemberEnd) {
       member_done_ = true;
-    } else if (status != Z_OK && status != Z_BUF_ERROR) {
+    } else if (step == MemberInflater::Step::kDamaged) {
       finished_ = true;
       damaged_ = true;
       break;
     }
   }
 
-  const long produced = static_cast<long>(size - z.avail_out);
-  if (produced != 0) return produced;
+  if (done != 0) return static_cast<long>(done);
   return damaged_ ? -1 : 0;
 }

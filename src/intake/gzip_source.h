@@ -7,6 +7,8 @@
 
 #include "intake/line_reader.h"
 
+class MemberInflater;
+
 /// True when the file's first bytes are the gzip signature (1f 8b). Reads
 /// without moving the file offset.
 bool HasGzipSignature(int fd);
@@ -28,10 +30,11 @@ class GzipSource : public ByteSource {
  private:
   bool FillInput();
 
-  struct Stream;
   ByteSource* compressed_;
-  std::unique_ptr<Stream> stream_;
+  std::unique_ptr<MemberInflater> inflater_;
   std::unique_ptr<unsigned char[]> input_;
+  const unsigned char* next_in_ = nullptr;
+  std::size_t avail_in_ = 0;
   bool input_at_end_ = false;
   bool member_done_ = false;  // the last member ended cleanly
   bool finished_ = false;
