@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr std::int64_t kMostCount = std::int64_t{1} << 60;
-bool IsCount(std::int64_t n) { return n >= 0 && n <= kMostCount; }
 
 template <typename Value>
 std::vector<std::pair<std::string_view, const Value*>> Sorted(const TextMap<Value>& map) {

@@ -31,10 +31,6 @@ void WriteHistogram(const TimeHistogram& histogram, StateWriter* out) {
   }
 }
 
-// Counts a run could have made: never negative, and far enough from the
-// 64-bit limit that adding a run's own cannot overflow.
-constexpr std::int64_t kMostCount = std::int64_t{1} << 60;
-bool IsCount(std::int64_t n) { return n >= 0 && n <= kMostCount; }
 bool FitsInt32(std::int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }
 
 bool ReadHistogram(StateReader* in, TimeHistogram* histogram) {

@@ -45,6 +45,10 @@ std::span<const StateSection> StateSections();
 void WriteRequests(const Run& run, StateWriter* out);
 bool ReadRequests(Run* run, StateReader* in);
 
+/// A count a run could have made: never negative, and far enough from the
+/// 64-bit limit that adding a run's own cannot overflow.
+inline bool IsCount(std::int64_t n) { return n >= 0 && n <= (std::int64_t{1} << 60); }
+
 /// Who is behind the requests: agents, referrers, sites (state_audience.cc).
 void WriteAudience(const Run& run, StateWriter* out);
 bool ReadAudience(Run* run, StateReader* in);

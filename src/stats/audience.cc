@@ -7,10 +7,6 @@
 
 namespace {
 
-void AddSaturating(std::int64_t* sum, std::int64_t n) {
-  *sum = *sum > INT64_MAX - n ? INT64_MAX : *sum + n;
-}
-
 // The entry of `text` (its first `limit` bytes), made empty if there is none.
 template <typename Value>
 Value& Entry(TextMap<Value>* map, std::string_view text, std::size_t limit) {

@@ -10,6 +10,7 @@
 // bytes for each distinct client of its page hits.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -133,6 +134,12 @@ struct AudienceCursor {
   std::string_view site_text;
   SiteRequests* site = nullptr;
 };
+
+/// Adds `n` (not negative) to `*sum`, stopping at the largest count rather
+/// than wrapping: sums of logged values.
+inline void AddSaturating(std::int64_t* sum, std::int64_t n) {
+  *sum = *sum > INT64_MAX - n ? INT64_MAX : *sum + n;
+}
 
 void AddAudience(Audience* audience, const AudienceInput& in, AudienceCursor* cursor);
 void MergeAudience(Audience* into, Audience&& from);

@@ -13,15 +13,6 @@ namespace {
 
 constexpr double kGrowth = 1.02;
 
-// Sums of logged values stop at the largest count rather than wrap.
-void AddSaturating(std::int64_t* sum, std::int64_t n) {
-  *sum = *sum > INT64_MAX - n ? INT64_MAX : *sum + n;
-}
-
-}  // namespace
-
-namespace {
-
 int ComputedBucket(std::int64_t ms) {
   if (ms < kExactTimes) return static_cast<int>(std::max<std::int64_t>(ms, 0));
   const double steps = std::log(static_cast<double>(ms) / kExactTimes) / std::log(kGrowth);
