@@ -129,10 +129,10 @@ void WriteRequests(const Run& run, StateWriter* out) {
   std::vector<std::pair<std::uint64_t, std::int32_t>> user_days;
   user_days.reserve(pairs);
   for (const RecordShard& shard : stats.shards) {
-    for (const std::uint64_t key : shard.days.user_days) {
+    shard.days.user_days.ForEach([&](std::uint64_t key) {
       user_days.emplace_back(place.at(static_cast<RecordIndex>(key >> 32)),
                              static_cast<std::int32_t>(static_cast<std::uint32_t>(key)));
-    }
+    });
   }
   std::sort(user_days.begin(), user_days.end());
   out->Unsigned(user_days.size());
@@ -230,7 +230,9 @@ bool ReadRequests(Run* run, StateReader* in) {
     if (shard >= stats.shards.size()) return false;
     const std::uint64_t key =
         std::uint64_t{index} << 32 | static_cast<std::uint32_t>(static_cast<std::int32_t>(day));
-    if (!stats.shards[shard].days.user_days.insert(key).second) return false;
+    KeySet& known = stats.shards[shard].days.user_days;
+    if (known.size() == 0) known = KeySet(stats.hash_seed);
+    if (!known.Insert(key)) return false;
   }
   return in->ok();
 }

@@ -83,13 +83,14 @@ namespace {
 // A user's hit on `day`: the user counts once that day, and a session it
 // opens counts on the day it opens. Hits of one day mostly follow each
 // other, so the user's last day spares most lookups.
-void CountUserDay(ShardDays* days, RecordIndex index, UserRecord* user, std::int32_t day,
-                  bool opens) {
+void CountUserDay(ShardDays* days, std::uint64_t seed, RecordIndex index, UserRecord* user,
+                  std::int32_t day, bool opens) {
   if (opens) ++days->days[day].sessions;
   if (user->last_day == day) return;
   user->last_day = day;
   const std::uint64_t key = std::uint64_t{index} << 32 | static_cast<std::uint32_t>(day);
-  if (days->user_days.insert(key).second) ++days->days[day].users;
+  if (days->user_days.size() == 0) days->user_days = KeySet(seed);
+  if (days->user_days.Insert(key)) ++days->days[day].users;
 }
 
 }  // namespace
@@ -115,7 +116,7 @@ void CountUserPart(Statistics* stats, const HitInput& hit, FirstSeen seen, UserT
   }
   ++user.Hits;
   user.Bytes += hit.bytes;
-  if (day != kNoDay) CountUserDay(&shard.days, index, &user, day, opens);
+  if (day != kNoDay) CountUserDay(&shard.days, stats->hash_seed, index, &user, day, opens);
 }
 
 // The period runs from the first counted hit to the last, in the order the

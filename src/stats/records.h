@@ -12,12 +12,12 @@
 #include <map>
 #include <memory>
 #include <string_view>
-#include <unordered_set>
 
 #include "bytes/hash.h"
 #include "platform/random.h"
 #include "stats/hit_time.h"
 #include "stats/index_table.h"
+#include "stats/key_set.h"
 #include "stats/robots.h"
 #include "stats/storage.h"
 #include "stats/requests.h"
@@ -93,10 +93,10 @@ struct DayTally {
   Count sessions = 0;
 };
 
-/// The days of one shard's users: each (user, day) pair once, a hash set
-/// entry of about 40 bytes a pair.
+/// The days of one shard's users: each (user, day) pair once, 8 to 32
+/// bytes a pair.
 struct ShardDays {
-  std::unordered_set<std::uint64_t> user_days;  // record index << 32 | day
+  KeySet user_days;  // record index << 32 | day; placed by the run's key
   std::map<std::int32_t, DayTally> days;
 };
 
