@@ -200,10 +200,11 @@ void CheckW3cRead(const Options& options, std::string_view directive, std::strin
   Statistics stats;
   ReadLogText(options, &stats, g_sink, log);
 
+  // The reader drops the carriage return before the line feed before a
+  // line is read, the directive's as a data line's.
+  if (directive.ends_with('\r')) directive.remove_suffix(1);
   W3cLayout layout;
   ReadW3cDirective(directive, &layout);
-  // The reader drops the carriage return before the line feed before the
-  // line is cut into fields.
   std::string_view read = line;
   if (read.ends_with('\r')) read.remove_suffix(1);
   LogFields fields;
