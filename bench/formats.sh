@@ -7,27 +7,31 @@
 # none is always first; the log is in the page cache. Wall time from the
 # shell's clock; CPU time (user and system, all threads) from perf's task
 # clock where perf works, else from GNU time. Prints the table and writes
-# bench/FORMATS.md.
+# bench/FORMATS.md (with --w3c, bench/FORMATS-W3C.md).
 #
-#   bench/formats.sh [--runs N] [--lines N] [--baseline REV]
+#   bench/formats.sh [--runs N] [--lines N] [--baseline REV] [--w3c]
 #
 #   --runs N        runs of every command (default 7)
 #   --lines N       lines of the realistic log (default 8500000, ~1 GB)
 #   --baseline REV  the revision the text report is compared with (the
 #                   merge base of HEAD and main); "none" leaves it out
+#   --w3c           the same requests in the W3C format, with user agents
+#                   (what the who panels read), as bench/run.sh makes it
 set -euo pipefail
 export LC_ALL=C TZ=UTC
 
-usage() { sed -n '12,17p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '12,19p' "$0" | sed 's/^# \{0,1\}//'; }
 
 runs=7
 lines=8500000
 baseline=
+w3c=false
 while [ $# -gt 0 ]; do
   case $1 in
     --runs) runs=${2:?}; shift 2 ;;
     --lines) lines=${2:?}; shift 2 ;;
     --baseline) baseline=${2:?}; shift 2 ;;
+    --w3c) w3c=true; shift ;;
     -h | --help) usage; exit 0 ;;
     *) usage >&2; exit 2 ;;
   esac
@@ -66,6 +70,19 @@ if [ ! -s "$log" ]; then
   echo "== Generating $log" >&2
   "$build/bench/vantrix_loggen" --lines "$lines" --seed 1 --shape realistic >"$log.part"
   mv "$log.part" "$log"
+fi
+result=FORMATS.md
+described="The realistic log of \`bench/run.sh\`"
+if $w3c; then
+  comma=$log
+  log=${comma%.log}-w3c.log
+  if [ ! -s "$log" ]; then
+    echo "== Writing $log" >&2
+    sh "$root/examples/make_w3c_sample.sh" "$comma" "$log.part"
+    mv "$log.part" "$log"
+  fi
+  result=FORMATS-W3C.md
+  described="The W3C twin of \`bench/run.sh\`'s realistic log (with user agents)"
 fi
 
 calc() { awk "BEGIN { printf \"$1\", $2 }"; }
@@ -131,7 +148,7 @@ out=$tmp/FORMATS.md
   echo
   echo "Measured by \`bench/formats.sh\` on $(date -u +%Y-%m-%d), nproc $(nproc)," \
     "$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)."
-  echo "The realistic log of \`bench/run.sh\`: $lines lines, $(calc '%.0f' "$bytes / 1e6") MB, $hits counted hits."
+  echo "$described: $lines lines, $(calc '%.0f' "$bytes / 1e6") MB, $hits counted hits."
   echo "Median of $runs runs, the commands alternating within each run, the log in the page cache."
   echo "vantrix at commit $(git -C "$root" rev-parse --short HEAD)$(
     git -C "$root" diff --quiet HEAD -- src 2>/dev/null || echo ' (src changed)')."
@@ -154,6 +171,6 @@ out=$tmp/FORMATS.md
   echo "nothing more), -fjson and -fhtml at most 25% over -ftext. On a busy machine the CPU"
   echo "column is the steadier one."
 } >"$out"
-cp "$out" "$root/bench/FORMATS.md"
+cp "$out" "$root/bench/$result"
 cat "$out"
-echo "== Written to bench/FORMATS.md" >&2
+echo "== Written to bench/$result" >&2
