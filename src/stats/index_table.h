@@ -32,14 +32,6 @@ class IndexTable {
     __builtin_prefetch(&slots_[Tag(hash) & (slots_.size() - 1)]);
   }
 
-  /// The record in the slot where a lookup of `hash` begins, when its tag
-  /// matches (most likely the one Find() will return), or kNoRecord: for
-  /// loading the record before it is needed.
-  RecordIndex Guess(std::uint64_t hash) const {
-    const Slot& slot = slots_[Tag(hash) & (slots_.size() - 1)];
-    return slot.tag == Tag(hash) ? slot.index : kNoRecord;
-  }
-
   /// Adds a record that Find() did not find.
   void Insert(std::uint64_t hash, RecordIndex index) {
     if ((used_ + 1) * 4 > slots_.size() * 3) Grow();

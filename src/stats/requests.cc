@@ -95,13 +95,9 @@ PathRequests& PathTable::Row(std::string_view path, std::uint64_t hash) {
 }
 
 void AddRequests(Requests* requests, RequestBatch* batch) {
-  // The path lookups wait on memory three times over (the index slot, the
-  // row, the row's text): hash them all first, and while counting one
-  // request ask for the slot of one far ahead, the row of a nearer one and
-  // the text of the next few.
-  constexpr std::size_t kSlotAhead = 24;
-  constexpr std::size_t kRowAhead = 16;
-  constexpr std::size_t kTextAhead = 8;
+  // The path lookups wait on memory: hash them all first, and ask for the
+  // index slots of a request a few places ahead while counting this one.
+  constexpr std::size_t kAhead = 8;
   std::vector<std::uint64_t>& hashes = batch->path_hashes;
   hashes.clear();
   // cppcheck-suppress useStlAlgorithm ; one hash a request
@@ -116,9 +112,7 @@ void AddRequests(Requests* requests, RequestBatch* batch) {
   AudienceCursor cursor;
   for (std::size_t i = 0; i < batch->requests.size(); ++i) {
     const RequestInput& in = batch->requests[i];
-    if (i + kSlotAhead < hashes.size()) requests->paths.Prefetch(hashes[i + kSlotAhead]);
-    if (i + kRowAhead < hashes.size()) requests->paths.PrefetchRow(hashes[i + kRowAhead]);
-    if (i + kTextAhead < hashes.size()) requests->paths.PrefetchText(hashes[i + kTextAhead]);
+    if (i + kAhead < hashes.size()) requests->paths.Prefetch(hashes[i + kAhead]);
     ++requests->total;
     const StatusKey key{in.status, in.substatus, in.win32};
     if (key != last_status) {

@@ -104,16 +104,6 @@ class PathTable {
   std::uint64_t Hash(std::string_view path) const;
   /// Starts loading where a lookup of `hash` begins.
   void Prefetch(std::uint64_t hash) const { index_.Prefetch(hash); }
-  /// Once the slot is loaded: starts loading the row it most likely
-  /// holds, and (once that is loaded too) the row's text.
-  void PrefetchRow(std::uint64_t hash) const {
-    const RecordIndex i = index_.Guess(hash);
-    if (i != kNoRecord) __builtin_prefetch(&rows_[i]);
-  }
-  void PrefetchText(std::uint64_t hash) const {
-    const RecordIndex i = index_.Guess(hash);
-    if (i != kNoRecord) __builtin_prefetch(rows_[i].path.data());
-  }
   const std::vector<PathRequests>& rows() const { return rows_; }
   std::vector<PathRequests>& rows() { return rows_; }
   bool empty() const { return rows_.empty(); }
