@@ -79,6 +79,12 @@ bench-formats: deps
 bench-gzip: deps
 	JOBS=$(JOBS) bench/gzip.sh $(BENCH_ARGS)
 
+# Where the time goes, stage by stage, on one thread and on every core, with
+# what more cores would reach; writes bench/STAGES.md (bench/stages.sh --help).
+.PHONY: bench-stages
+bench-stages: deps
+	JOBS=$(JOBS) bench/stages.sh $(BENCH_ARGS)
+
 # Builds the fuzz targets with clang in build/fuzz and runs each for
 # FUZZ_SECONDS seconds (10 minutes unless given); see fuzz/run.sh.
 FUZZ_SECONDS ?= 600
