@@ -93,7 +93,7 @@ struct DayTally {
   Count sessions = 0;
 };
 
-/// The days of one shard's users: each (user, day) pair once, 8 to 32
+/// The days of one shard's users: each (user, day) pair once, 16 to 32
 /// bytes a pair.
 struct ShardDays {
   KeySet user_days;  // record index << 32 | day; placed by the run's key
