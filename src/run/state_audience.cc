@@ -13,7 +13,6 @@
 
 namespace {
 
-
 template <typename Value>
 std::vector<std::pair<std::string_view, const Value*>> Sorted(const TextMap<Value>& map) {
   std::vector<std::pair<std::string_view, const Value*>> rows;

@@ -228,11 +228,10 @@ bool ReadRequests(Run* run, StateReader* in) {
     const RecordIndex index = users[place];
     const auto shard = static_cast<std::size_t>(index >> ShardedRecords<UserRecord>::kLocalBits);
     if (shard >= stats.shards.size()) return false;
-    const std::uint64_t key =
-        std::uint64_t{index} << 32 | static_cast<std::uint32_t>(static_cast<std::int32_t>(day));
-    KeySet& known = stats.shards[shard].days.user_days;
-    if (known.size() == 0) known = KeySet(stats.hash_seed);
-    if (!known.Insert(key)) return false;
+    if (!stats.shards[shard].days.AddUserDay(stats.hash_seed, index,
+                                             static_cast<std::int32_t>(day))) {
+      return false;
+    }
   }
   return in->ok();
 }

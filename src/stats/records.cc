@@ -88,9 +88,7 @@ void CountUserDay(ShardDays* days, std::uint64_t seed, RecordIndex index, UserRe
   if (opens) ++days->days[day].sessions;
   if (user->last_day == day) return;
   user->last_day = day;
-  const std::uint64_t key = std::uint64_t{index} << 32 | static_cast<std::uint32_t>(day);
-  if (days->user_days.size() == 0) days->user_days = KeySet(seed);
-  if (days->user_days.Insert(key)) ++days->days[day].users;
+  if (days->AddUserDay(seed, index, day)) ++days->days[day].users;
 }
 
 }  // namespace

@@ -98,6 +98,13 @@ struct DayTally {
 struct ShardDays {
   KeySet user_days;  // record index << 32 | day; placed by the run's key
   std::map<std::int32_t, DayTally> days;
+
+  /// Notes that `user` was seen on `day`; true when it was not before.
+  /// `seed` is the run's key, taken by the first pair.
+  bool AddUserDay(std::uint64_t seed, RecordIndex user, std::int32_t day) {
+    if (user_days.size() == 0) user_days = KeySet(seed);
+    return user_days.Insert(std::uint64_t{user} << 32 | static_cast<std::uint32_t>(day));
+  }
 };
 
 /// The texts and the lookup aids of one shard.
