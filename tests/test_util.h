@@ -136,21 +136,31 @@ inline ListRows PageRows(const Statistics& stats) {
   return rows;
 }
 
-/// The user of `address`, which must have been counted.
-inline UserRecord& UserNamed(Statistics* stats, std::string_view address) {
+/// The index of the user of `address`, which must have been counted.
+inline RecordIndex UserIndexNamed(const Statistics& stats, std::string_view address) {
   RecordIndex found = kNoRecord;
-  stats->users.ForEach([&](RecordIndex i) {
-    const UserRecord& user = stats->users[i];
-    if (std::string_view(user.Address, user.AddressSize) == address) found = i;
+  stats.users.ForEach([&](RecordIndex i) {
+    const UserRecord& user = stats.users[i];
+    if (std::string_view(user.Address(), user.AddressSize) == address) found = i;
   });
-  return stats->users[found];
+  return found;
+}
+
+inline UserRecord& UserNamed(Statistics* stats, std::string_view address) {
+  return stats->users[UserIndexNamed(*stats, address)];
+}
+
+/// The host name found for the user of `address`, or nullptr.
+inline const char* HostNamed(const Statistics& stats, std::string_view address) {
+  const auto host = stats.host_names.find(UserIndexNamed(stats, address));
+  return host != stats.host_names.end() ? host->second : nullptr;
 }
 
 inline ListRows UserRows(const Statistics& stats) {
   ListRows rows;
   for (RecordIndex i : ListOrder(stats.users, stats.UserList)) {
     const UserRecord& user = stats.users[i];
-    rows.emplace_back(std::string(user.Address, user.AddressSize), user.Hits);
+    rows.emplace_back(std::string(user.Address(), user.AddressSize), user.Hits);
   }
   return rows;
 }

@@ -94,8 +94,10 @@ ReportModel BuildReportModel(const Options& options, const Statistics& stats,
   for (RecordIndex i : users) {
     const UserRecord& user = stats.users[i];
     UserRow& row = model.users.emplace_back();
-    row.address = {user.Address, user.AddressSize};
-    if (user.HostName != nullptr) row.host = user.HostName;
+    row.address = {user.Address(), user.AddressSize};
+    if (const auto host = stats.host_names.find(i); host != stats.host_names.end()) {
+      row.host = host->second;
+    }
     row.hits = user.Hits;
   }
 

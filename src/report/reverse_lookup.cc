@@ -39,7 +39,7 @@ void ResolveTopUsers(const Options& options, Statistics* stats, Resolver* resolv
   const std::vector<RecordIndex> users = TopUsers(*stats, options.NumUsersToShow);
   std::vector<LookupJob> jobs;
   jobs.reserve(users.size());
-  for (RecordIndex i : users) jobs.push_back({stats->users[i].Address, std::nullopt, false});
+  for (RecordIndex i : users) jobs.push_back({stats->users[i].Address(), std::nullopt, false});
 
   if (observer != nullptr) observer->LookupsStarted(jobs.size());
   {
@@ -47,18 +47,19 @@ void ResolveTopUsers(const Options& options, Statistics* stats, Resolver* resolv
     // order, each user's once its own answer is in.
     LookupPool pool(resolver, &jobs, max_in_flight);
     for (std::size_t i = 0; i < jobs.size(); ++i) {
-      UserRecord& user = stats->users[users[i]];
       if (options.Verbose) {
-        std::fprintf(diag, texts::kLookingUp, FieldText(user.Address, escape).text);
+        std::fprintf(diag, texts::kLookingUp, FieldText(jobs[i].address, escape).text);
       }
       pool.Await(i, [observer](std::size_t answered) {
         if (observer != nullptr) observer->LookupsAnswered(answered);
       });
-      if (jobs[i].name) user.HostName = stats->texts.Copy(*jobs[i].name);
+      const char* host = nullptr;
+      if (jobs[i].name) {
+        host = stats->texts.Copy(*jobs[i].name);
+        stats->host_names[users[i]] = host;
+      }
       if (options.Verbose) {
-        std::fputs(user.HostName != nullptr ? FieldText(user.HostName, escape).text
-                                            : texts::kUnresolved,
-                   diag);
+        std::fputs(host != nullptr ? FieldText(host, escape).text : texts::kUnresolved, diag);
         std::fputc('\n', diag);
       }
     }

@@ -1,4 +1,4 @@
-// Reverse lookup of the top users' host names. Sets HostName, nothing else.
+// Reverse lookup of the top users' host names. Fills host_names, nothing else.
 #pragma once
 
 #include <cstddef>

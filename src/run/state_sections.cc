@@ -120,7 +120,7 @@ void WriteUsers(const Run& run, StateWriter* out) {
   out->Unsigned(stats.users.size());
   stats.users.ForEach([&](RecordIndex i) {
     const UserRecord& user = stats.users[i];
-    out->Text(std::string_view(user.Address, user.AddressSize));
+    out->Text(std::string_view(user.Address(), user.AddressSize));
     out->Signed(user.SessionStart);
     out->Signed(user.Hits);
     out->Signed(user.Sessions);

@@ -83,8 +83,7 @@ namespace {
   RecordShard& shard = stats->shards[shard_number];
   RecordIndex index = stats->users.Add(shard_number);
   UserRecord& user = stats->users[index];
-  user.Address = shard.texts.Copy(hit.address);
-  user.AddressSize = SizeOf(hit.address);
+  user.SetAddress(hit.address, &shard.texts);
   user.first_seen = seen;
   shard.user_index.Insert(hit.address_hash, index);
   return index;
@@ -113,7 +112,7 @@ void CountUserPart(Statistics* stats, const HitInput& hit, FirstSeen seen, UserT
   RecordIndex index = shard.user_index.Find(
       hit.address_hash, [&](RecordIndex i) {
         const UserRecord& user = stats->users[i];
-        return EqualBytes(user.Address, user.AddressSize, hit.address);
+        return EqualBytes(user.Address(), user.AddressSize, hit.address);
       });
   if (index == kNoRecord) {
     index = AddUser(stats, hit, seen);
@@ -170,7 +169,7 @@ bool RestoreUser(Statistics* stats, std::string_view address, std::uint64_t hash
   const RecordIndex found = stats->shards[ShardOf(hit.address_hash)].user_index.Find(
       hit.address_hash, [&](RecordIndex i) {
         const UserRecord& user = stats->users[i];
-        return EqualBytes(user.Address, user.AddressSize, address);
+        return EqualBytes(user.Address(), user.AddressSize, address);
       });
   if (found != kNoRecord) return false;
   const RecordIndex made = AddUser(stats, hit, saved.first_seen);

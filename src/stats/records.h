@@ -9,7 +9,9 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <string_view>
 
@@ -43,10 +45,30 @@ inline constexpr std::int32_t kNoDay = INT32_MIN;
 /// alone: only the current one decides where the next hit goes, so the
 /// older ones are only counted.
 struct UserRecord {
-  const char* Address = nullptr;
+  /// The address text, NUL-terminated.
+  const char* Address() const {
+    if (AddressSize < sizeof(AddressStore)) return AddressStore;
+    const char* text;
+    std::memcpy(&text, AddressStore, sizeof(text));
+    return text;
+  }
+  /// Keeps `address`: in the record when it fits with its NUL (every IPv4
+  /// address in digits does), so that finding the user reads no text of
+  /// its own; else a copy in `texts`.
+  void SetAddress(std::string_view address, TextArena* texts) {
+    AddressSize = static_cast<std::uint32_t>(address.size());
+    if (address.size() < sizeof(AddressStore)) {
+      if (!address.empty()) std::memcpy(AddressStore, address.data(), address.size());
+      AddressStore[address.size()] = '\0';
+      return;
+    }
+    const char* text = texts->Copy(address);
+    std::memcpy(AddressStore, &text, sizeof(text));
+  }
+
+  char AddressStore[16] = {};  // the text, or where it is kept
   std::uint32_t AddressSize = 0;
   TimeStamp SessionStart = 0;  // when the current session began
-  const char* HostName = nullptr;  // set by the reverse lookup, if found
   Count Hits = 0;
   Count Sessions = 0;  // 0 until the first hit opens one
   Count Bytes = 0;
@@ -65,8 +87,9 @@ struct PageRecord {
 };
 
 // The memory figures of a run rest on these sizes (with 64-bit pointers):
-// a distinct user costs its record, an index slot and its text; so does a
-// distinct page. Check bench/run.sh's memory table before letting them grow.
+// a distinct user costs its record and an index slot, and its text when it
+// is 16 bytes or more; a distinct page its record, an index slot and its
+// text. Check bench/run.sh's memory table before letting them grow.
 // The stamp costs each 8 bytes; a user's Next sits in what was padding, so
 // once the lists give way to ranked arrays a user would be 56 bytes again.
 static_assert(sizeof(UserRecord) <= 64, "a user record grew");
@@ -123,6 +146,8 @@ struct Statistics {
   ShardedRecords<PageRecord> pages;
   std::array<RecordShard, kShardCount> shards;
   TextArena texts;  // host names
+  /// The host names the reverse lookup found, by user.
+  std::unordered_map<RecordIndex, const char*> host_names;
 
   // Heads of the two lists, which RankByHits makes: empty until then.
   RecordIndex UserList = kNoRecord;

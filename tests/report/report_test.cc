@@ -161,7 +161,7 @@ TEST(ReportTest, HostNameReplacesAddress) {
   RecordLine(&stats, "10.0.0.1", "/a", 1, "03/06/99", "10:00:00");
   RecordLine(&stats, "10.0.0.2", "/a", 1, "03/06/99", "10:00:00");
   RankByHits(&stats);
-  UserNamed(&stats, "10.0.0.1").HostName = "host.example";
+  stats.host_names[UserIndexNamed(stats, "10.0.0.1")] = "host.example";
   Options options = WithCustomer("A");
   options.NumPagesToShow = 0;
   CapturedStream out;

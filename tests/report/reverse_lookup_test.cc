@@ -60,9 +60,9 @@ TEST(ReverseLookupTest, TopUsersOnlyWithMessages) {
       f.Resolve());
   EXPECT_EQ((std::vector<std::string>{"startup", "v4 10.0.0.1", "v4 192.168.1.20", "cleanup"}),
             f.SortedCalls());
-  EXPECT_STREQ("web.example", UserNamed(&f.stats, "192.168.1.20").HostName);
-  EXPECT_EQ(nullptr, UserNamed(&f.stats, "10.0.0.1").HostName);
-  EXPECT_EQ(nullptr, UserNamed(&f.stats, "10.0.0.3").HostName);
+  EXPECT_STREQ("web.example", HostNamed(f.stats, "192.168.1.20"));
+  EXPECT_EQ(nullptr, HostNamed(f.stats, "10.0.0.1"));
+  EXPECT_EQ(nullptr, HostNamed(f.stats, "10.0.0.3"));
 }
 
 TEST(ReverseLookupTest, NumberOfUsers) {
@@ -123,7 +123,7 @@ TEST(ReverseLookupTest, SilentUnlessVerbose) {
   f.resolver.names["10.0.0.2"] = "two";
   f.options.Verbose = false;
   EXPECT_EQ("", f.Resolve());
-  EXPECT_STREQ("two", UserNamed(&f.stats, "10.0.0.2").HostName);
+  EXPECT_STREQ("two", HostNamed(f.stats, "10.0.0.2"));
 }
 
 // Answers that come out of order still give the messages and names in list
@@ -168,7 +168,7 @@ TEST(ReverseLookupTest, TwoHundredSlowLookupsOverlap) {
   EXPECT_EQ(202u, f.resolver.calls.size());
   EXPECT_LE(f.resolver.most_in_flight, kMaxLookupsInFlight);
   EXPECT_GT(f.resolver.most_in_flight, 1);
-  EXPECT_STREQ("last", UserNamed(&f.stats, "10.0.199.1").HostName);
+  EXPECT_STREQ("last", HostNamed(f.stats, "10.0.199.1"));
 }
 
 // The observer hears the start, the progress while waiting, and the end,

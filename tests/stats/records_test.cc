@@ -267,7 +267,7 @@ std::vector<std::string> ProgramUserRows(const Statistics& stats) {
   std::vector<std::string> rows;
   for (RecordIndex u : ListOrder(stats.users, stats.UserList)) {
     const UserRecord& user = stats.users[u];
-    rows.push_back(UserRow(std::string_view(user.Address, user.AddressSize), user.Hits,
+    rows.push_back(UserRow(std::string_view(user.Address(), user.AddressSize), user.Hits,
                            user.Sessions, user.Bytes, user.SessionStart));
   }
   return rows;
