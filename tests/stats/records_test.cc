@@ -93,6 +93,28 @@ TEST(RecordsTest, UsersByExactText) {
   EXPECT_EQ(5, stats.totals.UserCount);
 }
 
+TEST(RecordsTest, UsersOfEveryAddressLengthAreFoundAgain) {
+  // Up to 15 bytes an address is kept in its record, from 16 in the texts.
+  const std::string_view addresses[] = {"",
+                                        "255.255.255.255",
+                                        "2001:db8:0:0::1a",
+                                        "2001:db8:0:0::1b",
+                                        "2001:0db8:0000:0000:0000:ff00:0042:8329"};
+  Statistics stats;
+  for (int round = 0; round < 2; ++round) {
+    for (std::string_view address : addresses) {
+      Hit(&stats, address, "/a.htm", "03/20/01", "10:00:00");
+    }
+  }
+  for (std::string_view address : addresses) {
+    const UserRecord& user = UserNamed(&stats, address);
+    EXPECT_EQ(2, user.Hits) << address;
+    EXPECT_EQ(address, std::string_view(user.Address(), user.AddressSize));
+    EXPECT_EQ('\0', user.Address()[user.AddressSize]) << address;
+  }
+  EXPECT_EQ(5, stats.totals.UserCount);
+}
+
 TEST(RecordsTest, PeriodInProcessingOrder) {
   struct Case {
     std::vector<std::pair<std::string_view, std::string_view>> hits;
