@@ -110,7 +110,7 @@ void CheckRecords(const Statistics& stats) {
   stats.users.ForEach([&](RecordIndex u) {
     ++users;
     const UserRecord& user = stats.users[u];
-    FUZZ_CHECK(addresses.emplace(user.Address, user.AddressSize).second);
+    FUZZ_CHECK(addresses.emplace(user.Address(), user.AddressSize).second);
     FUZZ_CHECK(stamps.insert(user.first_seen).second);
     FUZZ_CHECK(user.Sessions >= 1 && user.Sessions <= user.Hits);
     FUZZ_CHECK(user.SessionStart != kRejectedDate);
@@ -171,7 +171,7 @@ std::string Snapshot(const Statistics& stats) {
   }
   for (RecordIndex u : NewestFirst(stats.users)) {
     const UserRecord& user = stats.users[u];
-    text += "user " + std::string(user.Address, user.AddressSize) + ' ' +
+    text += "user " + std::string(user.Address(), user.AddressSize) + ' ' +
             std::to_string(user.Hits) + ' ' + std::to_string(user.Sessions) + ' ' +
             std::to_string(user.Bytes) + ' ' + std::to_string(user.SessionStart) + '\n';
   }
@@ -359,10 +359,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const UserRecord& user = stats.users[u];
     std::optional<std::string> name;
     if ((mode == 0 || mode == 3) && row <= users_to_show) {
-      name = LookUpAddress(&names, user.Address);
+      name = LookUpAddress(&names, user.Address());
     }
-    FUZZ_CHECK(name ? user.HostName != nullptr && *name == user.HostName
-                    : user.HostName == nullptr);
+    const auto host = stats.host_names.find(u);
+    FUZZ_CHECK(name ? host != stats.host_names.end() && *name == host->second
+                    : host == stats.host_names.end());
   }
 
   char* report_data = nullptr;

@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
-#include <unordered_map>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 
 #include "bytes/hash.h"
 #include "platform/random.h"
