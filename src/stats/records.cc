@@ -6,22 +6,8 @@
 
 namespace {
 
-std::uint64_t Load8(const char* p) {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-
 bool EqualBytes(const char* stored, std::uint32_t stored_size, std::string_view text) {
-  if (stored_size != text.size()) return false;
-  // An IPv4 address in digits is 7 to 15 bytes: two loads of eight that
-  // overlap compare it whole, without a call.
-  const std::size_t n = text.size();
-  if (n >= 8 && n <= 16) {
-    return Load8(stored) == Load8(text.data()) &&
-           Load8(stored + n - 8) == Load8(text.data() + n - 8);
-  }
-  return std::memcmp(stored, text.data(), n) == 0;
+  return stored_size == text.size() && std::memcmp(stored, text.data(), text.size()) == 0;
 }
 
 std::uint32_t SizeOf(std::string_view text) {
