@@ -68,37 +68,30 @@ std::size_t FindFolded(std::string_view name, unsigned char wanted) {
 }
 
 // MatchNamePattern for "*" d rest, where neither d nor rest holds a "*":
-// the name must reach the first d (at `at`) and from there match d rest to
-// its end.
-bool MatchLeadingStar(std::string_view name, std::string_view pattern, std::size_t at) {
-  // What follows must be as long as the rest of the pattern.
-  if (at == name.size() || name.size() - at != pattern.size() - 1) return false;
+// the name must reach the first d and from there match d rest to its end.
+// So the name's tail as long as d rest must match it, and then no d may
+// stand before that tail: tested in that order, most names (the pages of
+// a list of image types) are settled by their last few bytes, unscanned.
+bool MatchLeadingStar(std::string_view name, std::string_view pattern) {
+  const std::size_t tail = pattern.size() - 1;
+  if (name.size() < tail) return false;
+  const std::size_t at = name.size() - tail;
+  // d is taken literally, as the "*" seeks it.
+  const unsigned char wanted = Fold(pattern[1]);
+  if (Fold(name[at]) != wanted) return false;
   for (std::size_t i = 2; i < pattern.size(); ++i) {
     if (pattern[i] != '?' && Fold(pattern[i]) != Fold(name[at + i - 1])) return false;
   }
-  return true;
+  return FindFolded(name.substr(0, at), wanted) == at;
 }
 
 }  // namespace
 
 int MatchNamePatterns(std::string_view name, const NamePatternList& list) {
-  // Patterns such as "*.gif" and "*.jpg" seek the same character: the
-  // search is made once for them.
-  int searched = -1;
-  std::size_t at = 0;
   for (std::size_t i = 0; i < list.patterns.size(); ++i) {
     const std::string_view pattern = list.patterns[i];
-    bool match;
-    if (list.leading_star_only[i]) {
-      const unsigned char wanted = Fold(pattern[1]);
-      if (searched != wanted) {
-        at = FindFolded(name, wanted);
-        searched = wanted;
-      }
-      match = MatchLeadingStar(name, pattern, at);
-    } else {
-      match = MatchNamePattern(name, pattern) != 0;
-    }
+    const bool match = list.leading_star_only[i] ? MatchLeadingStar(name, pattern)
+                                                 : MatchNamePattern(name, pattern) != 0;
     if (match) return 1;
   }
   return 0;

@@ -14,7 +14,7 @@ struct NamePatternList {
   std::vector<std::string_view> patterns;
   /// For each pattern, true when it is a "*" followed by characters none of
   /// which is a "*": then the only choice is where the character after the
-  /// "*" first occurs, which a fast search finds.
+  /// "*" first occurs, and the name's last bytes settle most names.
   std::vector<unsigned char> leading_star_only;
 };
 
