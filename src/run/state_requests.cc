@@ -118,7 +118,7 @@ void WriteRequests(const Run& run, StateWriter* out) {
       days[day].users += tally.users;
       days[day].sessions += tally.sessions;
     }
-    pairs += shard.days.user_days.size();
+    pairs += shard.days.pair_count();
   }
   out->Unsigned(days.size());
   for (const auto& [day, tally] : days) {
@@ -129,9 +129,8 @@ void WriteRequests(const Run& run, StateWriter* out) {
   std::vector<std::pair<std::uint64_t, std::int32_t>> user_days;
   user_days.reserve(pairs);
   for (const RecordShard& shard : stats.shards) {
-    shard.days.user_days.ForEach([&](std::uint64_t key) {
-      user_days.emplace_back(place.at(static_cast<RecordIndex>(key >> 32)),
-                             static_cast<std::int32_t>(static_cast<std::uint32_t>(key)));
+    shard.days.ForEachPair([&](RecordIndex user, std::int32_t day) {
+      user_days.emplace_back(place.at(user), day);
     });
   }
   std::sort(user_days.begin(), user_days.end());
@@ -228,8 +227,8 @@ bool ReadRequests(Run* run, StateReader* in) {
     const RecordIndex index = users[place];
     const auto shard = static_cast<std::size_t>(index >> ShardedRecords<UserRecord>::kLocalBits);
     if (shard >= stats.shards.size()) return false;
-    if (!stats.shards[shard].days.AddUserDay(stats.hash_seed, index,
-                                             static_cast<std::int32_t>(day))) {
+    if (!stats.shards[shard].days.AddSavedPair(stats.hash_seed, index,
+                                               static_cast<std::int32_t>(day))) {
       return false;
     }
   }

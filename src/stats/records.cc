@@ -86,8 +86,9 @@ void CountUserDay(ShardDays* days, std::uint64_t seed, RecordIndex index, UserRe
                   std::int32_t day, bool opens) {
   if (opens) ++days->days[day].sessions;
   if (user->last_day == day) return;
+  const std::int32_t last = user->last_day;
   user->last_day = day;
-  if (days->AddUserDay(seed, index, day)) ++days->days[day].users;
+  if (days->AddUserDay(seed, index, day, last)) ++days->days[day].users;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "bytes/hash.h"
 #include "platform/random.h"
@@ -116,18 +117,69 @@ struct DayTally {
   Count sessions = 0;
 };
 
-/// The days of one shard's users: each (user, day) pair once, 16 to 32
-/// bytes a pair.
-struct ShardDays {
-  KeySet user_days;  // record index << 32 | day; placed by the run's key
+/// The days of one shard's users: each (user, day) pair once.
+///
+/// While every user's days come in order, as they do in a log read from its
+/// start, a day after the user's last is a new pair for sure: the pairs
+/// are only listed (8 bytes a pair, written in order). The first day before
+/// a user's last, or a pair of a saved state, makes the set of the pairs
+/// (16 to 32 bytes a pair), which answers from then on.
+class ShardDays {
+ public:
   std::map<std::int32_t, DayTally> days;
 
-  /// Notes that `user` was seen on `day`; true when it was not before.
-  /// `seed` is the run's key, taken by the first pair.
-  bool AddUserDay(std::uint64_t seed, RecordIndex user, std::int32_t day) {
-    if (user_days.size() == 0) user_days = KeySet(seed);
-    return user_days.Insert(std::uint64_t{user} << 32 | static_cast<std::uint32_t>(day));
+  /// Notes that `user`, whose last day so far was `last` (kNoDay: none),
+  /// was seen on `day`; true when it was not before. `seed` is the run's
+  /// key, which the set is placed by.
+  bool AddUserDay(std::uint64_t seed, RecordIndex user, std::int32_t day, std::int32_t last) {
+    const std::uint64_t pair = Pair(user, day);
+    if (!made_ && day > last) {
+      listed_.push_back(pair);
+      return true;
+    }
+    MakeSet(seed);
+    return set_.Insert(pair);
   }
+
+  /// A pair of a saved state; false when the shard had it already.
+  bool AddSavedPair(std::uint64_t seed, RecordIndex user, std::int32_t day) {
+    MakeSet(seed);
+    return set_.Insert(Pair(user, day));
+  }
+
+  std::size_t pair_count() const { return made_ ? set_.size() : listed_.size(); }
+
+  /// Calls f(user, day) for each pair, in no order.
+  template <class F>
+  void ForEachPair(F f) const {
+    auto split = [&](std::uint64_t pair) {
+      f(static_cast<RecordIndex>(pair >> 32),
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(pair)));
+    };
+    if (made_) {
+      set_.ForEach(split);
+    } else {
+      for (const std::uint64_t pair : listed_) split(pair);
+    }
+  }
+
+ private:
+  static std::uint64_t Pair(RecordIndex user, std::int32_t day) {
+    return std::uint64_t{user} << 32 | static_cast<std::uint32_t>(day);
+  }
+
+  void MakeSet(std::uint64_t seed) {
+    if (made_) return;
+    made_ = true;
+    set_ = KeySet(seed);
+    set_.Reserve(listed_.size() + 1);
+    for (const std::uint64_t pair : listed_) set_.Insert(pair);
+    listed_ = {};
+  }
+
+  bool made_ = false;
+  std::vector<std::uint64_t> listed_;
+  KeySet set_;  // placed by the run's key
 };
 
 /// The texts and the lookup aids of one shard.

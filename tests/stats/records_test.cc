@@ -12,6 +12,7 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -113,6 +114,36 @@ TEST(RecordsTest, UsersOfEveryAddressLengthAreFoundAgain) {
     EXPECT_EQ('\0', user.Address()[user.AddressSize]) << address;
   }
   EXPECT_EQ(5, stats.totals.UserCount);
+}
+
+// The (user, day) pairs against std::set: days in order, as a log has them,
+// then a day back (a second file of older hits), then pairs of a state.
+TEST(RecordsTest, DayPairsAreASetWhateverTheOrder) {
+  for (const bool saved_first : {false, true}) {
+    ShardDays days;
+    std::set<std::pair<RecordIndex, std::int32_t>> model;
+    std::vector<std::int32_t> last(40, kNoDay);
+    auto add = [&](RecordIndex user, std::int32_t day) {
+      if (last[user] == day) return;  // as the counting spares it
+      const bool fresh = days.AddUserDay(7, user, day, last[user]);
+      last[user] = day;
+      ASSERT_EQ(model.insert({user, day}).second, fresh) << user << " " << day;
+    };
+    if (saved_first) {
+      EXPECT_TRUE(days.AddSavedPair(7, 3, 100));
+      EXPECT_FALSE(days.AddSavedPair(7, 3, 100));
+      model.insert({3, 100});
+    }
+    std::mt19937 random(5);
+    for (std::int32_t day = 100; day < 130; ++day) {
+      for (int i = 0; i < 30; ++i) add(random() % 40, day);
+    }
+    for (int i = 0; i < 400; ++i) add(random() % 40, 100 + static_cast<std::int32_t>(random() % 35));
+    EXPECT_EQ(model.size(), days.pair_count());
+    std::set<std::pair<RecordIndex, std::int32_t>> seen;
+    days.ForEachPair([&](RecordIndex user, std::int32_t day) { seen.insert({user, day}); });
+    EXPECT_EQ(model, seen);
+  }
 }
 
 TEST(RecordsTest, PeriodInProcessingOrder) {
