@@ -26,7 +26,8 @@ ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, con
       path_(path),
       escape_(options.message_escape),
       comma_times_(DateForm::kComma, options.seconds_west),
-      w3c_times_(DateForm::kW3c, options.seconds_west) {
+      w3c_times_(DateForm::kW3c, options.seconds_west),
+      comma_fields_(options.gather_traffic ? kEveryField : kFilteredFields) {
   if (filters.robots != nullptr) robots_ = std::make_unique<RobotCache>(*filters.robots);
 }
 
@@ -70,7 +71,7 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
                       ? LineVerdict::kTooManyFields
                       : FilterLine(fields_, filters_);
       } else {
-        TokenizeLine(piece, &fields_);
+        TokenizeLine(piece, &fields_, comma_fields_);
         verdict = FilterLine(fields_, filters_);
       }
       // The rest of a long line could carry a whole forged line.

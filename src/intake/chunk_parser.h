@@ -64,6 +64,9 @@ class ChunkParser {
   TextEscape escape_;  // of the messages
   HitTimeCache comma_times_;
   HitTimeCache w3c_times_;
+  // The comma fields read: those the filters and the hits read, and the
+  // panels' when they are gathered.
+  std::uint32_t comma_fields_;
   // The quarter hour (in each clock) whose local day was found last.
   std::array<std::int32_t, 2> day_quarter_{INT32_MIN, INT32_MIN};
   std::array<std::int32_t, 2> quarter_day_{};

@@ -41,10 +41,18 @@ inline std::string_view FieldOf(const char* begin, const char* end) {
                                                     : std::string_view();
 }
 
+// The slot value of the token [begin, end) when slot `i` is wanted, else
+// absent: reading a field costs more than passing it by.
+inline std::string_view WantedField(std::uint32_t wanted, int i, const char* begin,
+                                    const char* end) {
+  return (wanted >> i & 1) != 0 ? FieldOf(begin, end) : std::string_view();
+}
+
 // Puts the token [begin, end) into the next slot; true when the line has
 // all its slots.
-inline bool TakeToken(const char* begin, const char* end, LogFields* fields) {
-  fields->slot[fields->count] = FieldOf(begin, end);
+inline bool TakeToken(const char* begin, const char* end, std::uint32_t wanted,
+                      LogFields* fields) {
+  fields->slot[fields->count] = WantedField(wanted, fields->count, begin, end);
   return ++fields->count == kFieldCount;
 }
 
@@ -58,7 +66,7 @@ inline void ClearRest(LogFields* fields) {
 
 // Cut as strtok() with "," cuts: a token is a run of bytes other than the
 // comma, so a run of commas is one separator. The text ends at the first NUL.
-void TokenizeLinePortable(std::string_view line, LogFields* fields) {
+void TokenizeLinePortable(std::string_view line, LogFields* fields, std::uint32_t wanted) {
   fields->count = 0;
   fields->complete = false;
   const char* base = line.data();
@@ -69,13 +77,15 @@ void TokenizeLinePortable(std::string_view line, LogFields* fields) {
   std::size_t token = 0;  // where the current token begins
   for (std::size_t comma = 0; comma < size; ++comma) {
     if (base[comma] != ',') continue;
-    if (comma > token && TakeToken(base + token, base + comma, fields)) {
+    if (comma > token && TakeToken(base + token, base + comma, wanted, fields)) {
       fields->complete = true;
       return;
     }
     token = comma + 1;
   }
-  if (size > token && TakeToken(base + token, base + size, fields)) fields->complete = true;
+  if (size > token && TakeToken(base + token, base + size, wanted, fields)) {
+    fields->complete = true;
+  }
   ClearRest(fields);
 }
 
@@ -83,7 +93,7 @@ void TokenizeLinePortable(std::string_view line, LogFields* fields) {
 // The same cut, with the commas and the first NUL found many bytes at a
 // time: the tokenizer is the busiest code of a run. The slots are built in
 // locals, which the compiler keeps in registers.
-void TokenizeLine(std::string_view line, LogFields* fields) {
+void TokenizeLine(std::string_view line, LogFields* fields, std::uint32_t wanted) {
   const char* const base = line.data();
   std::size_t size = line.size();
   std::string_view* const slot = fields->slot.data();
@@ -92,7 +102,7 @@ void TokenizeLine(std::string_view line, LogFields* fields) {
 
   // Puts the token [token, end) into the next slot; true when all are full.
   auto take = [&](std::size_t end) {
-    slot[count] = FieldOf(base + token, base + end);
+    slot[count] = WantedField(wanted, count, base + token, base + end);
     return ++count == kFieldCount;
   };
 
@@ -146,8 +156,8 @@ void TokenizeLine(std::string_view line, LogFields* fields) {
   ClearRest(fields);
 }
 #else
-void TokenizeLine(std::string_view line, LogFields* fields) {
-  TokenizeLinePortable(line, fields);
+void TokenizeLine(std::string_view line, LogFields* fields, std::uint32_t wanted) {
+  TokenizeLinePortable(line, fields, wanted);
 }
 #endif
 

@@ -70,12 +70,24 @@ struct LogFields {
   std::string ToString() const;
 };
 
+/// Every field of a comma line.
+inline constexpr std::uint32_t kEveryField = (1U << kFieldCount) - 1;
+/// The comma fields that the filter chain and a hit read; the others (the
+/// user and computer names, time taken, bytes received and the statuses)
+/// only the panels read.
+inline constexpr std::uint32_t kFilteredFields =
+    1U << kClientIp | 1U << kDate | 1U << kTime | 1U << kService | 1U << kServerIp |
+    1U << kServerBytes | 1U << kMethod | 1U << kTarget;
+
 /// Splits `line` (its text ends at the first NUL, if any) into `fields`.
-void TokenizeLine(std::string_view line, LogFields* fields);
+/// Only the slots of `wanted` (bit i for slot i) are filled; the others
+/// are left absent, though counted as tokens all the same.
+void TokenizeLine(std::string_view line, LogFields* fields, std::uint32_t wanted = kEveryField);
 
 /// The same split without vector instructions: where the platform has none,
 /// and to check the fast one against.
-void TokenizeLinePortable(std::string_view line, LogFields* fields);
+void TokenizeLinePortable(std::string_view line, LogFields* fields,
+                          std::uint32_t wanted = kEveryField);
 
 /// The filter lists of the options, parsed once for a file.
 struct LineFilters {
