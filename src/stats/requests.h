@@ -5,9 +5,9 @@
 // its requests as views into its lines; the run's Requests copies what it
 // keeps when the chunk is counted.
 //
-// Memory: the run keeps one PathRequests per distinct path (about 120 bytes
-// with its map node, the text beyond 15 bytes on top, and 16 bytes for each
-// error status it had), one entry
+// Memory: the run keeps one PathRequests per distinct path (64 bytes and
+// an index slot, its text on top, and 16 bytes for each error status it
+// had, after a list of 24), one entry
 // per distinct client that caused an error, one row per distinct status
 // triple, and a few time histograms of kTimeBuckets counts each.
 #pragma once
@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <functional>
@@ -73,15 +74,46 @@ struct RequestBatch {
   void Clear() { requests.clear(); }
 };
 
-struct PathRequests {
+/// The error statuses of a path with their requests, in the order first
+/// seen: a pointer wide, since most paths have none, so that a path's row
+/// fills one cache line.
+class ErrorCounts {
+ public:
+  using Entry = std::pair<std::int64_t, std::int64_t>;  // status, requests
+  ErrorCounts() = default;
+  ErrorCounts(const ErrorCounts& other)
+      : list_(other.list_ ? std::make_unique<std::vector<Entry>>(*other.list_) : nullptr) {}
+  ErrorCounts(ErrorCounts&&) = default;
+  ErrorCounts& operator=(ErrorCounts&&) = default;
+
+  const Entry* begin() const { return list_ ? list_->data() : nullptr; }
+  const Entry* end() const { return list_ ? list_->data() + list_->size() : nullptr; }
+  Entry* begin() { return list_ ? list_->data() : nullptr; }
+  Entry* end() { return list_ ? list_->data() + list_->size() : nullptr; }
+  std::size_t size() const { return list_ ? list_->size() : 0; }
+  void push_back(const Entry& entry) { Made().push_back(entry); }
+  void emplace_back(std::int64_t status, std::int64_t requests) {
+    Made().emplace_back(status, requests);
+  }
+
+ private:
+  std::vector<Entry>& Made() {
+    if (!list_) list_ = std::make_unique<std::vector<Entry>>();
+    return *list_;
+  }
+  std::unique_ptr<std::vector<Entry>> list_;
+};
+
+struct alignas(64) PathRequests {
   std::string_view path;  // in the Requests' own texts
   std::int64_t requests = 0;
   std::int64_t timed = 0;  // requests with a time taken
   std::int64_t time_total = 0;
   std::int64_t time_max = 0;
   std::int64_t bytes = 0;
-  std::vector<std::pair<std::int64_t, std::int64_t>> errors;  // status, requests
+  ErrorCounts errors;
 };
+static_assert(sizeof(PathRequests) == 64, "a path's row grew past a cache line");
 
 /// Requests, errors (status 400 and above) and bytes of one UTC quarter hour.
 struct QuarterRequests {
