@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,30 @@ TEST(LineReaderTest, LinesCutInPiecesAndWholeLines) {
       SCOPED_TRACE(testing::Message() << c.text.size() << " bytes, chunks of " << chunk);
       EXPECT_EQ(c.pieces, Pieces(c.text, false, chunk));
     }
+  }
+}
+
+// Short lines of every length, CR-LF and LF ends, across the 64-byte blocks
+// the line feeds are found in and the chunks' ends: each line whole, its CR
+// before the LF dropped.
+TEST(LineReaderTest, ShortLinesAtEveryPlace) {
+  std::mt19937 random(3);
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    Expected model;
+    for (int line = 0; line < 60; ++line) {
+      std::string body(random() % 150, 'a');
+      for (char& c : body) c = "ab\r,"[random() % 4];
+      std::string kept = body + (random() % 2 == 0 ? "\r\n" : "\n");
+      text += kept;
+      if (kept.ends_with("\r\n")) kept.erase(kept.size() - 2, 1);
+      model.push_back("L:" + (kept.size() <= 16 ? kept : std::to_string(kept.size()) + "B\n"));
+    }
+    const std::size_t chunk = 4096 + random() % 3000;
+    ASSERT_EQ(model, Pieces(text, false, chunk)) << round;
+    // In whole lines too.
+    model.insert(model.begin(), "L:#\n");
+    ASSERT_EQ(model, Pieces("#\n" + text, false, chunk)) << round;
   }
 }
 
