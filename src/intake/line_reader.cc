@@ -56,7 +56,7 @@ class LineFeeds {
       bytes = tail;
     }
     std::uint64_t mask = 0;
-    for (int i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < 4; ++i) {
       const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
       mask |= std::uint64_t{MatchByte(part, '\n')} << (16 * i);
     }
