@@ -32,6 +32,20 @@ class IndexTable {
     __builtin_prefetch(&slots_[Tag(hash) & (slots_.size() - 1)]);
   }
 
+  /// The record a lookup of `hash` would compare first, or kNoRecord when
+  /// the slots it would look at hold none of that hash's tag: for loading
+  /// the record ahead of the lookup. Reads only the slots Prefetch() loads.
+  RecordIndex Candidate(std::uint64_t hash) const {
+    std::uint32_t tag = Tag(hash);
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = tag & mask, tries = 0; tries < 4; i = (i + 1) & mask, ++tries) {
+      const Slot& slot = slots_[i];
+      if (slot.index == kNoRecord) return kNoRecord;
+      if (slot.tag == tag) return slot.index;
+    }
+    return kNoRecord;
+  }
+
   /// Adds a record that Find() did not find.
   void Insert(std::uint64_t hash, RecordIndex index) {
     if ((used_ + 1) * 4 > slots_.size() * 3) Grow();

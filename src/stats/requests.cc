@@ -95,8 +95,10 @@ PathRequests& PathTable::Row(std::string_view path, std::uint64_t hash) {
 }
 
 void AddRequests(Requests* requests, RequestBatch* batch) {
-  // The path lookups wait on memory: hash them all first, and ask for the
-  // index slots of a request a few places ahead while counting this one.
+  // The path lookups wait on memory, three loads in turn: the index slot,
+  // the row it names, the row's path. Hash them all first; while counting a
+  // request, ask for the slot of one eight places ahead, the row of one
+  // four ahead (its slot loaded by then) and the path of one two ahead.
   constexpr std::size_t kAhead = 8;
   std::vector<std::uint64_t>& hashes = batch->path_hashes;
   hashes.clear();
@@ -113,6 +115,8 @@ void AddRequests(Requests* requests, RequestBatch* batch) {
   for (std::size_t i = 0; i < batch->requests.size(); ++i) {
     const RequestInput& in = batch->requests[i];
     if (i + kAhead < hashes.size()) requests->paths.Prefetch(hashes[i + kAhead]);
+    if (i + kAhead / 2 < hashes.size()) requests->paths.PrefetchRow(hashes[i + kAhead / 2]);
+    if (i + kAhead / 4 < hashes.size()) requests->paths.PrefetchPath(hashes[i + kAhead / 4]);
     ++requests->total;
     const StatusKey key{in.status, in.substatus, in.win32};
     if (key != last_status) {

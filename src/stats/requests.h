@@ -136,6 +136,16 @@ class PathTable {
   std::uint64_t Hash(std::string_view path) const;
   /// Starts loading where a lookup of `hash` begins.
   void Prefetch(std::uint64_t hash) const { index_.Prefetch(hash); }
+  /// Once Prefetch(hash) has loaded the slot: starts loading the row.
+  void PrefetchRow(std::uint64_t hash) const {
+    const RecordIndex i = index_.Candidate(hash);
+    if (i != kNoRecord) __builtin_prefetch(&rows_[i]);
+  }
+  /// Once PrefetchRow(hash) has loaded the row: starts loading its path.
+  void PrefetchPath(std::uint64_t hash) const {
+    const RecordIndex i = index_.Candidate(hash);
+    if (i != kNoRecord) __builtin_prefetch(rows_[i].path.data());
+  }
   const std::vector<PathRequests>& rows() const { return rows_; }
   std::vector<PathRequests>& rows() { return rows_; }
   bool empty() const { return rows_.empty(); }
