@@ -106,8 +106,9 @@ void TokenizeLine(std::string_view line, LogFields* fields, std::uint32_t wanted
     return ++count == kFieldCount;
   };
 
-  // Thirty-two bytes a step while they last, then sixteen, then the tail
-  // copied out so that nothing past the line is read.
+  // Thirty-two bytes a step, the last step reading the line's last
+  // thirty-two; a line shorter than that sixteen bytes a step, then the
+  // tail copied out, so that nothing past the line is read.
   for (std::size_t offset = 0; offset < size;) {
     std::uint64_t commas;
     std::uint64_t nuls;
@@ -117,6 +118,15 @@ void TokenizeLine(std::string_view line, LogFields* fields, std::uint32_t wanted
       const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset + 16));
       commas = MatchByte(low, ',') | (std::uint64_t{MatchByte(high, ',')} << 16);
       nuls = MatchByte(low, '\0') | (std::uint64_t{MatchByte(high, '\0')} << 16);
+      step = 32;
+    } else if (size >= 32) {
+      // The line's last thirty-two bytes, the masks shifted to begin at
+      // this step: no copy, and nothing past the line read.
+      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 32));
+      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 16));
+      const unsigned shift = static_cast<unsigned>(32 - (size - offset));
+      commas = (MatchByte(low, ',') | (std::uint64_t{MatchByte(high, ',')} << 16)) >> shift;
+      nuls = (MatchByte(low, '\0') | (std::uint64_t{MatchByte(high, '\0')} << 16)) >> shift;
       step = 32;
     } else {
       __m128i bytes;
