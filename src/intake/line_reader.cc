@@ -76,6 +76,98 @@ class LineFeeds {
 };
 #endif
 
+// Past the last line feed of data[0, end), or 0 when there is none. A
+// chunk's last line feed is a line's length from its end.
+std::size_t PastLastLineFeed(const char* data, std::size_t end) {
+  for (std::size_t i = end; i != 0; --i) {
+    if (data[i - 1] == '\n') return i;
+  }
+  return 0;
+}
+
+// Cuts data[pos, end) into pieces of at most kMaxLinePiece bytes, a line at
+// a time, for as long as the bytes show where a piece ends; returns where
+// it stopped: end, or the start of a line's last bytes, which the bytes
+// after `end` may finish.
+std::size_t CutPieces(char* data, std::size_t pos, std::size_t end, bool* continues_line,
+                      std::vector<LinePiece>* pieces) {
+  LineFeeds feeds(data, end);
+  bool continues = *continues_line;
+  while (pos < end) {
+    char* const start = data + pos;
+    const std::size_t avail = end - pos;
+    const PieceKind kind = continues ? PieceKind::kContinuation : PieceKind::kLine;
+    // A piece needs at most kMaxLinePiece + 1 bytes: the last may be a
+    // carriage return's line feed.
+    if (const char* found = feeds.Find(start, Smaller(avail, kMaxLinePiece + 1))) {
+      const std::size_t lf = found - start;
+      if (lf > 0 && start[lf - 1] == '\r') {
+        // Drop the carriage return: the line feed takes its place.
+        start[lf - 1] = '\n';
+        pieces->push_back({std::string_view(start, lf), kind});
+        continues = false;
+        pos += lf + 1;
+        continue;
+      }
+      if (lf < kMaxLinePiece) {
+        pieces->push_back({std::string_view(start, lf + 1), kind});
+        continues = false;
+        pos += lf + 1;
+        continue;
+      }
+      // The line feed is the 2048th byte: it comes back as a piece alone.
+    }
+    if (avail <= kMaxLinePiece) break;
+    // Cut here; the rest of the line comes as the next piece.
+    pieces->push_back({std::string_view(start, kMaxLinePiece), kind});
+    continues = true;
+    pos += kMaxLinePiece;
+  }
+  *continues_line = continues;
+  return pos;
+}
+
+// Cuts data[pos, end) into whole lines, for as long as the bytes show where
+// a line ends; returns where it stopped, as CutPieces does. A line longer
+// than kMaxWholeLine becomes one kTooLong piece and the rest of it is
+// skipped, also into the bytes after `end`.
+std::size_t CutWholeLines(char* data, std::size_t pos, std::size_t end, bool* skipping,
+                          std::vector<LinePiece>* pieces) {
+  LineFeeds feeds(data, end);
+  while (pos < end) {
+    char* const start = data + pos;
+    const std::size_t avail = end - pos;
+    if (*skipping) {
+      // The rest of a line too long to read, up to its line feed.
+      const char* lf = feeds.Find(start, avail);
+      *skipping = lf == nullptr;
+      pos += lf != nullptr ? static_cast<std::size_t>(lf - start) + 1 : avail;
+      continue;
+    }
+    if (const char* found = feeds.Find(start, Smaller(avail, kMaxWholeLine + 2))) {
+      const std::size_t lf = found - start;
+      const bool crlf = lf > 0 && start[lf - 1] == '\r';
+      if ((crlf ? lf - 1 : lf) > kMaxWholeLine) {
+        pieces->push_back({std::string_view(start, kMaxWholeLine), PieceKind::kTooLong});
+      } else if (crlf) {
+        // Drop the carriage return: the line feed takes its place.
+        start[lf - 1] = '\n';
+        pieces->push_back({std::string_view(start, lf), PieceKind::kLine});
+      } else {
+        pieces->push_back({std::string_view(start, lf + 1), PieceKind::kLine});
+      }
+      pos += lf + 1;
+      continue;
+    }
+    if (avail < kMaxWholeLine + 2) break;
+    // No line end in reach: too long, whatever follows.
+    pieces->push_back({std::string_view(start, kMaxWholeLine), PieceKind::kTooLong});
+    *skipping = true;
+    pos += kMaxWholeLine + 2;
+  }
+  return pos;
+}
+
 }  // namespace
 
 long FileSource::Read(char* buffer, std::size_t size) { return ReadSome(fd_, buffer, size); }
@@ -98,9 +190,18 @@ void LineReader::ResumeCutting(bool whole_lines) {
 }
 
 bool LineReader::NextChunk(LineChunk* chunk) {
+  do {
+    if (!ReadChunk(chunk)) return false;
+    CutRest(chunk);
+  } while (chunk->pieces.empty());
+  return true;
+}
+
+bool LineReader::ReadChunk(LineChunk* chunk) {
   chunk->pieces.clear();
+  chunk->uncut_end = 0;
   // A chunk may hold nothing but the middle of a line that is skipped.
-  while (chunk->pieces.empty()) {
+  while (chunk->pieces.empty() && chunk->uncut_end == 0) {
     if (at_end_ && carry_size_ == 0) return false;
 
     const std::size_t capacity =
@@ -136,119 +237,61 @@ bool LineReader::NextChunk(LineChunk* chunk) {
       carry_ = std::make_unique_for_overwrite<char[]>(whole ? kMaxWholeLine + 1 : kMaxLinePiece);
     }
 
-    if (cutting_ == Cutting::kWholeLines) {
-      CutWholeLines(data, end, chunk);
-    } else {
-      CutPieces(data, end, chunk);
+    // Up to the last line feed, every piece ends within the chunk: those
+    // bytes are left for CutRest(), and a piece after them starts a line.
+    const std::size_t head = PastLastLineFeed(data, end);
+    if (head != 0) {
+      chunk->uncut_end = head;
+      chunk->uncut_whole_lines = cutting_ == Cutting::kWholeLines;
+      chunk->uncut_continues = continues_;
+      chunk->uncut_skipping = skipping_;
+      continues_ = false;
+      skipping_ = false;
     }
+    CutTail(data, head, end, chunk);
   }
   return true;
 }
 
-// Cuts the bytes of a chunk into pieces of at most kMaxLinePiece bytes, a
-// line at a time; the start of a line that the chunk's end cuts is carried.
-void LineReader::CutPieces(char* data, std::size_t end, LineChunk* chunk) {
-  std::vector<LinePiece>& pieces = chunk->pieces;
-  LineFeeds feeds(data, end);
-  bool continues = continues_;
-  std::size_t pos = 0;
-  while (pos < end) {
-    char* const start = data + pos;
-    const std::size_t avail = end - pos;
-    const PieceKind kind = continues ? PieceKind::kContinuation : PieceKind::kLine;
-    // A piece needs at most kMaxLinePiece + 1 bytes: the last may be a
-    // carriage return's line feed.
-    if (const char* found = feeds.Find(start, Smaller(avail, kMaxLinePiece + 1))) {
-      const std::size_t lf = found - start;
-      if (lf > 0 && start[lf - 1] == '\r') {
-        // Drop the carriage return: the line feed takes its place.
-        start[lf - 1] = '\n';
-        pieces.push_back({std::string_view(start, lf), kind});
-        continues = false;
-        pos += lf + 1;
-        continue;
-      }
-      if (lf < kMaxLinePiece) {
-        pieces.push_back({std::string_view(start, lf + 1), kind});
-        continues = false;
-        pos += lf + 1;
-        continue;
-      }
-      // The line feed is the 2048th byte: it comes back as a piece alone.
-    }
-    if (avail > kMaxLinePiece) {
-      // Cut here; the rest of the line comes as the next piece.
-      pieces.push_back({std::string_view(start, kMaxLinePiece), kind});
-      continues = true;
-      pos += kMaxLinePiece;
-      continue;
-    }
-    if (!at_end_) {
-      // The rest of this line is in the next chunk.
-      std::memcpy(carry_.get(), start, avail);
-      carry_size_ = avail;
-    } else if (!failed_) {
-      // The last line, without a line feed, whole at a clean end; after a
-      // read error it is unfinished and dropped.
-      pieces.push_back({std::string_view(start, avail), kind});
-    } else {
-      bytes_dropped_ = static_cast<std::int64_t>(avail);
-    }
-    break;
+void CutRest(LineChunk* chunk) {
+  if (chunk->uncut_end == 0) return;
+  // The pieces cut so far come last.
+  std::vector<LinePiece>& tail = chunk->cut_tail;
+  tail.swap(chunk->pieces);
+  chunk->pieces.clear();
+  char* const data = chunk->buffer.get();
+  if (chunk->uncut_whole_lines) {
+    bool skipping = chunk->uncut_skipping;
+    CutWholeLines(data, 0, chunk->uncut_end, &skipping, &chunk->pieces);
+  } else {
+    bool continues = chunk->uncut_continues;
+    CutPieces(data, 0, chunk->uncut_end, &continues, &chunk->pieces);
   }
-  continues_ = continues;
+  chunk->pieces.insert(chunk->pieces.end(), tail.begin(), tail.end());
+  tail.clear();
+  chunk->uncut_end = 0;
 }
 
-// Cuts the bytes of a chunk into whole lines; a line longer than
-// kMaxWholeLine becomes one kTooLong piece and the rest of it is skipped,
-// also into the chunks after.
-void LineReader::CutWholeLines(char* data, std::size_t end, LineChunk* chunk) {
-  LineFeeds feeds(data, end);
-  std::size_t pos = 0;
-  while (pos < end) {
-    char* const start = data + pos;
-    const std::size_t avail = end - pos;
-    if (skipping_) {
-      // The rest of a line too long to read, up to its line feed.
-      const char* lf = feeds.Find(start, avail);
-      skipping_ = lf == nullptr;
-      pos += lf != nullptr ? static_cast<std::size_t>(lf - start) + 1 : avail;
-      continue;
-    }
-    if (const char* found = feeds.Find(start, Smaller(avail, kMaxWholeLine + 2))) {
-      const std::size_t lf = found - start;
-      const bool crlf = lf > 0 && start[lf - 1] == '\r';
-      if ((crlf ? lf - 1 : lf) > kMaxWholeLine) {
-        chunk->pieces.push_back({std::string_view(start, kMaxWholeLine), PieceKind::kTooLong});
-      } else if (crlf) {
-        // Drop the carriage return: the line feed takes its place.
-        start[lf - 1] = '\n';
-        chunk->pieces.push_back({std::string_view(start, lf), PieceKind::kLine});
-      } else {
-        chunk->pieces.push_back({std::string_view(start, lf + 1), PieceKind::kLine});
-      }
-      pos += lf + 1;
-      continue;
-    }
-    if (avail >= kMaxWholeLine + 2) {
-      // No line end in reach: too long, whatever follows.
-      chunk->pieces.push_back({std::string_view(start, kMaxWholeLine), PieceKind::kTooLong});
-      skipping_ = true;
-      pos += kMaxWholeLine + 2;
-      continue;
-    }
-    if (!at_end_) {
-      // The rest of this line is in the next chunk.
-      std::memcpy(carry_.get(), start, avail);
-      carry_size_ = avail;
-    } else if (!failed_) {
-      // The last line, without a line feed, whole at a clean end; after a
-      // read error it is unfinished and dropped.
-      const PieceKind kind = avail > kMaxWholeLine ? PieceKind::kTooLong : PieceKind::kLine;
-      chunk->pieces.push_back({std::string_view(start, Smaller(avail, kMaxWholeLine)), kind});
-    } else {
-      bytes_dropped_ = static_cast<std::int64_t>(avail);
-    }
-    break;
+void LineReader::CutTail(char* data, std::size_t from, std::size_t end, LineChunk* chunk) {
+  const bool whole = cutting_ == Cutting::kWholeLines;
+  const std::size_t pos = whole ? CutWholeLines(data, from, end, &skipping_, &chunk->pieces)
+                                : CutPieces(data, from, end, &continues_, &chunk->pieces);
+  if (pos == end) return;
+  char* const start = data + pos;
+  const std::size_t avail = end - pos;
+  if (!at_end_) {
+    // The rest of this line is in the next chunk.
+    std::memcpy(carry_.get(), start, avail);
+    carry_size_ = avail;
+  } else if (failed_) {
+    // After a read error the last line is unfinished, and dropped.
+    bytes_dropped_ = static_cast<std::int64_t>(avail);
+  } else if (whole) {
+    // The last line, without a line feed, whole at a clean end.
+    const PieceKind kind = avail > kMaxWholeLine ? PieceKind::kTooLong : PieceKind::kLine;
+    chunk->pieces.push_back({std::string_view(start, Smaller(avail, kMaxWholeLine)), kind});
+  } else {
+    const PieceKind kind = continues_ ? PieceKind::kContinuation : PieceKind::kLine;
+    chunk->pieces.push_back({std::string_view(start, avail), kind});
   }
 }

@@ -64,7 +64,21 @@ struct LineChunk {
   std::unique_ptr<char[]> buffer;
   std::size_t capacity = 0;
   std::vector<LinePiece> pieces;
+
+  // What LineReader::ReadChunk leaves uncut: the bytes [0, uncut_end),
+  // which end with a line feed, and how the reader stood at their start.
+  // Their pieces come before those in `pieces`.
+  std::size_t uncut_end = 0;
+  bool uncut_whole_lines = false;
+  bool uncut_continues = false;  // begins with a later piece of a line
+  bool uncut_skipping = false;   // begins inside a line too long to read
+  std::vector<LinePiece> cut_tail;  // room for `pieces` while the rest is cut
 };
+
+/// Cuts what ReadChunk left uncut in `chunk`, so that its pieces are all in
+/// `pieces`, in order. Touches nothing but the chunk: the thread that owns
+/// the chunk may call it beside a reader busy with the next one.
+void CutRest(LineChunk* chunk);
 
 /// Given the start of a stream's first line (up to its line feed, or its
 /// first kMaxLinePiece bytes), true when the stream is read in whole lines.
@@ -84,6 +98,12 @@ class LineReader {
   /// no longer be needed. A last line without a line feed is a piece at a
   /// clean end; after a read error it is unfinished and dropped.
   bool NextChunk(LineChunk* chunk);
+
+  /// The same, but most of the chunk may be left for CutRest(): only the
+  /// bytes after its last line feed are cut here, as what follows them
+  /// decides where they end. Such a chunk may give no piece at all (the
+  /// middle and end of a line that is skipped).
+  bool ReadChunk(LineChunk* chunk);
 
   /// True when the stream ended with a read error (or, for a compressed
   /// one, damage) rather than at its end.
@@ -106,8 +126,9 @@ class LineReader {
  private:
   enum class Cutting { kUndecided, kPieces, kWholeLines };
 
-  void CutPieces(char* data, std::size_t end, LineChunk* chunk);
-  void CutWholeLines(char* data, std::size_t end, LineChunk* chunk);
+  // Cuts the bytes [from, end) of a chunk read into `data`; carries or
+  // drops what cannot be cut before the next bytes are read.
+  void CutTail(char* data, std::size_t from, std::size_t end, LineChunk* chunk);
 
   ByteSource* source_;
   std::size_t chunk_size_;

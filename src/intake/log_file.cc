@@ -1,6 +1,7 @@
 #include "intake/log_file.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -55,8 +56,22 @@ class ObservedTextSource : public ByteSource {
   ReadObserver* observer_;
 };
 
+// Whether a W3C directive may begin in the bytes of `chunk` left uncut: a
+// "#" at a line's start, or after a byte order mark (whose last byte is
+// 0xBF), or at the chunk's start. Data lines rarely hold a "#" at all.
+bool MayHoldDirective(const LineChunk& chunk) {
+  const char* const data = chunk.buffer.get();
+  const char* const end = data + chunk.uncut_end;
+  for (const char* p = data; p < end; ++p) {
+    p = static_cast<const char*>(std::memchr(p, '#', static_cast<std::size_t>(end - p)));
+    if (p == nullptr) return false;
+    if (p == data || p[-1] == '\n' || static_cast<unsigned char>(p[-1]) == 0xBF) return true;
+  }
+  return false;
+}
+
 // One thread's share of a read: it takes the next chunk from the reader,
-// parses it on its own, and counts it in its turn. On more than one thread
+// cuts and parses it on its own, and counts it in its turn. On more than one thread
 // the chunk is counted shard by shard, a step each, and then finished: one
 // thread may count a shard of this chunk while another counts the next
 // shard of the chunk before.
@@ -81,7 +96,7 @@ class ChunkWorker {
   // the format at each chunk's start from the chunks before it. Taken in
   // reading order, the chunk's hits get their number in the run.
   bool Take() {
-    if (!reader_->NextChunk(&chunk_)) {
+    if (!reader_->ReadChunk(&chunk_)) {
       // The requests are sums, whatever the order they are added in: each
       // worker gathers its own beside the others, and adds them to the
       // run's once, here under the take lock.
@@ -91,11 +106,19 @@ class ChunkWorker {
     }
     NumberBatch(stats_, &parsed_.hits);
     start_format_ = *format_;
+    // Only a directive changes the format for the chunks after this one.
+    // The lines of a chunk are mostly cut in Work(), beside the other
+    // threads; a stream's first chunk, and a W3C chunk that may hold a
+    // directive, are cut here and noted line by line.
+    if (!format_->first_line_seen || (format_->w3c && MayHoldDirective(chunk_))) {
+      CutRest(&chunk_);
+    }
     for (const LinePiece& piece : chunk_.pieces) format_->Note(piece);
     return true;
   }
 
   void Work() {
+    CutRest(&chunk_);
     parser_.Parse(chunk_, &start_format_, &parsed_);
     if (sharded_) parsed_.hits.SortIntoShards();
     AddRequests(&requests_, &parsed_.requests);
