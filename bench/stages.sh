@@ -2,9 +2,9 @@
 # Where the time of a run goes, stage by stage: vantrix (built with frame
 # pointers) on the benchmark's realistic log under perf, on one thread
 # (taskset -c 0) and on every core, with -ftext and -fjson. Each stage's
-# share is the share of samples under its entry function: reading and
-# cutting lines (ChunkWorker::Take, one thread at a time), parsing and
-# gathering (ChunkParser::Parse), counting the hits (CountHits,
+# share is the share of samples under its entry function: reading
+# (ChunkWorker::Take, one thread at a time), cutting lines, parsing and
+# gathering (CutRest, ChunkParser::Parse), counting the hits (CountHits,
 # CountShard, FinishBatch), counting the requests of the JSON and page
 # panels (AddRequests) and the rest (start, merging, the report). CPU
 # seconds are the share of perf's task clock. From the shares, what N cores
@@ -62,7 +62,7 @@ shares() {
   perf report -i "$1" --children --stdio -g none --percent-limit 0 2>/dev/null |
     awk '
       /ChunkWorker::Take$/ { read += $1 }
-      / ChunkParser::Parse$/ { parse += $1 }
+      / (ChunkParser::Parse|CutRest)$/ { parse += $1 }
       / (CountHits|CountShard|FinishBatch)$/ { count += $1 }
       / AddRequests$/ { panels += $1 }
       END { printf "%.1f %.1f %.1f %.1f\n", read, parse, count, panels }'
@@ -107,7 +107,7 @@ out=$tmp/STAGES.md
   echo "vantrix at commit $(git -C "$root" rev-parse --short HEAD). CPU seconds: perf's task clock"
   echo "(every thread), the median of $runs runs; the shares: perf samples (1 kHz) under each stage's entry function."
   echo
-  echo "| report | threads | CPU s | reading and cutting | parsing and gathering | counting hits | counting requests | the rest |"
+  echo "| report | threads | CPU s | reading | cutting, parsing and gathering | counting hits | counting requests | the rest |"
   echo "|---|---:|---:|---:|---:|---:|---:|---:|"
   while read -r name cpu read parse count panels; do
     rest=$(calc '%.1f' "100 - $read - $parse - $count - $panels")
@@ -119,9 +119,11 @@ out=$tmp/STAGES.md
       "$(calc '%.2f' "$cpu * $rest / 100") s ($rest%) |"
   done <"$tmp/results"
   echo
-  echo "Reading and cutting is the one serial stage: a worker takes the next chunk"
-  echo "(the read into memory and the cut into lines) under the take lock. Parsing"
-  echo "runs on every worker at once; counting the hits too (sixteen shard steps"
+  echo "Reading is the one serial stage: a worker takes the next chunk under the"
+  echo "take lock (the read into memory, and the cut of the bytes after its last"
+  echo "line feed, which are carried to the next chunk; a chunk that may hold a W3C"
+  echo "directive is cut whole there, and its cut counts in both columns). Cutting"
+  echo "and parsing run on every worker at once; counting the hits too (sixteen shard steps"
   echo "a chunk, each in its turn, beside the next chunk's); the requests of the"
   echo "panels are counted by each worker into its own tables. What more cores"
   echo "would reach, by the $cores-thread shares: the serial stage's seconds, or all"
