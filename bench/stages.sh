@@ -6,7 +6,8 @@
 # (ChunkWorker::Take, one thread at a time), cutting lines, parsing and
 # gathering (CutRest, ChunkParser::Parse), counting the hits (CountHits,
 # CountShard, FinishBatch), counting the requests of the JSON and page
-# panels (AddRequests) and the rest (start, merging, the report). CPU
+# panels (AddRequests, called from the parsing, whose share is counted
+# apart) and the rest (start, merging, the report). CPU
 # seconds are the share of perf's task clock. From the shares, what N cores
 # would reach: the reading stage stays serial, the rest spreads over them.
 # Prints the tables and writes bench/STAGES.md.
@@ -65,7 +66,7 @@ shares() {
       / (ChunkParser::Parse|CutRest)$/ { parse += $1 }
       / (CountHits|CountShard|FinishBatch)$/ { count += $1 }
       / AddRequests$/ { panels += $1 }
-      END { printf "%.1f %.1f %.1f %.1f\n", read, parse, count, panels }'
+      END { printf "%.1f %.1f %.1f %.1f\n", read, parse - panels, count, panels }'
 }
 
 # One case: the median CPU seconds of its runs and the stage shares of the

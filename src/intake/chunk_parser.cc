@@ -31,7 +31,17 @@ ChunkParser::ChunkParser(const Options& options, const LineFilters& filters, con
   if (filters.robots != nullptr) robots_ = std::make_unique<RobotCache>(*filters.robots);
 }
 
-void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed) {
+namespace {
+
+// The requests gathered are added a run at a time, while the runs and the
+// lines they point into are still in the core's cache: a whole chunk of
+// them is more than a core's second-level cache holds.
+constexpr std::size_t kRequestRun = 1024;
+
+}  // namespace
+
+void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed,
+                        Requests* requests) {
   parsed->hits.Clear();
   parsed->messages.Clear();
   parsed->traffic.Clear();
@@ -96,6 +106,10 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     if (options_.gather_traffic && line.kind == PieceKind::kLine && !other_site && !robot &&
         IsCountedRequest(fields_, filters_)) {
       GatherRequest(*format, verdict == LineVerdict::kAccepted, hit_time(), parsed);
+      if (parsed->requests.requests.size() == kRequestRun) {
+        AddRequests(requests, &parsed->requests);
+        parsed->requests.Clear();
+      }
     }
     if (verdict != LineVerdict::kAccepted) {
       // A later piece is no line of its own; -d tells of it as of a line.
@@ -153,6 +167,10 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
       parsed->traffic.Add(t, form, fields_.slot[kStatus], fields_.slot[kServerBytes]);
       parsed->hits.SetDay(LocalDay(form, t));
     }
+  }
+  if (!parsed->requests.requests.empty()) {
+    AddRequests(requests, &parsed->requests);
+    parsed->requests.Clear();
   }
   lines.read = static_cast<std::int64_t>(chunk.pieces.size()) - lines.continuations;
   parsed->lines = lines;

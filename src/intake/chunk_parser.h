@@ -31,7 +31,7 @@ struct ParsedChunk {
   explicit ParsedChunk(std::uint64_t hash_seed) : hits(hash_seed) {}
   HitBatch hits;
   TrafficBatch traffic;  // only when the options gather it
-  RequestBatch requests;  // likewise
+  RequestBatch requests;  // likewise: the run not yet added (see Parse)
   TextBuffer messages;
   LineCounts lines;
 };
@@ -42,8 +42,10 @@ class ChunkParser {
   ChunkParser(const Options& options, const LineFilters& filters, const char* path);
 
   /// Parses `chunk`, whose first piece is read in `format`; leaves `format`
-  /// as the chunk's last piece leaves it.
-  void Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed);
+  /// as the chunk's last piece leaves it. The requests gathered for the
+  /// panels are added to `requests` (in line order) as they are parsed.
+  void Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed,
+             Requests* requests);
 
  private:
   // Gathers a request of the web service, at `t`, for the health panels,

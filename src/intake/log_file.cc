@@ -119,9 +119,8 @@ class ChunkWorker {
 
   void Work() {
     CutRest(&chunk_);
-    parser_.Parse(chunk_, &start_format_, &parsed_);
+    parser_.Parse(chunk_, &start_format_, &parsed_, &requests_);
     if (sharded_) parsed_.hits.SortIntoShards();
-    AddRequests(&requests_, &parsed_.requests);
   }
 
   void Commit(int step) {
