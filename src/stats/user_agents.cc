@@ -57,12 +57,8 @@ AgentParser::AgentParser() {
     if (entry.ignore_case) flags |= std::regex::icase;
     const auto index = static_cast<std::uint32_t>(expressions_.size());
     std::string_view needed = entry.needed;
-    try {
-      expressions_.push_back(Expression{std::regex(entry.regex, flags), entry.prefix, entry.name,
-                                        entry.major, entry.which == kBrowser, !needed.empty()});
-    } catch (const std::regex_error&) {
-      continue;  // one this library cannot read is left out (the tests list none)
-    }
+    expressions_.push_back(Expression{entry.regex, flags, entry.prefix, entry.name, entry.major,
+                                      entry.which == kBrowser, !needed.empty(), nullptr, false});
     // The refresh script gives texts of two bytes or more.
     while (!needed.empty()) {
       const std::size_t end = std::min(needed.find('\n'), needed.size());
@@ -117,16 +113,35 @@ AgentFamily AgentParser::Parse(std::string_view agent) const {
   return family;
 }
 
+std::size_t AgentParser::expression_count() const {
+  return static_cast<std::size_t>(
+      std::count_if(expressions_.begin(), expressions_.end(),
+                    [](const Expression& e) { return Compiled(e) != nullptr; }));
+}
+
+const std::regex* AgentParser::Compiled(const Expression& e) {
+  if (!e.regex && !e.unreadable) {
+    try {
+      e.regex = std::make_unique<std::regex>(e.source, e.flags);
+    } catch (const std::regex_error&) {
+      e.unreadable = true;  // left out (the tests list none)
+    }
+  }
+  return e.regex.get();
+}
+
 bool AgentParser::Search(std::string_view agent, const Expression& e, std::cmatch* match) {
+  const std::regex* regex = Compiled(e);
+  if (regex == nullptr) return false;
   const char* end = agent.data() + agent.size();
-  if (e.prefix.empty()) return std::regex_search(agent.data(), end, *match, e.regex);
+  if (e.prefix.empty()) return std::regex_search(agent.data(), end, *match, *regex);
   // A match begins where the prefix stands: the leftmost of those tried
   // from there is the leftmost match.
   for (std::size_t at = agent.find(e.prefix); at != std::string_view::npos;
        at = agent.find(e.prefix, at + 1)) {
     auto flags = std::regex_constants::match_continuous;
     if (at > 0) flags |= std::regex_constants::match_prev_avail;
-    if (std::regex_search(agent.data() + at, end, *match, e.regex, flags)) return true;
+    if (std::regex_search(agent.data() + at, end, *match, *regex, flags)) return true;
   }
   return false;
 }

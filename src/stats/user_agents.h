@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <regex>
 #include <string>
 #include <string_view>
@@ -22,17 +23,20 @@ struct AgentFamily {
   std::string system_major;       // "10", or empty
 };
 
+/// An expression of the list is compiled the first time an agent needs it
+/// tried (compiling them all costs more than a small log's whole run, and
+/// most agents of a log need few of them): a parser is for one thread.
 class AgentParser {
  public:
-  /// Compiles the list (a few hundred regular expressions: costly, so built
-  /// once per run) and indexes the texts the expressions need.
+  /// Indexes the texts the expressions need.
   AgentParser();
 
   /// The browser and system of `agent` (as AgentText in stats/robots.h
   /// gives it). Only its first kMaxParsedBytes bytes are read.
   AgentFamily Parse(std::string_view agent) const;
 
-  std::size_t expression_count() const { return expressions_.size(); }
+  /// The expressions this library can read, all compiled to know.
+  std::size_t expression_count() const;
 
   /// The expressions are tried on this much of an agent, no more: the
   /// library walks a match byte by byte on the stack, and no name or
@@ -41,12 +45,17 @@ class AgentParser {
 
  private:
   struct Expression {
-    std::regex regex;
+    const char* source;  // ECMAScript
+    std::regex::flag_type flags;
     std::string_view prefix;      // every match begins with it; or empty
     const char* name = nullptr;   // the list's replacement, or nullptr
     const char* major = nullptr;  // likewise
     bool browser = true;          // of the browser list, else the system list
     bool needs_text = false;      // tried only when a needed text is there
+    // Compiled when first tried; left out (never matching) when this
+    // library cannot read it.
+    mutable std::unique_ptr<std::regex> regex;
+    mutable bool unreadable = false;
   };
   // A text in lower case that some expressions cannot match without (or
   // without one of a few such texts), and those expressions.
@@ -57,6 +66,8 @@ class AgentParser {
 
   // The leftmost match of `e` in `agent`, tried only where its prefix stands.
   static bool Search(std::string_view agent, const Expression& e, std::cmatch* match);
+  // The expression compiled, or nullptr when it cannot be.
+  static const std::regex* Compiled(const Expression& e);
 
   std::vector<Expression> expressions_;  // browsers, then systems, in list order
   std::vector<Needed> needed_;
