@@ -81,8 +81,8 @@ if [ $# -eq 0 ]; then
   # A script whose run fails is traced and run once more: under load, Wine
   # has now and then ended a script's command with an error and no word
   # (twice so far, each time a different script, which passed when run
-  # again). The trace shows which command it was; a fault
-  # of vantrix's fails the second run too.
+  # again). The trace shows which command it was; a fault of vantrix's
+  # fails the second run too.
   trace=$(mktemp "${TMPDIR:-/tmp}/vantrix-wine-trace.XXXXXX")
   for script in $SCRIPTS; do
     if bash -x "$root/tests/e2e/scripts/$script.sh" "$bin/run-vantrix" "$root" 2>"$trace"; then
