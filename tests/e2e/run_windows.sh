@@ -85,7 +85,10 @@ if [ $# -eq 0 ]; then
   # fails the second run too.
   trace=$(mktemp "${TMPDIR:-/tmp}/vantrix-wine-trace.XXXXXX")
   for script in $SCRIPTS; do
-    if bash -x "$root/tests/e2e/scripts/$script.sh" "$bin/run-vantrix" "$root" 2>"$trace"; then
+    # The trace has a descriptor of its own: the scripts read what their
+    # commands write to the standard error.
+    if BASH_XTRACEFD=9 bash -x "$root/tests/e2e/scripts/$script.sh" "$bin/run-vantrix" \
+        "$root" 9>"$trace" 2>&9; then
       passed=$((passed + 1))
       continue
     fi
