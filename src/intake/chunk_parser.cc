@@ -96,16 +96,21 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
     const bool robot = read && !other_site && robots_ && format->w3c &&
                        fields_.Present(kUserAgent) &&
                        robots_->Kind(fields_.slot[kUserAgent]) != RobotKind::kNone;
-    // The time is read once, for the panels and for the hit.
+    // The time and the bytes are read once, for the panels and for the hit.
     HitTimeCache& times = format->w3c ? w3c_times_ : comma_times_;
     std::optional<TimeStamp> time_read;
     auto hit_time = [&] {
       if (!time_read) time_read = times.ParseHitTime(fields_.slot[kDate], fields_.slot[kTime]);
       return *time_read;
     };
+    std::optional<std::uint64_t> bytes_read;
+    auto byte_count = [&] {
+      if (!bytes_read) bytes_read = ByteCount(fields_.slot[kServerBytes]);
+      return *bytes_read;
+    };
     if (options_.gather_traffic && line.kind == PieceKind::kLine && !other_site && !robot &&
         IsCountedRequest(fields_, filters_)) {
-      GatherRequest(*format, verdict == LineVerdict::kAccepted, hit_time(), parsed);
+      GatherRequest(*format, verdict == LineVerdict::kAccepted, hit_time(), byte_count(), parsed);
       if (parsed->requests.requests.size() == kRequestRun) {
         AddRequests(requests, &parsed->requests);
         parsed->requests.Clear();
@@ -164,7 +169,7 @@ void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk*
                      ReadDecimal(fields_.slot[kServerBytes]), t);
     if (options_.gather_traffic) {
       const DateForm form = format->w3c ? DateForm::kW3c : DateForm::kComma;
-      parsed->traffic.Add(t, form, fields_.slot[kStatus], fields_.slot[kServerBytes]);
+      parsed->traffic.Add(t, form, fields_.slot[kStatus], byte_count());
       parsed->hits.SetDay(LocalDay(form, t));
     }
   }
@@ -208,7 +213,7 @@ bool ChunkParser::InRange(const FileFormat& format, TimeStamp t) const {
 }
 
 void ChunkParser::GatherRequest(const FileFormat& format, bool page_hit, TimeStamp t,
-                                ParsedChunk* parsed) {
+                                std::uint64_t byte_count, ParsedChunk* parsed) {
   if (t == kRejectedDate || !InRange(format, t)) return;
   RequestInput& in = parsed->requests.requests.emplace_back();
   in.path = fields_.slot[kTarget];
@@ -219,8 +224,7 @@ void ChunkParser::GatherRequest(const FileFormat& format, bool page_hit, TimeSta
   in.time_taken = StatusNumber(fields_.slot[kTimeTaken]);
   const bool has_bytes = !format.w3c || (format.layout.unnamed >> kServerBytes & 1) == 0;
   if (has_bytes && fields_.Present(kServerBytes)) {
-    in.bytes = static_cast<std::int64_t>(
-        std::min<std::uint64_t>(ByteCount(fields_.slot[kServerBytes]), std::uint64_t{1} << 48));
+    in.bytes = static_cast<std::int64_t>(std::min<std::uint64_t>(byte_count, std::uint64_t{1} << 48));
   }
   in.time = t;
   in.page_hit = page_hit;

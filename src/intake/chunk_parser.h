@@ -50,7 +50,8 @@ class ChunkParser {
  private:
   // Gathers a request of the web service, at `t`, for the health panels,
   // whether or not the chain kept it as a page hit.
-  void GatherRequest(const FileFormat& format, bool page_hit, TimeStamp t, ParsedChunk* parsed);
+  void GatherRequest(const FileFormat& format, bool page_hit, TimeStamp t,
+                     std::uint64_t byte_count, ParsedChunk* parsed);
   // Whether `t`, read in `format`'s clock, is within --from and --to.
   bool InRange(const FileFormat& format, TimeStamp t) const;
   // Takes note of a directive: whether lines after it can count, and a

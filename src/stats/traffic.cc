@@ -33,6 +33,11 @@ std::uint64_t ByteCount(std::string_view field) {
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
   std::uint64_t value = 0;
   const std::size_t first = i;
+  // Nineteen digits never pass the limit: only a longer number is checked.
+  const std::size_t unchecked = std::min(field.size(), first + 19);
+  for (; i < unchecked && field[i] >= '0' && field[i] <= '9'; ++i) {
+    value = value * 10 + static_cast<std::uint64_t>(field[i] - '0');
+  }
   for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
     const auto digit = static_cast<std::uint64_t>(field[i] - '0');
     if (value > (kMax - digit) / 10) return 0;
@@ -42,7 +47,7 @@ std::uint64_t ByteCount(std::string_view field) {
 }
 
 void TrafficBatch::Add(TimeStamp t, DateForm form, std::string_view status,
-                       std::string_view bytes_field) {
+                       std::uint64_t byte_count) {
   ++hits;
   if (status.data() == nullptr) {
     ++no_status;
@@ -58,7 +63,7 @@ void TrafficBatch::Add(TimeStamp t, DateForm form, std::string_view status,
       other_named.emplace_back(status, 1);
     }
   }
-  bytes = SaturatingSum(bytes, ByteCount(bytes_field));
+  bytes = SaturatingSum(bytes, byte_count);
 
   if (t < 0) {
     ++undated;

@@ -38,7 +38,11 @@ struct TrafficBatch {
   /// A hit that will be counted, at `t` read in `form`'s clock, with the
   /// status field's text (absent when its data() is nullptr) and the bytes
   /// field's text.
-  void Add(TimeStamp t, DateForm form, std::string_view status, std::string_view bytes);
+  void Add(TimeStamp t, DateForm form, std::string_view status, std::string_view bytes_field) {
+    Add(t, form, status, ByteCount(bytes_field));
+  }
+  /// The same, with the bytes field read by ByteCount() already.
+  void Add(TimeStamp t, DateForm form, std::string_view status, std::uint64_t bytes);
   void Clear();
 
   std::uint32_t hits = 0;

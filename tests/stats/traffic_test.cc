@@ -24,6 +24,9 @@ TEST(TrafficTest, ByteCount) {
       {"4700000000", 4700000000},  // past the signed 32-bit range
       {"18446744073709551615", std::numeric_limits<std::uint64_t>::max()},
       {"18446744073709551616", 0},
+      {"9999999999999999999", 9999999999999999999u},  // the longest read unchecked
+      {"99999999999999999999", 0},
+      {"000000000000000000000000018446744073709551615", std::numeric_limits<std::uint64_t>::max()},
       {"-5", 0},
       {"-2147483648", 0},
       {"abc", 0},
