@@ -1,7 +1,6 @@
 #include "intake/log_file.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -56,20 +55,6 @@ class ObservedTextSource : public ByteSource {
   ReadObserver* observer_;
 };
 
-// Whether a W3C directive may begin in the bytes of `chunk` left uncut: a
-// "#" at a line's start, or after a byte order mark (whose last byte is
-// 0xBF), or at the chunk's start. Data lines rarely hold a "#" at all.
-bool MayHoldDirective(const LineChunk& chunk) {
-  const char* const data = chunk.buffer.get();
-  const char* const end = data + chunk.uncut_end;
-  for (const char* p = data; p < end; ++p) {
-    p = static_cast<const char*>(std::memchr(p, '#', static_cast<std::size_t>(end - p)));
-    if (p == nullptr) return false;
-    if (p == data || p[-1] == '\n' || static_cast<unsigned char>(p[-1]) == 0xBF) return true;
-  }
-  return false;
-}
-
 // One thread's share of a read: it takes the next chunk from the reader,
 // cuts and parses it on its own, and counts it in its turn. On more than one thread
 // the chunk is counted shard by shard, a step each, and then finished: one
@@ -110,7 +95,8 @@ class ChunkWorker {
     // The lines of a chunk are mostly cut in Work(), beside the other
     // threads; a stream's first chunk, and a W3C chunk that may hold a
     // directive, are cut here and noted line by line.
-    if (!format_->first_line_seen || (format_->w3c && MayHoldDirective(chunk_))) {
+    const std::string_view uncut(chunk_.buffer.get(), chunk_.uncut_end);
+    if (!format_->first_line_seen || (format_->w3c && MayHoldW3cDirective(uncut))) {
       CutRest(&chunk_);
     }
     for (const LinePiece& piece : chunk_.pieces) format_->Note(piece);
