@@ -3,7 +3,8 @@
 # pointers) on the benchmark's realistic log under perf, on one thread
 # (taskset -c 0) and on every core, with -ftext and -fjson. Each stage's
 # share is the share of samples under its entry function: reading
-# (ChunkWorker::Take, one thread at a time), cutting lines, parsing and
+# (ChunkWorker::Take and ChunkWorker::Settle, one thread at a time, in
+# reading order), cutting lines, parsing and
 # gathering (CutRest, ChunkParser::Parse), counting the hits (CountHits,
 # CountShard, FinishBatch), counting the requests of the JSON and page
 # panels (AddRequests, called from the parsing, whose share is counted
@@ -62,7 +63,7 @@ calc() { awk "BEGIN { printf \"$1\", $2 }"; }
 shares() {
   perf report -i "$1" --children --stdio -g none --percent-limit 0 2>/dev/null |
     awk '
-      /ChunkWorker::Take$/ { read += $1 }
+      /ChunkWorker::(Take|Settle)$/ { read += $1 }
       / (ChunkParser::Parse|CutRest)$/ { parse += $1 }
       / (CountHits|CountShard|FinishBatch)$/ { count += $1 }
       / AddRequests$/ { panels += $1 }
@@ -122,8 +123,8 @@ out=$tmp/STAGES.md
   echo
   echo "Reading is the one serial stage: a worker takes the next chunk under the"
   echo "take lock (the read into memory, and the cut of the bytes after its last"
-  echo "line feed, which are carried to the next chunk; a chunk that may hold a W3C"
-  echo "directive is cut whole there, and its cut counts in both columns). Cutting"
+  echo "line feed, which are carried to the next chunk), and once it has cut the"
+  echo "chunk, hands the file's format on to the next one in reading order. Cutting"
   echo "and parsing run on every worker at once; counting the hits too (sixteen shard steps"
   echo "a chunk, each in its turn, beside the next chunk's); the requests of the"
   echo "panels are counted by each worker into its own tables. What more cores"

@@ -127,12 +127,18 @@ std::size_t CutPieces(char* data, std::size_t pos, std::size_t end, bool* contin
   return pos;
 }
 
+// Whether a line beginning with `first` may be a W3C directive.
+inline bool MayBeDirective(char first) {
+  return first == '#' || static_cast<unsigned char>(first) == 0xEF;
+}
+
 // Cuts data[pos, end) into whole lines, for as long as the bytes show where
 // a line ends; returns where it stopped, as CutPieces does. A line longer
 // than kMaxWholeLine becomes one kTooLong piece and the rest of it is
-// skipped, also into the bytes after `end`.
+// skipped, also into the bytes after `end`. Sets `directive` when a line
+// it reaches may be a W3C directive, the last one left uncut included.
 std::size_t CutWholeLines(char* data, std::size_t pos, std::size_t end, bool* skipping,
-                          std::vector<LinePiece>* pieces) {
+                          std::vector<LinePiece>* pieces, bool* directive) {
   LineFeeds feeds(data, end);
   while (pos < end) {
     char* const start = data + pos;
@@ -144,6 +150,7 @@ std::size_t CutWholeLines(char* data, std::size_t pos, std::size_t end, bool* sk
       pos += lf != nullptr ? static_cast<std::size_t>(lf - start) + 1 : avail;
       continue;
     }
+    if (MayBeDirective(*start)) *directive = true;
     if (const char* found = feeds.Find(start, Smaller(avail, kMaxWholeLine + 2))) {
       const std::size_t lf = found - start;
       const bool crlf = lf > 0 && start[lf - 1] == '\r';
@@ -200,6 +207,7 @@ bool LineReader::NextChunk(LineChunk* chunk) {
 bool LineReader::ReadChunk(LineChunk* chunk) {
   chunk->pieces.clear();
   chunk->uncut_end = 0;
+  chunk->may_hold_directive = false;
   // A chunk may hold nothing but the middle of a line that is skipped.
   while (chunk->pieces.empty() && chunk->uncut_end == 0) {
     if (at_end_ && carry_size_ == 0) return false;
@@ -262,8 +270,10 @@ void CutRest(LineChunk* chunk) {
   char* const data = chunk->buffer.get();
   if (chunk->uncut_whole_lines) {
     bool skipping = chunk->uncut_skipping;
-    CutWholeLines(data, 0, chunk->uncut_end, &skipping, &chunk->pieces);
+    CutWholeLines(data, 0, chunk->uncut_end, &skipping, &chunk->pieces,
+                  &chunk->may_hold_directive);
   } else {
+    chunk->may_hold_directive = true;
     bool continues = chunk->uncut_continues;
     CutPieces(data, 0, chunk->uncut_end, &continues, &chunk->pieces);
   }
@@ -274,8 +284,10 @@ void CutRest(LineChunk* chunk) {
 
 void LineReader::CutTail(char* data, std::size_t from, std::size_t end, LineChunk* chunk) {
   const bool whole = cutting_ == Cutting::kWholeLines;
-  const std::size_t pos = whole ? CutWholeLines(data, from, end, &skipping_, &chunk->pieces)
-                                : CutPieces(data, from, end, &continues_, &chunk->pieces);
+  if (!whole) chunk->may_hold_directive = true;
+  const std::size_t pos =
+      whole ? CutWholeLines(data, from, end, &skipping_, &chunk->pieces, &chunk->may_hold_directive)
+            : CutPieces(data, from, end, &continues_, &chunk->pieces);
   if (pos == end) return;
   char* const start = data + pos;
   const std::size_t avail = end - pos;

@@ -72,6 +72,10 @@ struct LineChunk {
   bool uncut_whole_lines = false;
   bool uncut_continues = false;  // begins with a later piece of a line
   bool uncut_skipping = false;   // begins inside a line too long to read
+  // A piece may be a W3C directive: a line cut whole begins with "#" or
+  // with a byte order mark's first byte, or the lines are cut in pieces.
+  // Set by ReadChunk() and CutRest() for the pieces each cuts.
+  bool may_hold_directive = false;
   std::vector<LinePiece> cut_tail;  // room for `pieces` while the rest is cut
 };
 

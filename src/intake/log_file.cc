@@ -77,9 +77,8 @@ class ChunkWorker {
         format_(format),
         lines_(lines) {}
 
-  // The reader hands out chunks in order, and the shared format state knows
-  // the format at each chunk's start from the chunks before it. Taken in
-  // reading order, the chunk's hits get their number in the run.
+  // The reader hands out chunks in order. Taken in reading order, the
+  // chunk's hits get their number in the run.
   bool Take() {
     if (!reader_->ReadChunk(&chunk_)) {
       // The requests are sums, whatever the order they are added in: each
@@ -90,21 +89,24 @@ class ChunkWorker {
       return false;
     }
     NumberBatch(stats_, &parsed_.hits);
-    start_format_ = *format_;
-    // Only a directive changes the format for the chunks after this one.
-    // The lines of a chunk are mostly cut in Work(), beside the other
-    // threads; a stream's first chunk, and a W3C chunk that may hold a
-    // directive, are cut here and noted line by line.
-    const std::string_view uncut(chunk_.buffer.get(), chunk_.uncut_end);
-    if (!format_->first_line_seen || (format_->w3c && MayHoldW3cDirective(uncut))) {
-      CutRest(&chunk_);
-    }
-    for (const LinePiece& piece : chunk_.pieces) format_->Note(piece);
     return true;
   }
 
+  // The lines are cut beside the other threads.
+  void Prepare() { CutRest(&chunk_); }
+
+  // In reading order: the shared format state knows the format at this
+  // chunk's start from the chunks before it. Only the first line and a
+  // directive change it for the chunks after, and cutting told whether
+  // the chunk may hold a directive.
+  void Settle() {
+    start_format_ = *format_;
+    if (!format_->first_line_seen || (format_->w3c && chunk_.may_hold_directive)) {
+      for (const LinePiece& piece : chunk_.pieces) format_->Note(piece);
+    }
+  }
+
   void Work() {
-    CutRest(&chunk_);
     parser_.Parse(chunk_, &start_format_, &parsed_, &requests_);
     if (sharded_) parsed_.hits.SortIntoShards();
   }

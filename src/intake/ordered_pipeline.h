@@ -12,10 +12,17 @@
 // The commit steps make a pipeline: while one thread commits the second
 // step of an item, another may commit the first step of the next.
 //
+// A worker may also hand something from each item to the next before the
+// items are worked on (say, the format state a chunk of a file leaves to
+// the chunk after it). Then its Work() is preceded by
+//   Prepare()    with no lock, beside the other threads;
+//   Settle()     one at a time, in take order, each after the Settle() of
+//                the item taken before.
+//
 // The invariants the callers rely on:
 // 1. Take() runs on one thread at a time, in take order: whatever it calls
-//    (the line reader, the progress observer, the file's format state) needs
-//    no lock of its own.
+//    (the line reader, the progress observer) needs no lock of its own.
+//    So does Settle() (for the file's format state), and after Prepare().
 // 2. Each commit step runs on one thread at a time, in take order, and
 //    after the item's earlier steps. What all threads share (the
 //    statistics, the output) is touched only by commit steps, each part by
@@ -110,6 +117,15 @@ class OrderedPipeline {
           if (!took) return;
           turn = next_turn_++;
         }
+        if constexpr (requires { worker->Settle(); }) {
+          worker->Prepare();
+          std::unique_lock<std::mutex> lock(settle_.mutex);
+          settle_.done.wait(lock, [&] { return failed_ || settle_.turn == turn; });
+          if (failed_) return;
+          worker->Settle();
+          ++settle_.turn;
+          settle_.done.notify_all();
+        }
         worker->Work();
         for (int step = 0; step < steps_; ++step) {
           StepTurn& at = turns_[step];
@@ -132,11 +148,14 @@ class OrderedPipeline {
         std::lock_guard<std::mutex> lock(turns_[step].mutex);
         turns_[step].done.notify_all();
       }
+      std::lock_guard<std::mutex> lock(settle_.mutex);
+      settle_.done.notify_all();
     }
   }
 
   const int steps_;
   std::unique_ptr<StepTurn[]> turns_;
+  StepTurn settle_;  // for workers that settle their items
 
   std::mutex take_mutex_;
   std::uint64_t next_turn_ = 0;  // guarded by take_mutex_

@@ -48,17 +48,6 @@ bool IsW3cDirective(std::string_view line) {
   return WithoutByteOrderMark(line).starts_with('#');
 }
 
-bool MayHoldW3cDirective(std::string_view lines) {
-  const char* const data = lines.data();
-  const char* const end = data + lines.size();
-  for (const char* p = data; p < end; ++p) {
-    p = static_cast<const char*>(std::memchr(p, '#', static_cast<std::size_t>(end - p)));
-    if (p == nullptr) return false;
-    if (p == data || p[-1] == '\n' || static_cast<unsigned char>(p[-1]) == 0xBF) return true;
-  }
-  return false;
-}
-
 std::string W3cLayout::ToString() const {
   if (!known) return "no layout";
   std::string text = std::to_string(field_count) + ":";

@@ -44,12 +44,6 @@ bool IsW3cFirstLine(std::string_view line);
 /// with "#", after an optional UTF-8 byte order mark.
 bool IsW3cDirective(std::string_view line);
 
-/// Whether a directive may begin in `lines`, bytes that begin at a line's
-/// start: a "#" there, at another line's start, or after a byte order mark
-/// (whose last byte is 0xBF). Data lines rarely hold a "#" at all, so one
-/// search of the bytes settles most.
-bool MayHoldW3cDirective(std::string_view lines);
-
 /// The field layout announced by the last "#Fields:" directive, and the
 /// date of the last "#Date:" directive.
 struct W3cLayout {

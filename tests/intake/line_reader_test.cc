@@ -188,4 +188,36 @@ TEST(LineReaderTest, ResumedCuttingKeepsTheStreamsRule) {
   }
 }
 
+// Cutting tells whether a chunk may hold a directive: every chunk with a
+// whole line that begins with "#" or a byte order mark says so, wherever
+// the line falls (cut by the reader or later, the last line at a clean
+// end), and one with none says not.
+TEST(LineReaderTest, ChunkTellsWhetherItMayHoldADirective) {
+  std::mt19937 random(7);
+  std::string text = "#Software: x\n";
+  for (int i = 0; i < 30000; ++i) {
+    text += i % 9000 == 4000   ? "#Fields: date time\n"
+            : i % 9000 == 8000 ? "\xEF\xBB\xBF#Date: 2001-03-20\n"
+                               : "2001-03-20 00:00:00 a # b " + std::string(random() % 90, 'x') + "\n";
+  }
+  text += "#Fields: date";  // the last line, without a line feed
+  FaultySource source(text, false);
+  LineReader reader(&source, 4096, StartsWithHash);
+  LineChunk chunk;
+  int with = 0;
+  int without = 0;
+  while (reader.ReadChunk(&chunk)) {
+    CutRest(&chunk);
+    const bool directive =
+        std::any_of(chunk.pieces.begin(), chunk.pieces.end(), [](const LinePiece& piece) {
+          return piece.kind == PieceKind::kLine &&
+                 (piece.text[0] == '#' || piece.text[0] == '\xEF');
+        });
+    EXPECT_EQ(directive, chunk.may_hold_directive);
+    ++(directive ? with : without);
+  }
+  EXPECT_GT(with, 2);
+  EXPECT_GT(without, 2);
+}
+
 }  // namespace

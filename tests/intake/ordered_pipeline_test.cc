@@ -22,13 +22,16 @@ struct Log {
   int steps = 1;
   std::vector<int> by_step[3];
   std::vector<int> committed;
+  std::vector<int> settled;
+  bool settling = false;  // the workers settle their items
   int throw_at = -1;
-  char throw_in = ' ';  // 't'ake, 'w'ork or 'c'ommit (the last step)
+  char throw_in = ' ';  // 't'ake, 's'ettle, 'w'ork or 'c'ommit (the last step)
 };
 
 class CountingWorker {
  public:
   explicit CountingWorker(Log* log) : log_(log) {}
+  int item() const { return item_; }
   bool Take() {
     if (log_->next == log_->items) return false;
     item_ = log_->next++;
@@ -54,9 +57,29 @@ class CountingWorker {
   int item_ = -1;
 };
 
+// The same, handing each item on in Settle(), between a Prepare() and a
+// Work() that take a while that varies.
+class SettlingWorker : public CountingWorker {
+ public:
+  explicit SettlingWorker(Log* log) : CountingWorker(log), log_(log) {}
+  void Prepare() { std::this_thread::sleep_for(std::chrono::microseconds(item() * 31 % 200)); }
+  void Settle() {
+    if (item() == log_->throw_at && log_->throw_in == 's') throw std::runtime_error("item");
+    log_->settled.push_back(item());
+  }
+
+ private:
+  Log* log_;
+};
+
 void RunLog(Log* log, int threads) {
-  OrderedPipeline(log->steps).Run(threads,
-                                  [&] { return std::make_unique<CountingWorker>(log); });
+  if (log->settling) {
+    OrderedPipeline(log->steps).Run(threads,
+                                    [&] { return std::make_unique<SettlingWorker>(log); });
+  } else {
+    OrderedPipeline(log->steps).Run(threads,
+                                    [&] { return std::make_unique<CountingWorker>(log); });
+  }
 }
 
 TEST(OrderedPipelineTest, CommitsInTakeOrderOnAnyThreadCount) {
@@ -65,11 +88,15 @@ TEST(OrderedPipelineTest, CommitsInTakeOrderOnAnyThreadCount) {
       Log log;
       log.items = 200;
       log.steps = steps;
+      log.settling = steps == 3;
       RunLog(&log, threads);
       for (int step = 0; step < steps; ++step) {
         ASSERT_EQ(200u, log.by_step[step].size()) << steps << threads;
         for (int i = 0; i < 200; ++i) EXPECT_EQ(i, log.by_step[step][i]) << steps << threads;
       }
+      if (!log.settling) continue;
+      ASSERT_EQ(200u, log.settled.size()) << threads;
+      for (int i = 0; i < 200; ++i) EXPECT_EQ(i, log.settled[i]) << threads;
     }
   }
 }
@@ -77,11 +104,12 @@ TEST(OrderedPipelineTest, CommitsInTakeOrderOnAnyThreadCount) {
 // An exception in any step reaches the caller, after every thread ended,
 // and nothing from the failed item on is committed.
 TEST(OrderedPipelineTest, FailureStopsEveryWorkerAndIsRethrown) {
-  for (char step : {'t', 'w', 'c'}) {
+  for (char step : {'t', 's', 'w', 'c'}) {
     for (int threads : {1, 2, 4}) {
       Log log;
       log.items = 100;
       log.steps = threads == 4 ? 3 : 1;
+      log.settling = step == 's' || threads == 2;
       log.throw_at = 40;
       log.throw_in = step;
       EXPECT_THROW(RunLog(&log, threads), std::runtime_error) << step << threads;
