@@ -224,7 +224,8 @@ void ChunkParser::GatherRequest(const FileFormat& format, bool page_hit, TimeSta
   in.time_taken = StatusNumber(fields_.slot[kTimeTaken]);
   const bool has_bytes = !format.w3c || (format.layout.unnamed >> kServerBytes & 1) == 0;
   if (has_bytes && fields_.Present(kServerBytes)) {
-    in.bytes = static_cast<std::int64_t>(std::min<std::uint64_t>(byte_count, std::uint64_t{1} << 48));
+    in.bytes =
+        static_cast<std::int64_t>(std::min<std::uint64_t>(byte_count, std::uint64_t{1} << 48));
   }
   in.time = t;
   in.page_hit = page_hit;

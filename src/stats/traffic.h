@@ -42,7 +42,7 @@ struct TrafficBatch {
     Add(t, form, status, ByteCount(bytes_field));
   }
   /// The same, with the bytes field read by ByteCount() already.
-  void Add(TimeStamp t, DateForm form, std::string_view status, std::uint64_t bytes);
+  void Add(TimeStamp t, DateForm form, std::string_view status, std::uint64_t byte_count);
   void Clear();
 
   std::uint32_t hits = 0;
