@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
+#include <utility>
 
 #include "bytes/byte_mask.h"
 #include "intake/w3c_text.h"
@@ -27,6 +29,24 @@ void FillUnnamed(const W3cLayout& layout, LogFields* fields) {
   }
 }
 
+// Empties every slot. An empty view is all zero bytes (no text, no size):
+// one sixteen-byte store a slot clears them, where a loop of views takes
+// two stores and a count each.
+inline void ClearSlots(LogFields* fields) {
+#if VANTRIX_VECTOR
+  static_assert(std::is_trivially_copyable_v<std::string_view> &&
+                sizeof(std::string_view) == sizeof(__m128i));
+  auto* const slots = reinterpret_cast<__m128i*>(fields->slot.data());
+  // Written out, so that the compiler keeps the stores rather than call a
+  // string instruction, which takes longer to start than these to finish.
+  [&]<std::size_t... i>(std::index_sequence<i...>) {
+    (_mm_storeu_si128(slots + i, _mm_setzero_si128()), ...);
+  }(std::make_index_sequence<kSlotCount>());
+#else
+  fields->slot.fill(std::string_view());
+#endif
+}
+
 // Sets what every split of a line ends with: the count, whether the line is
 // complete, and the slots the header does not name.
 inline void FinishLine(const W3cLayout& layout, int count, LogFields* fields) {
@@ -41,7 +61,7 @@ inline void FinishLine(const W3cLayout& layout, int count, LogFields* fields) {
 void TokenizeW3cLinePortable(std::string_view line, const W3cLayout& layout,
                              LogFields* fields) {
   line = BeforeNul(WithoutByteOrderMark(line));
-  fields->slot.fill(std::string_view());
+  ClearSlots(fields);
 
   const char* p = line.data();
   const char* const end = p + line.size();
@@ -87,7 +107,7 @@ inline unsigned SeparatorMask(__m128i bytes) {
 // not want costs a count.
 void TokenizeW3cLine(std::string_view line, const W3cLayout& layout, LogFields* fields) {
   line = WithoutByteOrderMark(line);
-  fields->slot.fill(std::string_view());
+  ClearSlots(fields);
   const char* const base = line.data();
   std::size_t size = line.size();
   int count = 0;  // fields begun so far
