@@ -18,6 +18,32 @@ const char* FindLineFeed(const char* start, std::size_t size) {
   return static_cast<const char*>(std::memchr(start, '\n', size));
 }
 
+// Bit i tells whether data[block + i] is a line feed, for the 64 bytes at
+// `block` that lie before `end`.
+std::uint64_t FeedMask(const char* data, std::size_t block, std::size_t end) {
+  const char* bytes = data + block;
+#if VANTRIX_VECTOR
+  alignas(16) char tail[64];
+  if (end - block < 64) {
+    // The last bytes, copied so that nothing past them is read.
+    std::memset(tail, 0, sizeof(tail));
+    std::memcpy(tail, bytes, end - block);
+    bytes = tail;
+  }
+  std::uint64_t mask = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
+    mask |= std::uint64_t{MatchByte(part, '\n')} << (16 * i);
+  }
+  return mask;
+#else
+  std::uint64_t mask = 0;
+  const std::size_t size = Smaller(end - block, 64);
+  for (std::size_t i = 0; i < size; ++i) mask |= std::uint64_t{bytes[i] == '\n'} << i;
+  return mask;
+#endif
+}
+
 #if VANTRIX_VECTOR
 // The line feeds of a chunk's bytes, found 64 bytes at a time and kept as
 // the bit mask of the block in hand: most lines are shorter than a block,
@@ -33,7 +59,10 @@ class LineFeeds {
     const std::size_t stop = pos + size;
     while (pos < stop) {
       const std::size_t block = pos & ~std::size_t{63};
-      if (block != block_) Load(block);
+      if (block != block_) {
+        block_ = block;
+        mask_ = FeedMask(data_, block, end_);
+      }
       const std::uint64_t feeds = mask_ >> (pos - block);
       if (feeds != 0) {
         const std::size_t at = pos + static_cast<std::size_t>(__builtin_ctzll(feeds));
@@ -45,24 +74,6 @@ class LineFeeds {
   }
 
  private:
-  void Load(std::size_t block) {
-    block_ = block;
-    const char* bytes = data_ + block;
-    alignas(16) char tail[64];
-    if (end_ - block < 64) {
-      // The last bytes, copied so that nothing past them is read.
-      std::memset(tail, 0, sizeof(tail));
-      std::memcpy(tail, bytes, end_ - block);
-      bytes = tail;
-    }
-    std::uint64_t mask = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-      const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
-      mask |= std::uint64_t{MatchByte(part, '\n')} << (16 * i);
-    }
-    mask_ = mask;
-  }
-
   const char* data_;
   std::size_t end_;
   std::size_t block_ = ~std::size_t{0};
@@ -132,6 +143,42 @@ inline bool MayBeDirective(char first) {
   return first == '#' || static_cast<unsigned char>(first) == 0xEF;
 }
 
+// The common case of CutWholeLines: cuts the lines of data[pos, end) that
+// end within it and are no longer than kMaxWholeLine, walking the line feeds
+// of a block of 64 bytes at a time; returns where it stopped: at `end`, or
+// at a line it leaves to the careful cut (too long, or not ended before
+// `end`). Sets `directive` as CutWholeLines does.
+std::size_t CutShortLines(char* data, std::size_t pos, std::size_t end,
+                          std::vector<LinePiece>* pieces, bool* directive) {
+  std::size_t block = pos & ~std::size_t{63};
+  std::uint64_t feeds = FeedMask(data, block, end) & (~std::uint64_t{0} << (pos - block));
+  bool marked = false;
+  while (pos < end) {
+    while (feeds == 0) {
+      block += 64;
+      // No line feed in reach of a whole line: the careful cut tells why.
+      if (block >= end || block - pos > kMaxWholeLine + 1) {
+        *directive = *directive || marked;
+        return pos;
+      }
+      feeds = FeedMask(data, block, end);
+    }
+    const std::size_t lf = block + static_cast<std::size_t>(__builtin_ctzll(feeds));
+    feeds &= feeds - 1;
+    char* const start = data + pos;
+    marked = marked || MayBeDirective(*start);
+    const bool crlf = lf > pos && data[lf - 1] == '\r';
+    const std::size_t size = lf - pos - (crlf ? 1 : 0);  // without the line end
+    if (size > kMaxWholeLine) break;
+    // A carriage return's line feed takes its place.
+    if (crlf) data[lf - 1] = '\n';
+    pieces->push_back({std::string_view(start, size + 1), PieceKind::kLine});
+    pos = lf + 1;
+  }
+  *directive = *directive || marked;
+  return pos;
+}
+
 // Cuts data[pos, end) into whole lines, for as long as the bytes show where
 // a line ends; returns where it stopped, as CutPieces does. A line longer
 // than kMaxWholeLine becomes one kTooLong piece and the rest of it is
@@ -141,15 +188,18 @@ std::size_t CutWholeLines(char* data, std::size_t pos, std::size_t end, bool* sk
                           std::vector<LinePiece>* pieces, bool* directive) {
   LineFeeds feeds(data, end);
   while (pos < end) {
-    char* const start = data + pos;
-    const std::size_t avail = end - pos;
     if (*skipping) {
       // The rest of a line too long to read, up to its line feed.
-      const char* lf = feeds.Find(start, avail);
+      const char* lf = feeds.Find(data + pos, end - pos);
       *skipping = lf == nullptr;
-      pos += lf != nullptr ? static_cast<std::size_t>(lf - start) + 1 : avail;
+      pos = lf != nullptr ? static_cast<std::size_t>(lf - data) + 1 : end;
       continue;
     }
+    pos = CutShortLines(data, pos, end, pieces, directive);
+    if (pos == end) break;
+    // The line it stopped at: too long, or not ended in these bytes.
+    char* const start = data + pos;
+    const std::size_t avail = end - pos;
     if (MayBeDirective(*start)) *directive = true;
     if (const char* found = feeds.Find(start, Smaller(avail, kMaxWholeLine + 2))) {
       const std::size_t lf = found - start;
