@@ -96,6 +96,47 @@ std::size_t PastLastLineFeed(const char* data, std::size_t end) {
   return 0;
 }
 
+// Whether a line beginning with `first` may be a W3C directive.
+inline bool MayBeDirective(char first) {
+  return first == '#' || static_cast<unsigned char>(first) == 0xEF;
+}
+
+// The common case of both cuts: cuts the lines of data[pos, end) that end
+// within it and hold at most `longest` bytes before their line end, walking
+// the line feeds of a block of 64 bytes at a time; returns where it stopped:
+// at `end`, or at a line it leaves to the careful cut (too long, or not
+// ended before `end`). Sets `directive` as CutWholeLines does.
+std::size_t CutShortLines(char* data, std::size_t pos, std::size_t end, std::size_t longest,
+                          std::vector<LinePiece>* pieces, bool* directive) {
+  std::size_t block = pos & ~std::size_t{63};
+  std::uint64_t feeds = FeedMask(data, block, end) & (~std::uint64_t{0} << (pos - block));
+  bool marked = false;
+  while (pos < end) {
+    while (feeds == 0) {
+      block += 64;
+      // No line feed in reach of the longest line: the careful cut tells why.
+      if (block >= end || block - pos > longest + 1) {
+        *directive = *directive || marked;
+        return pos;
+      }
+      feeds = FeedMask(data, block, end);
+    }
+    const std::size_t lf = block + static_cast<std::size_t>(__builtin_ctzll(feeds));
+    feeds &= feeds - 1;
+    char* const start = data + pos;
+    marked = marked || MayBeDirective(*start);
+    const bool crlf = lf > pos && data[lf - 1] == '\r';
+    const std::size_t size = lf - pos - (crlf ? 1 : 0);  // without the line end
+    if (size > longest) break;
+    // A carriage return's line feed takes its place.
+    if (crlf) data[lf - 1] = '\n';
+    pieces->push_back({std::string_view(start, size + 1), PieceKind::kLine});
+    pos = lf + 1;
+  }
+  *directive = *directive || marked;
+  return pos;
+}
+
 // Cuts data[pos, end) into pieces of at most kMaxLinePiece bytes, a line at
 // a time, for as long as the bytes show where a piece ends; returns where
 // it stopped: end, or the start of a line's last bytes, which the bytes
@@ -104,7 +145,13 @@ std::size_t CutPieces(char* data, std::size_t pos, std::size_t end, bool* contin
                       std::vector<LinePiece>* pieces) {
   LineFeeds feeds(data, end);
   bool continues = *continues_line;
+  bool directive = false;  // every piece may hold one
   while (pos < end) {
+    if (!continues) {
+      // A piece of a line of its own needs a line end in kMaxLinePiece bytes.
+      pos = CutShortLines(data, pos, end, kMaxLinePiece - 1, pieces, &directive);
+      if (pos == end) break;
+    }
     char* const start = data + pos;
     const std::size_t avail = end - pos;
     const PieceKind kind = continues ? PieceKind::kContinuation : PieceKind::kLine;
@@ -138,47 +185,6 @@ std::size_t CutPieces(char* data, std::size_t pos, std::size_t end, bool* contin
   return pos;
 }
 
-// Whether a line beginning with `first` may be a W3C directive.
-inline bool MayBeDirective(char first) {
-  return first == '#' || static_cast<unsigned char>(first) == 0xEF;
-}
-
-// The common case of CutWholeLines: cuts the lines of data[pos, end) that
-// end within it and are no longer than kMaxWholeLine, walking the line feeds
-// of a block of 64 bytes at a time; returns where it stopped: at `end`, or
-// at a line it leaves to the careful cut (too long, or not ended before
-// `end`). Sets `directive` as CutWholeLines does.
-std::size_t CutShortLines(char* data, std::size_t pos, std::size_t end,
-                          std::vector<LinePiece>* pieces, bool* directive) {
-  std::size_t block = pos & ~std::size_t{63};
-  std::uint64_t feeds = FeedMask(data, block, end) & (~std::uint64_t{0} << (pos - block));
-  bool marked = false;
-  while (pos < end) {
-    while (feeds == 0) {
-      block += 64;
-      // No line feed in reach of a whole line: the careful cut tells why.
-      if (block >= end || block - pos > kMaxWholeLine + 1) {
-        *directive = *directive || marked;
-        return pos;
-      }
-      feeds = FeedMask(data, block, end);
-    }
-    const std::size_t lf = block + static_cast<std::size_t>(__builtin_ctzll(feeds));
-    feeds &= feeds - 1;
-    char* const start = data + pos;
-    marked = marked || MayBeDirective(*start);
-    const bool crlf = lf > pos && data[lf - 1] == '\r';
-    const std::size_t size = lf - pos - (crlf ? 1 : 0);  // without the line end
-    if (size > kMaxWholeLine) break;
-    // A carriage return's line feed takes its place.
-    if (crlf) data[lf - 1] = '\n';
-    pieces->push_back({std::string_view(start, size + 1), PieceKind::kLine});
-    pos = lf + 1;
-  }
-  *directive = *directive || marked;
-  return pos;
-}
-
 // Cuts data[pos, end) into whole lines, for as long as the bytes show where
 // a line ends; returns where it stopped, as CutPieces does. A line longer
 // than kMaxWholeLine becomes one kTooLong piece and the rest of it is
@@ -195,7 +201,7 @@ std::size_t CutWholeLines(char* data, std::size_t pos, std::size_t end, bool* sk
       pos = lf != nullptr ? static_cast<std::size_t>(lf - data) + 1 : end;
       continue;
     }
-    pos = CutShortLines(data, pos, end, pieces, directive);
+    pos = CutShortLines(data, pos, end, kMaxWholeLine, pieces, directive);
     if (pos == end) break;
     // The line it stopped at: too long, or not ended in these bytes.
     char* const start = data + pos;
