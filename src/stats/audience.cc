@@ -21,6 +21,16 @@ void AddReferrer(ReferrerRequests* row, const ReferrerRequests& n) {
   row->page_hits += n.page_hits;
 }
 
+// The place of an agent among those a cursor remembers: agents that differ
+// mostly differ in length, or in a version near their middle or end.
+std::size_t AgentPlace(std::string_view text) {
+  if (text.empty()) return 0;
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const std::size_t mix = text.size() * 0x9E3779B1u + byte(text.size() / 2) * 31u +
+                          byte(text.size() - 1);
+  return (mix ^ mix >> 7) % AudienceCursor::kAgents;
+}
+
 }  // namespace
 
 // A fixed key: the keys of one run must match the next run's.
@@ -31,15 +41,16 @@ void AddAudience(Audience* audience, const AudienceInput& in, AudienceCursor* cu
   if (in.agent_field) {
     audience->has_agents = true;
     const std::string_view text = in.agent.substr(0, kMaxAgentTextBytes);
-    if (cursor->agent == nullptr || cursor->agent_text != text) {
+    AudienceCursor::Agent& seen = cursor->agents[AgentPlace(text)];
+    if (seen.counts == nullptr || seen.text != text) {
       auto found = audience->agents.find(text);
       if (found == audience->agents.end()) {
         found = audience->agents.emplace(std::string(text), AgentRequests{}).first;
       }
-      cursor->agent_text = found->first;
-      cursor->agent = &found->second;
+      seen.text = found->first;
+      seen.counts = &found->second;
     }
-    AgentRequests& agent = *cursor->agent;
+    AgentRequests& agent = *seen.counts;
     ++agent.requests;
     if (in.page_hit) ++agent.page_hits;
     AddSaturating(&agent.bytes, bytes);

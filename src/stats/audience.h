@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <array>
 #include <unordered_map>
 #include <vector>
 
@@ -93,11 +94,18 @@ struct Audience {
   TextMap<SiteRequests> sites;  // "" for requests of no site
 };
 
-/// The entries the last request of a batch went to: most requests share
-/// their agent or their site with the one before.
+/// The entries the requests of a batch went to lately: most requests share
+/// their site with the one before, and their agent with one of a few seen
+/// just before. An agent is remembered in the place its length and two of
+/// its bytes pick; a text that looks up another's place finds it there
+/// unequal and goes to the table.
 struct AudienceCursor {
-  std::string_view agent_text;
-  AgentRequests* agent = nullptr;
+  struct Agent {
+    std::string_view text;
+    AgentRequests* counts = nullptr;
+  };
+  static constexpr std::size_t kAgents = 16;
+  std::array<Agent, kAgents> agents;
   std::string_view site_text;
   SiteRequests* site = nullptr;
 };

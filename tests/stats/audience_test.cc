@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 // The set against std::set over keys that collide in the low bits, with
 // the key 0 among them, through several growths.
@@ -52,4 +54,29 @@ TEST(AudienceTest, MergeInAnyOrder) {
     EXPECT_EQ(4, a->sites.at("W3SVC1").requests);
     EXPECT_EQ(1u, a->sites.at("W3SVC1").users.size());
   }
+}
+
+// Agents through one cursor, more of them than it remembers, some in the
+// same place (one length, the same middle and last byte) and the empty one
+// among them: each counted as itself.
+TEST(AudienceTest, AgentsCountedApartThroughTheCursor) {
+  const std::vector<std::string> agents = {
+      "Mozilla/5.0 (A) x", "Mozilla/5.0 (B) x", "Mozilla/5.0 (C) x", "", "curl/8.1",
+      "curl/8.2",          "Wget/1.21",         "bot"};
+  Audience audience(3);
+  AudienceCursor cursor;
+  std::map<std::string, std::int64_t> model;
+  for (int i = 0; i < 400; ++i) {
+    // Runs, alternations and a walk over the agents and more made up.
+    const std::string agent = i % 7 == 0 ? "agent " + std::to_string(i % 40)
+                                         : agents[(i * i + i / 3) % agents.size()];
+    AudienceInput in;
+    in.agent_field = true;
+    in.agent = agent;
+    in.site = "W3SVC1";
+    AddAudience(&audience, in, &cursor);
+    ++model[agent];
+  }
+  ASSERT_EQ(model.size(), audience.agents.size());
+  for (const auto& [agent, n] : model) EXPECT_EQ(n, audience.agents.at(agent).requests) << agent;
 }
