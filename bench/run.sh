@@ -569,9 +569,10 @@ fi
 } >"$out"
 
 # The compressed-log section that bench/gzip.sh wrote is kept, last.
+# (Read into a variable first: a test of the pipe with grep -q would eat it.)
 if [ -f "$root/bench/RESULTS.md" ]; then
-  awk '/^## / { keep = $0 == "## Compressed logs" } keep' "$root/bench/RESULTS.md" |
-    { grep -q . && { echo; cat; } || true; } >>"$out"
+  kept=$(awk '/^## / { keep = $0 == "## Compressed logs" } keep' "$root/bench/RESULTS.md")
+  if [ -n "$kept" ]; then printf '\n%s\n' "$kept" >>"$out"; fi
 fi
 cp "$out" "$root/bench/RESULTS.md"
 cat "$out"
