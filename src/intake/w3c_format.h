@@ -70,11 +70,13 @@ struct W3cLayout {
 
   /// The slots that some field fills, by rising field position: what the
   /// splitter walks along a line, so that a line costs no lookup per field.
+  /// The one after the last is always unplaced (field -1), so the splitter
+  /// needs no test of the count to know that no field is wanted.
   struct Placement {
-    int field = 0;
+    int field = -1;
     int slot = 0;
   };
-  std::array<Placement, kSlotCount> placements;
+  std::array<Placement, kSlotCount + 1> placements;
   int placement_count = 0;
 
   W3cLayout() { field_of_slot.fill(-1); }

@@ -72,7 +72,7 @@ void TokenizeW3cLinePortable(std::string_view line, const W3cLayout& layout,
     if (p == end) break;
     const char* start = p;
     while (p < end && !IsSeparator(*p)) ++p;
-    if (next < layout.placement_count && layout.placements[next].field == count) {
+    if (layout.placements[next].field == count) {
       const std::size_t size = static_cast<std::size_t>(p - start);
       // "-" is how the format writes an empty field.
       if (!(size == 1 && *start == '-')) {
@@ -112,7 +112,7 @@ void TokenizeW3cLine(std::string_view line, const W3cLayout& layout, LogFields* 
   std::size_t size = line.size();
   int count = 0;  // fields begun so far
   int next = 0;   // the next placement to fill
-  int wanted = layout.placement_count > 0 ? layout.placements[0].field : -1;
+  int wanted = layout.placements[0].field;
   bool in_field = false;  // the byte before this step is part of a field
   bool open = false;      // a wanted field began and has not ended yet
   std::size_t start = 0;  // where it began
@@ -125,7 +125,7 @@ void TokenizeW3cLine(std::string_view line, const W3cLayout& layout, LogFields* 
       fields->slot[layout.placements[next].slot] = std::string_view(base + start, length);
     }
     ++next;
-    wanted = next < layout.placement_count ? layout.placements[next].field : -1;
+    wanted = layout.placements[next].field;
     open = false;
   };
 
