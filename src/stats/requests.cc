@@ -45,7 +45,8 @@ std::int64_t BucketValue(int bucket) {
 
 void TimeHistogram::Add(std::int64_t ms) {
   if (counts.empty()) counts.assign(kTimeBuckets, 0);
-  ++counts[static_cast<std::size_t>(TimeBucket(ms))];
+  // Most times are short enough to be their own bucket.
+  ++counts[static_cast<std::size_t>(ms >= 0 && ms < kExactTimes ? ms : TimeBucket(ms))];
   ++total;
   max = std::max(max, ms);
 }
