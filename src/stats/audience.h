@@ -10,12 +10,12 @@
 // bytes for each distinct client of its page hits.
 #pragma once
 
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <array>
 #include <unordered_map>
 #include <vector>
 
