@@ -25,7 +25,9 @@ void AddReferrer(ReferrerRequests* row, const ReferrerRequests& n) {
 // mostly differ in length, or in a version near their middle or end.
 std::size_t AgentPlace(std::string_view text) {
   if (text.empty()) return 0;
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const auto byte = [&](std::size_t i) -> std::size_t {
+    return static_cast<unsigned char>(text[i]);
+  };
   const std::size_t mix = text.size() * 0x9E3779B1u + byte(text.size() / 2) * 31u +
                           byte(text.size() - 1);
   return (mix ^ mix >> 7) % AudienceCursor::kAgents;
