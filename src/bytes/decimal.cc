@@ -28,7 +28,7 @@ bool ScanDecimal(std::string_view text, std::size_t* pos, std::int32_t* value) {
   return true;
 }
 
-std::int32_t ReadDecimal(std::string_view text) {
+std::int32_t ReadDecimalSlowly(std::string_view text) {
   std::size_t pos = 0;
   std::int32_t value = 0;
   return ScanDecimal(text, &pos, &value) ? value : 0;

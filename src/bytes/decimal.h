@@ -20,4 +20,20 @@ bool ScanDecimal(std::string_view text, std::size_t* pos, std::int32_t* value);
 
 // Reads a number as atoi() does: like ScanDecimal from the start of `text`,
 // but a text without digits gives 0.
-std::int32_t ReadDecimal(std::string_view text);
+std::int32_t ReadDecimalSlowly(std::string_view text);
+
+// The same; a text that begins with a digit and is at most nine bytes long
+// (a log's byte counts) is read here, where its value cannot overflow.
+inline std::int32_t ReadDecimal(std::string_view text) {
+  if (text.size() - 1 < 9) {
+    std::int32_t value = 0;
+    std::size_t i = 0;
+    for (; i < text.size(); ++i) {
+      const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+      if (digit > 9) break;
+      value = value * 10 + static_cast<std::int32_t>(digit);
+    }
+    if (i != 0) return value;
+  }
+  return ReadDecimalSlowly(text);
+}

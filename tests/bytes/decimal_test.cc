@@ -68,6 +68,8 @@ TEST(DecimalTest, ReadDecimalReadsLikeAtoi) {
       {"  ", 0},             {"1 2", 1},            {"2147483647", kMax},
       {"2147483648", kMax},  {"-2147483648", kMin}, {"-2147483649", kMin},
       {"12345678901234567890", kMax},
+      // Around the short road: nine digits, ten, a number that stops early.
+      {"999999999", 999999999}, {"1234567890", 1234567890}, {"0042x9", 42},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.value, ReadDecimal(c.text)) << "\"" << c.text << "\"";
