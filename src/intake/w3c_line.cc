@@ -88,15 +88,24 @@ void TokenizeW3cLinePortable(std::string_view line, const W3cLayout& layout,
 #if VANTRIX_VECTOR
 namespace {
 
-// Separators among sixteen bytes: the blank alone in most, so the rarer
-// ones are compared only where a byte below the blank shows up.
-inline unsigned SeparatorMask(__m128i bytes) {
-  const unsigned blanks = MatchByte(bytes, ' ');
-  const unsigned low =
-      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
-          _mm_max_epu8(bytes, _mm_set1_epi8(' ')), _mm_set1_epi8(' ')))) & ~blanks;
-  if (low == 0) return blanks;
-  return blanks | MatchByte(bytes, '\t') | MatchByte(bytes, '\n');
+// The separators among thirty-two bytes, and the NULs among them: the
+// blank alone in most, so the rarer bytes are compared only where a byte
+// below the blank shows up.
+inline std::uint32_t SeparatorMask(__m128i low, __m128i high, std::uint32_t* nuls) {
+  const __m128i blank = _mm_set1_epi8(' ');
+  auto at_most_blank = [&](__m128i bytes) {
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(bytes, blank), blank)));
+  };
+  const std::uint32_t blanks = MatchByte(low, ' ') | (MatchByte(high, ' ') << 16);
+  const std::uint32_t under = at_most_blank(low) | (at_most_blank(high) << 16);
+  if (under == blanks) {
+    *nuls = 0;
+    return blanks;
+  }
+  *nuls = MatchByte(low, '\0') | (MatchByte(high, '\0') << 16);
+  return blanks | MatchByte(low, '\t') | (MatchByte(high, '\t') << 16) |
+         MatchByte(low, '\n') | (MatchByte(high, '\n') << 16);
 }
 
 }  // namespace
@@ -137,8 +146,7 @@ void TokenizeW3cLine(std::string_view line, const W3cLayout& layout, LogFields* 
     if (size - offset >= 32) {
       const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset));
       const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset + 16));
-      separators = SeparatorMask(low) | (SeparatorMask(high) << 16);
-      nuls = MatchByte(low, '\0') | (MatchByte(high, '\0') << 16);
+      separators = SeparatorMask(low, high, &nuls);
     } else if (size >= 32) {
       // The text's last thirty-two bytes, the masks shifted to begin at
       // this step: no copy, and nothing past the text read.
@@ -146,16 +154,16 @@ void TokenizeW3cLine(std::string_view line, const W3cLayout& layout, LogFields* 
       const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 16));
       const unsigned shift = static_cast<unsigned>(32 - (size - offset));
       const std::uint32_t outside = ~std::uint32_t{0} << (size - offset);
-      separators = ((SeparatorMask(low) | (SeparatorMask(high) << 16)) >> shift) | outside;
-      nuls = ((MatchByte(low, '\0') | (MatchByte(high, '\0') << 16)) >> shift) & ~outside;
+      separators = (SeparatorMask(low, high, &nuls) >> shift) | outside;
+      nuls = (nuls >> shift) & ~outside;
     } else {
       alignas(16) char tail[32] = {};
       std::memcpy(tail, base + offset, size - offset);
       const __m128i low = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
       const __m128i high = _mm_load_si128(reinterpret_cast<const __m128i*>(tail + 16));
       const std::uint32_t outside = ~std::uint32_t{0} << (size - offset);
-      separators = SeparatorMask(low) | (SeparatorMask(high) << 16) | outside;
-      nuls = (MatchByte(low, '\0') | (MatchByte(high, '\0') << 16)) & ~outside;
+      separators = SeparatorMask(low, high, &nuls) | outside;
+      nuls &= ~outside;
     }
     if (nuls != 0) {
       // The text ends at its first NUL.
