@@ -1,5 +1,6 @@
 #include "intake/name_pattern.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "bytes/comma_list.h"
@@ -41,14 +42,42 @@ int MatchNamePattern(std::string_view name, std::string_view pattern) {
   return n == name.size() ? 1 : 0;
 }
 
+namespace {
+
+// The word test of a "*" pattern's tail (the bytes after the "*"): its first
+// byte taken literally, as the "*" seeks it, then "?" any byte and a letter
+// in either case. Built as bytes, so that the words hold them in the order
+// a name's bytes load on any machine.
+void SetTailWord(std::string_view tail, NamePatternList::Pattern* pattern) {
+  if (tail.size() > sizeof(std::uint64_t)) return;
+  unsigned char fold[sizeof(std::uint64_t)] = {};
+  unsigned char mask[sizeof(std::uint64_t)] = {};
+  unsigned char value[sizeof(std::uint64_t)] = {};
+  const std::size_t first = sizeof(std::uint64_t) - tail.size();
+  for (std::size_t i = 0; i < tail.size(); ++i) {
+    const unsigned char c = Fold(tail[i]);
+    if (i > 0 && c == '?') continue;
+    fold[first + i] = c >= 'a' && c <= 'z' ? 'a' - 'A' : 0;
+    mask[first + i] = 0xFF;
+    value[first + i] = c;
+  }
+  std::memcpy(&pattern->fold, fold, sizeof fold);
+  std::memcpy(&pattern->mask, mask, sizeof mask);
+  std::memcpy(&pattern->value, value, sizeof value);
+}
+
+}  // namespace
+
 NamePatternList SplitNamePatterns(std::string_view list) {
   NamePatternList split;
   CommaList items(list);
-  std::string_view pattern;
-  while (items.Next(&pattern)) {
-    split.patterns.push_back(pattern);
-    split.leading_star_only.push_back(pattern.size() >= 2 && pattern[0] == '*' &&
-                                      pattern.find('*', 1) == std::string_view::npos);
+  std::string_view text;
+  while (items.Next(&text)) {
+    NamePatternList::Pattern& pattern = split.patterns.emplace_back();
+    pattern.text = text;
+    pattern.leading_star_only =
+        text.size() >= 2 && text[0] == '*' && text.find('*', 1) == std::string_view::npos;
+    if (pattern.leading_star_only) SetTailWord(text.substr(1), &pattern);
   }
   return split;
 }
@@ -88,11 +117,18 @@ bool MatchLeadingStar(std::string_view name, std::string_view pattern) {
 }  // namespace
 
 int MatchNamePatterns(std::string_view name, const NamePatternList& list) {
-  for (std::size_t i = 0; i < list.patterns.size(); ++i) {
-    const std::string_view pattern = list.patterns[i];
-    const bool match = list.leading_star_only[i] ? MatchLeadingStar(name, pattern)
-                                                 : MatchNamePattern(name, pattern) != 0;
-    if (match) return 1;
+  for (const NamePatternList::Pattern& pattern : list.patterns) {
+    if (!pattern.leading_star_only) {
+      if (MatchNamePattern(name, pattern.text) != 0) return 1;
+      continue;
+    }
+    // Most names fail on their last eight bytes, in one word.
+    if (pattern.mask != 0 && name.size() >= sizeof(std::uint64_t)) {
+      std::uint64_t last;
+      std::memcpy(&last, name.data() + name.size() - sizeof last, sizeof last);
+      if (((last | pattern.fold) & pattern.mask) != pattern.value) continue;
+    }
+    if (MatchLeadingStar(name, pattern.text)) return 1;
   }
   return 0;
 }
