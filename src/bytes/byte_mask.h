@@ -15,3 +15,22 @@ inline unsigned MatchByte(__m128i bytes, char c) {
 #else
 #define VANTRIX_VECTOR 0
 #endif
+
+// VANTRIX_WIDE is 1 where code may also be built for the 32-byte vectors
+// and bit instructions of newer x86-64 processors (AVX2, BMI1, BMI2), to be
+// run only when HasWideVectors() says the processor has them. Not on
+// Windows, where the compiler cannot keep 32-byte values it stores on the
+// stack aligned.
+#if VANTRIX_VECTOR && defined(__x86_64__) && !defined(_WIN32)
+#define VANTRIX_WIDE 1
+#define VANTRIX_WIDE_TARGET gnu::target("avx2,bmi,bmi2")
+#include <immintrin.h>
+
+/// True when this processor runs the code built for VANTRIX_WIDE_TARGET.
+inline bool HasWideVectors() {
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+         __builtin_cpu_supports("bmi2");
+}
+#else
+#define VANTRIX_WIDE 0
+#endif

@@ -33,6 +33,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "intake/log_line.h"
 
@@ -133,3 +134,9 @@ void TokenizeW3cLine(std::string_view line, const W3cLayout& layout,
 /// and to check the fast one against.
 void TokenizeW3cLinePortable(std::string_view line, const W3cLayout& layout,
                              LogFields* fields);
+
+/// The vector splits that this build has and this processor can run, the
+/// one TokenizeW3cLine takes last; none in a build without vector code. For
+/// tests, to check each against the portable split.
+using W3cSplit = void (*)(std::string_view, const W3cLayout&, LogFields*);
+std::vector<W3cSplit> W3cVectorSplits();

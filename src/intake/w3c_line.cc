@@ -1,9 +1,11 @@
 #include "intake/w3c_format.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "bytes/byte_mask.h"
 #include "intake/w3c_text.h"
@@ -108,13 +110,103 @@ inline std::uint32_t SeparatorMask(__m128i low, __m128i high, std::uint32_t* nul
          MatchByte(low, '\n') | (MatchByte(high, '\n') << 16);
 }
 
-}  // namespace
+// Thirty-two bytes a step, with the vector instructions every x86-64
+// processor has.
+struct NarrowStep {
+  using Mask = std::uint32_t;
 
-// The same split, thirty-two bytes a step: masks of the separators and of
-// the fields' first bytes tell where each field begins, and the separator
-// after a wanted field's first byte where it ends. A field the layout does
-// not want costs a count.
-void TokenizeW3cLine(std::string_view line, const W3cLayout& layout, LogFields* fields) {
+  // The separators of the step at `offset`, and its NULs: bit i tells of
+  // byte offset + i; bytes past the text read as separators, never NULs.
+  static Mask Separators(const char* base, std::size_t size, std::size_t offset, Mask* nuls) {
+    if (size - offset >= 32) {
+      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset));
+      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset + 16));
+      return SeparatorMask(low, high, nuls);
+    }
+    const Mask outside = ~Mask{0} << (size - offset);
+    if (size >= 32) {
+      // The text's last thirty-two bytes, the masks shifted to begin at
+      // this step: no copy, and nothing past the text read.
+      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 32));
+      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 16));
+      const unsigned shift = static_cast<unsigned>(32 - (size - offset));
+      const Mask separators = (SeparatorMask(low, high, nuls) >> shift) | outside;
+      *nuls = (*nuls >> shift) & ~outside;
+      return separators;
+    }
+    alignas(16) char tail[32] = {};
+    std::memcpy(tail, base + offset, size - offset);
+    const __m128i low = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
+    const __m128i high = _mm_load_si128(reinterpret_cast<const __m128i*>(tail + 16));
+    const Mask separators = SeparatorMask(low, high, nuls) | outside;
+    *nuls &= ~outside;
+    return separators;
+  }
+};
+
+#if VANTRIX_WIDE
+// Sixty-four bytes a step, with the wider vectors of newer processors.
+struct WideStep {
+  using Mask = std::uint64_t;
+
+  [[VANTRIX_WIDE_TARGET]] static __m256i Load(const char* at) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+  }
+
+  [[VANTRIX_WIDE_TARGET]] static Mask Match(__m256i bytes, char c) {
+    return static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(c))));
+  }
+
+  [[VANTRIX_WIDE_TARGET]] static Mask AtMostBlank(__m256i bytes) {
+    const __m256i blank = _mm256_set1_epi8(' ');
+    return static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(bytes, blank), blank)));
+  }
+
+  // The separators among sixty-four bytes, and the NULs, as SeparatorMask.
+  [[VANTRIX_WIDE_TARGET]] static Mask Of(const char* at, Mask* nuls) {
+    const __m256i low = Load(at);
+    const __m256i high = Load(at + 32);
+    const Mask blanks = Match(low, ' ') | Match(high, ' ') << 32;
+    if ((AtMostBlank(low) | AtMostBlank(high) << 32) == blanks) {
+      *nuls = 0;
+      return blanks;
+    }
+    *nuls = Match(low, '\0') | Match(high, '\0') << 32;
+    return blanks | Match(low, '\t') | Match(high, '\t') << 32 | Match(low, '\n') |
+           Match(high, '\n') << 32;
+  }
+
+  // As NarrowStep's.
+  [[VANTRIX_WIDE_TARGET]] static Mask Separators(const char* base, std::size_t size,
+                                                 std::size_t offset, Mask* nuls) {
+    if (size - offset >= 64) return Of(base + offset, nuls);
+    const Mask outside = ~Mask{0} << (size - offset);
+    if (size >= 64) {
+      const unsigned shift = static_cast<unsigned>(64 - (size - offset));
+      const Mask separators = (Of(base + size - 64, nuls) >> shift) | outside;
+      *nuls = (*nuls >> shift) & ~outside;
+      return separators;
+    }
+    char tail[64] = {};
+    std::memcpy(tail, base + offset, size - offset);
+    const Mask separators = Of(tail, nuls) | outside;
+    *nuls &= ~outside;
+    return separators;
+  }
+};
+#endif
+
+// The split a step at a time: masks of the separators and of the fields'
+// first bytes tell where each field begins, and the separator after a
+// wanted field's first byte where it ends. A field the layout does not want
+// costs a count.
+template <typename Step>
+[[gnu::always_inline]] inline void SplitByMasks(std::string_view line, const W3cLayout& layout,
+                                                LogFields* fields) {
+  using Mask = typename Step::Mask;
+  constexpr unsigned kWidth = sizeof(Mask) * 8;
   line = WithoutByteOrderMark(line);
   ClearSlots(fields);
   const char* const base = line.data();
@@ -138,59 +230,66 @@ void TokenizeW3cLine(std::string_view line, const W3cLayout& layout, LogFields* 
     open = false;
   };
 
-  for (std::size_t offset = 0; offset < size; offset += 32) {
-    // Bit i of each mask tells of byte offset + i; bytes past the text read
-    // as separators.
-    std::uint32_t separators;
-    std::uint32_t nuls;
-    if (size - offset >= 32) {
-      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset));
-      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset + 16));
-      separators = SeparatorMask(low, high, &nuls);
-    } else if (size >= 32) {
-      // The text's last thirty-two bytes, the masks shifted to begin at
-      // this step: no copy, and nothing past the text read.
-      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 32));
-      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 16));
-      const unsigned shift = static_cast<unsigned>(32 - (size - offset));
-      const std::uint32_t outside = ~std::uint32_t{0} << (size - offset);
-      separators = (SeparatorMask(low, high, &nuls) >> shift) | outside;
-      nuls = (nuls >> shift) & ~outside;
-    } else {
-      alignas(16) char tail[32] = {};
-      std::memcpy(tail, base + offset, size - offset);
-      const __m128i low = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
-      const __m128i high = _mm_load_si128(reinterpret_cast<const __m128i*>(tail + 16));
-      const std::uint32_t outside = ~std::uint32_t{0} << (size - offset);
-      separators = SeparatorMask(low, high, &nuls) | outside;
-      nuls &= ~outside;
-    }
+  for (std::size_t offset = 0; offset < size; offset += kWidth) {
+    Mask nuls;
+    Mask separators = Step::Separators(base, size, offset, &nuls);
     if (nuls != 0) {
       // The text ends at its first NUL.
-      const unsigned at = static_cast<unsigned>(__builtin_ctz(nuls));
+      const unsigned at = static_cast<unsigned>(std::countr_zero(nuls));
       size = offset + at;
-      separators |= ~std::uint32_t{0} << at;
+      separators |= ~Mask{0} << at;
     }
     // A wanted field from the step before ends at the first separator.
-    if (open && separators != 0) place(offset + static_cast<unsigned>(__builtin_ctz(separators)));
+    if (open && separators != 0) place(offset + static_cast<unsigned>(std::countr_zero(separators)));
     // A field's first byte is no separator, and follows one.
-    std::uint32_t starts = ~separators & ((separators << 1) | (in_field ? 0u : 1u));
+    Mask starts = ~separators & ((separators << 1) | (in_field ? 0u : 1u));
     for (; starts != 0; starts &= starts - 1) {
       if (count++ != wanted) continue;
-      const unsigned first = static_cast<unsigned>(__builtin_ctz(starts));
+      const unsigned first = static_cast<unsigned>(std::countr_zero(starts));
       start = offset + first;
       open = true;
-      const std::uint32_t after = first == 31 ? 0 : separators & (~std::uint32_t{1} << first);
-      if (after != 0) place(offset + static_cast<unsigned>(__builtin_ctz(after)));
+      const Mask after = first == kWidth - 1 ? 0 : separators & (~Mask{1} << first);
+      if (after != 0) place(offset + static_cast<unsigned>(std::countr_zero(after)));
     }
-    in_field = (separators >> 31) == 0;
+    in_field = (separators >> (kWidth - 1)) == 0;
   }
   // The last field runs to the end of the text.
   if (open) place(size);
   FinishLine(layout, count, fields);
 }
+
+void SplitNarrow(std::string_view line, const W3cLayout& layout, LogFields* fields) {
+  SplitByMasks<NarrowStep>(line, layout, fields);
+}
+
+#if VANTRIX_WIDE
+[[VANTRIX_WIDE_TARGET, gnu::flatten]] void SplitWide(std::string_view line,
+                                                     const W3cLayout& layout,
+                                                     LogFields* fields) {
+  SplitByMasks<WideStep>(line, layout, fields);
+}
+#endif
+
+}  // namespace
+
+void TokenizeW3cLine(std::string_view line, const W3cLayout& layout, LogFields* fields) {
+#if VANTRIX_WIDE
+  if (HasWideVectors()) return SplitWide(line, layout, fields);
+#endif
+  SplitNarrow(line, layout, fields);
+}
+
+std::vector<W3cSplit> W3cVectorSplits() {
+  std::vector<W3cSplit> splits = {SplitNarrow};
+#if VANTRIX_WIDE
+  if (HasWideVectors()) splits.push_back(SplitWide);
+#endif
+  return splits;
+}
 #else
 void TokenizeW3cLine(std::string_view line, const W3cLayout& layout, LogFields* fields) {
   TokenizeW3cLinePortable(line, layout, fields);
 }
+
+std::vector<W3cSplit> W3cVectorSplits() { return {}; }
 #endif
