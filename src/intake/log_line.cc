@@ -1,6 +1,7 @@
 #include "intake/log_line.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -90,10 +91,94 @@ void TokenizeLinePortable(std::string_view line, LogFields* fields, std::uint32_
 }
 
 #if VANTRIX_VECTOR
-// The same cut, with the commas and the first NUL found many bytes at a
-// time: the tokenizer is the busiest code of a run. The slots are built in
-// locals, which the compiler keeps in registers.
-void TokenizeLine(std::string_view line, LogFields* fields, std::uint32_t wanted) {
+namespace {
+
+// Thirty-two bytes a step, with the vector instructions every x86-64
+// processor has; a line shorter than that sixteen bytes a step.
+struct NarrowCommaStep {
+  using Mask = std::uint32_t;
+
+  // The commas and the NULs of the step at `offset` (bit i tells of byte
+  // offset + i; none past the line), and the step's length.
+  static Mask Commas(const char* base, std::size_t size, std::size_t offset, Mask* nuls,
+                     std::size_t* step) {
+    if (size - offset >= 32) {
+      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset));
+      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset + 16));
+      *nuls = MatchByte(low, '\0') | (MatchByte(high, '\0') << 16);
+      *step = 32;
+      return MatchByte(low, ',') | (MatchByte(high, ',') << 16);
+    }
+    if (size >= 32) {
+      // The line's last thirty-two bytes, the masks shifted to begin at
+      // this step: no copy, and nothing past the line read.
+      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 32));
+      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 16));
+      const unsigned shift = static_cast<unsigned>(32 - (size - offset));
+      *nuls = (MatchByte(low, '\0') | (MatchByte(high, '\0') << 16)) >> shift;
+      *step = 32;
+      return (MatchByte(low, ',') | (MatchByte(high, ',') << 16)) >> shift;
+    }
+    __m128i bytes;
+    Mask valid = 0xFFFF;
+    if (size - offset >= 16) {
+      bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset));
+    } else {
+      alignas(16) char tail[16] = {};
+      std::memcpy(tail, base + offset, size - offset);
+      bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
+      valid = (Mask{1} << (size - offset)) - 1;
+    }
+    *nuls = MatchByte(bytes, '\0') & valid;
+    *step = 16;
+    return MatchByte(bytes, ',') & valid;
+  }
+};
+
+#if VANTRIX_WIDE
+// Sixty-four bytes a step, with the wider vectors of newer processors.
+struct WideCommaStep {
+  using Mask = std::uint64_t;
+
+  [[VANTRIX_WIDE_TARGET]] static Mask Half(const char* at, char c) {
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), _mm256_set1_epi8(c))));
+  }
+
+  // Bit i is set when byte i of the sixty-four at `at` is `c`.
+  [[VANTRIX_WIDE_TARGET]] static Mask Match(const char* at, char c) {
+    return Half(at, c) | Half(at + 32, c) << 32;
+  }
+
+  // As NarrowCommaStep's.
+  [[VANTRIX_WIDE_TARGET]] static Mask Commas(const char* base, std::size_t size,
+                                             std::size_t offset, Mask* nuls, std::size_t* step) {
+    *step = 64;
+    if (size - offset >= 64) {
+      *nuls = Match(base + offset, '\0');
+      return Match(base + offset, ',');
+    }
+    if (size >= 64) {
+      const unsigned shift = static_cast<unsigned>(64 - (size - offset));
+      *nuls = Match(base + size - 64, '\0') >> shift;
+      return Match(base + size - 64, ',') >> shift;
+    }
+    char tail[64] = {};
+    std::memcpy(tail, base + offset, size - offset);
+    const Mask valid = (Mask{1} << (size - offset)) - 1;
+    *nuls = Match(tail, '\0') & valid;
+    return Match(tail, ',') & valid;
+  }
+};
+#endif
+
+// The same cut, with the commas and the first NUL found a step of bytes at
+// a time: the tokenizer is the busiest code of a run. The slots are built
+// in locals, which the compiler keeps in registers.
+template <typename Step>
+[[gnu::always_inline]] inline void CutByMasks(std::string_view line, LogFields* fields,
+                                              std::uint32_t wanted) {
+  using Mask = typename Step::Mask;
   const char* const base = line.data();
   std::size_t size = line.size();
   std::string_view* const slot = fields->slot.data();
@@ -106,51 +191,18 @@ void TokenizeLine(std::string_view line, LogFields* fields, std::uint32_t wanted
     return ++count == kFieldCount;
   };
 
-  // Thirty-two bytes a step, the last step reading the line's last
-  // thirty-two; a line shorter than that sixteen bytes a step, then the
-  // tail copied out, so that nothing past the line is read.
   for (std::size_t offset = 0; offset < size;) {
-    std::uint64_t commas;
-    std::uint64_t nuls;
+    Mask nuls;
     std::size_t step;
-    if (size - offset >= 32) {
-      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset));
-      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset + 16));
-      commas = MatchByte(low, ',') | (std::uint64_t{MatchByte(high, ',')} << 16);
-      nuls = MatchByte(low, '\0') | (std::uint64_t{MatchByte(high, '\0')} << 16);
-      step = 32;
-    } else if (size >= 32) {
-      // The line's last thirty-two bytes, the masks shifted to begin at
-      // this step: no copy, and nothing past the line read.
-      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 32));
-      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + size - 16));
-      const unsigned shift = static_cast<unsigned>(32 - (size - offset));
-      commas = (MatchByte(low, ',') | (std::uint64_t{MatchByte(high, ',')} << 16)) >> shift;
-      nuls = (MatchByte(low, '\0') | (std::uint64_t{MatchByte(high, '\0')} << 16)) >> shift;
-      step = 32;
-    } else {
-      __m128i bytes;
-      std::uint64_t valid = 0xFFFF;
-      if (size - offset >= 16) {
-        bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + offset));
-      } else {
-        alignas(16) char tail[16] = {};
-        std::memcpy(tail, base + offset, size - offset);
-        bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
-        valid = (std::uint64_t{1} << (size - offset)) - 1;
-      }
-      commas = MatchByte(bytes, ',') & valid;
-      nuls = MatchByte(bytes, '\0') & valid;
-      step = 16;
-    }
+    Mask commas = Step::Commas(base, size, offset, &nuls, &step);
     if (nuls != 0) {
       // The text ends at the NUL: no comma from there on counts.
-      const unsigned at = static_cast<unsigned>(__builtin_ctzll(nuls));
+      const unsigned at = static_cast<unsigned>(std::countr_zero(nuls));
       size = offset + at;
-      commas &= (std::uint64_t{1} << at) - 1;
+      commas &= (Mask{1} << at) - 1;
     }
     for (; commas != 0; commas &= commas - 1) {
-      const std::size_t comma = offset + static_cast<unsigned>(__builtin_ctzll(commas));
+      const std::size_t comma = offset + static_cast<unsigned>(std::countr_zero(commas));
       if (comma > token && take(comma)) {
         fields->count = count;
         fields->complete = true;
@@ -165,10 +217,40 @@ void TokenizeLine(std::string_view line, LogFields* fields, std::uint32_t wanted
   fields->complete = complete;
   ClearRest(fields);
 }
+
+void CutNarrow(std::string_view line, LogFields* fields, std::uint32_t wanted) {
+  CutByMasks<NarrowCommaStep>(line, fields, wanted);
+}
+
+#if VANTRIX_WIDE
+[[VANTRIX_WIDE_TARGET, gnu::flatten]] void CutWide(std::string_view line, LogFields* fields,
+                                                   std::uint32_t wanted) {
+  CutByMasks<WideCommaStep>(line, fields, wanted);
+}
+#endif
+
+}  // namespace
+
+void TokenizeLine(std::string_view line, LogFields* fields, std::uint32_t wanted) {
+#if VANTRIX_WIDE
+  if (HasWideVectors()) return CutWide(line, fields, wanted);
+#endif
+  CutNarrow(line, fields, wanted);
+}
+
+std::vector<CommaSplit> CommaVectorSplits() {
+  std::vector<CommaSplit> splits = {CutNarrow};
+#if VANTRIX_WIDE
+  if (HasWideVectors()) splits.push_back(CutWide);
+#endif
+  return splits;
+}
 #else
 void TokenizeLine(std::string_view line, LogFields* fields, std::uint32_t wanted) {
   TokenizeLinePortable(line, fields, wanted);
 }
+
+std::vector<CommaSplit> CommaVectorSplits() { return {}; }
 #endif
 
 LineFilters CompileFilters(const Options& options) {
