@@ -1,5 +1,7 @@
 #include "stats/hit_time.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -35,6 +37,26 @@ inline bool ReadClockTime(std::string_view text, std::int32_t* hour, std::int32_
   const char* p = text.data();
   std::size_t n = text.size();
   if (n != 7 && n != 8) return false;
+  if (std::endian::native == std::endian::little && n == 8) {
+    // "hh:mm:ss" read as one word: each byte less its digit zero, the
+    // colons less themselves; then every byte must be at most 9 and the
+    // colons' 0.
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    const std::uint64_t x = word ^ 0x3030'3A30'303A'3030ULL;
+    constexpr std::uint64_t kHigh = 0x8080'8080'8080'8080ULL;
+    if ((((x + 0x7676'7676'7676'7676ULL) | x) & kHigh) != 0 ||
+        (x & 0x0000'FF00'00FF'0000ULL) != 0) {
+      return false;
+    }
+    // Byte i becomes ten times digit i and digit i + 1: hours at byte 0,
+    // minutes at 3, seconds at 6.
+    const std::uint64_t pairs = x * 10 + (x >> 8);
+    *hour = static_cast<std::int32_t>(pairs & 0xFF);
+    *minute = static_cast<std::int32_t>(pairs >> 24 & 0xFF);
+    *second = static_cast<std::int32_t>(pairs >> 48 & 0xFF);
+    return true;
+  }
   std::int32_t h = 0;
   if (n == 8) {
     if (!IsDigit(*p)) return false;
