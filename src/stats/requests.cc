@@ -73,16 +73,6 @@ std::int64_t TimeHistogram::Quantile(double q) const {
   return max;
 }
 
-std::int64_t StatusNumber(std::string_view field) {
-  if (field.data() == nullptr || field.empty() || field.size() > 12) return -1;
-  std::int64_t value = 0;
-  for (char c : field) {
-    if (c < '0' || c > '9') return -1;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
-
 std::uint64_t PathTable::Hash(std::string_view path) const { return HashBytes(path, hash_seed_); }
 
 PathRequests& PathTable::Row(std::string_view path, std::uint64_t hash) {

@@ -51,7 +51,17 @@ int TimeBucket(std::int64_t ms);
 std::int64_t BucketValue(int bucket);
 
 /// A status field read as a number, or -1 when absent or not all digits.
-std::int64_t StatusNumber(std::string_view field);
+/// Read four times a request, so read in place.
+inline std::int64_t StatusNumber(std::string_view field) {
+  if (field.empty() || field.size() > 12) return -1;
+  std::int64_t value = 0;
+  for (const char c : field) {
+    const unsigned digit = static_cast<unsigned char>(c) - unsigned{'0'};
+    if (digit > 9) return -1;
+    value = value * 10 + digit;
+  }
+  return value;
+}
 
 /// One request of a chunk, its texts views into the chunk's lines.
 struct RequestInput {
