@@ -22,18 +22,28 @@ bool ScanDecimal(std::string_view text, std::size_t* pos, std::int32_t* value);
 // but a text without digits gives 0.
 std::int32_t ReadDecimalSlowly(std::string_view text);
 
-// The same; a text that begins with a digit and is at most nine bytes long
-// (a log's byte counts) is read here, where its value cannot overflow.
-inline std::int32_t ReadDecimal(std::string_view text) {
-  if (text.size() - 1 < 9) {
-    std::int32_t value = 0;
-    std::size_t i = 0;
-    for (; i < text.size(); ++i) {
-      const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
-      if (digit > 9) break;
-      value = value * 10 + static_cast<std::int32_t>(digit);
-    }
-    if (i != 0) return value;
+// The digits that begin `text`, read when the text has 1 to `longest` bytes
+// (so few that `Number` cannot overflow) and begins with a digit; false for
+// any other text, which the caller reads its own slower way. The short road
+// of the readers of every line's numbers.
+template <typename Number>
+inline bool ReadShortDigits(std::string_view text, std::size_t longest, Number* value) {
+  if (text.size() - 1 >= longest) return false;
+  Number number = 0;
+  std::size_t i = 0;
+  for (; i < text.size(); ++i) {
+    const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+    if (digit > 9) break;
+    number = number * 10 + static_cast<Number>(digit);
   }
-  return ReadDecimalSlowly(text);
+  if (i == 0) return false;
+  *value = number;
+  return true;
+}
+
+// The same; a text that begins with a digit and is at most nine bytes long
+// (a log's byte counts) is read in place.
+inline std::int32_t ReadDecimal(std::string_view text) {
+  std::int32_t value;
+  return ReadShortDigits(text, 9, &value) ? value : ReadDecimalSlowly(text);
 }

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "bytes/decimal.h"
 #include "stats/hit_time.h"
 
 /// Time is kept in UTC quarter hours (t / 900): every zone offset in use, and
@@ -33,19 +34,10 @@ inline constexpr std::size_t kKeptStatusTexts = 64;
 std::uint64_t ByteCountSlowly(std::string_view field);
 
 /// The same; a field that begins with a digit and is at most nineteen bytes
-/// long (nearly every one) is read here, where its value cannot overflow.
+/// long (nearly every one) is read in place, where it cannot overflow.
 inline std::uint64_t ByteCount(std::string_view field) {
-  if (field.size() - 1 < 19) {
-    std::uint64_t value = 0;
-    std::size_t i = 0;
-    for (; i < field.size(); ++i) {
-      const unsigned digit = static_cast<unsigned char>(field[i]) - unsigned{'0'};
-      if (digit > 9) break;
-      value = value * 10 + digit;
-    }
-    if (i != 0) return value;
-  }
-  return ByteCountSlowly(field);
+  std::uint64_t value;
+  return ReadShortDigits(field, 19, &value) ? value : ByteCountSlowly(field);
 }
 
 /// The hits of one chunk. Its status texts point into the chunk's lines and
