@@ -124,8 +124,9 @@ int RunMain(Run* run, int argc, char** argv) {
   // it ends without a report, so the report and the state agree.
   if (run->state.path != nullptr && !SaveState(run)) return kExitFailure;
 
-  // Most hits first: the report shows the heads of both lists.
-  RankByHits(&run->stats);
+  // Most hits first: the report shows the heads of both lists, and only
+  // they are put in order.
+  RankByHits(&run->stats, options.NumPagesToShow, options.NumUsersToShow);
 
   // Names for the users the report will show, and only for them; a note
   // on the terminal while they are outstanding, unless -v or -d speak there.

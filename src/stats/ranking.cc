@@ -6,24 +6,50 @@
 
 namespace {
 
-// Links every record of one kind by Hits, most first, and equal counts by
-// the moment they were first seen, newest first. No two records of a kind
-// share a stamp, so the order is whole: it does not depend on the shard a
-// record sits in, nor on the order of sorting.
+// The order of a list: most Hits first, and equal counts by the moment
+// they were first seen, newest first. No two records of a kind share a
+// stamp, so the order is whole: it does not depend on the shard a record
+// sits in, nor on the order of sorting.
+struct RankKey {
+  Count hits;
+  FirstSeen seen;
+  RecordIndex index;
+};
+
+bool RanksBefore(const RankKey& a, const RankKey& b) {
+  return a.hits != b.hits ? a.hits > b.hits : a.seen > b.seen;
+}
+
+// Links the first `wanted` records of one kind in rank order (all of them
+// when there are fewer). A report shows a few records of lists that can
+// hold millions: one pass keeps the best so far in a heap whose top is the
+// worst of them, so most records cost one comparison, read in place.
 template <typename Record>
-void RankList(ShardedRecords<Record>& records, RecordIndex* head) {
-  std::vector<RecordIndex> order;
-  order.reserve(records.size());
-  records.ForEach([&](RecordIndex i) { order.push_back(i); });
-  std::sort(order.begin(), order.end(), [&](RecordIndex a, RecordIndex b) {
-    const Record& x = records[a];
-    const Record& y = records[b];
-    return x.Hits != y.Hits ? x.Hits > y.Hits : x.first_seen > y.first_seen;
-  });
+void RankList(ShardedRecords<Record>& records, std::int64_t wanted, RecordIndex* head) {
+  const std::size_t kept =
+      wanted <= 0 ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(
+                            static_cast<std::uint64_t>(wanted), records.size()));
+  std::vector<RankKey> best;
+  best.reserve(kept);
+  if (kept != 0) {
+    records.ForEach([&](RecordIndex i) {
+      const Record& record = records[i];
+      const RankKey key{record.Hits, record.first_seen, i};
+      if (best.size() < kept) {
+        best.push_back(key);
+        std::push_heap(best.begin(), best.end(), RanksBefore);
+      } else if (RanksBefore(key, best.front())) {
+        std::pop_heap(best.begin(), best.end(), RanksBefore);
+        best.back() = key;
+        std::push_heap(best.begin(), best.end(), RanksBefore);
+      }
+    });
+  }
+  std::sort_heap(best.begin(), best.end(), RanksBefore);
   RecordIndex next = kNoRecord;
-  for (auto it = order.rbegin(); it != order.rend(); ++it) {
-    records[*it].Next = next;
-    next = *it;
+  for (auto it = best.rbegin(); it != best.rend(); ++it) {
+    records[it->index].Next = next;
+    next = it->index;
   }
   *head = next;
 }
@@ -41,9 +67,9 @@ std::vector<RecordIndex> Top(const ShardedRecords<Record>& records, RecordIndex 
 
 }  // namespace
 
-void RankByHits(Statistics* stats) {
-  RankList(stats->pages, &stats->PageList);
-  RankList(stats->users, &stats->UserList);
+void RankByHits(Statistics* stats, std::int64_t pages, std::int64_t users) {
+  RankList(stats->pages, pages, &stats->PageList);
+  RankList(stats->users, users, &stats->UserList);
 }
 
 std::vector<RecordIndex> TopUsers(const Statistics& stats, std::int64_t count) {

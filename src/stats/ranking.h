@@ -2,6 +2,7 @@
 // counts the record first seen later comes first.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -9,8 +10,10 @@
 
 struct Statistics;
 
-/// Links every page and every user onto its list, in rank order.
-void RankByHits(Statistics* stats);
+/// Links the first `pages` pages and the first `users` users onto their
+/// lists, in rank order (every record by default); the rest are on neither.
+void RankByHits(Statistics* stats, std::int64_t pages = INT64_MAX,
+                std::int64_t users = INT64_MAX);
 
 /// The first `count` records of a ranked list, in rank order: all of them
 /// when the list is shorter, none when `count` is 0 or less.

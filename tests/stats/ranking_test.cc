@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -66,6 +69,35 @@ TEST(RankingTest, Users) {
     EXPECT_EQ(c.ranked, UserRows(stats)) << c.what;
     EXPECT_EQ(before.TotalHits, stats.totals.TotalHits) << c.what;
     EXPECT_EQ(before.TotalSessions, stats.totals.TotalSessions) << c.what;
+  }
+}
+
+// A report ranks only the records it shows: the heads must be the whole
+// ranking's, whatever the limit.
+TEST(RankingTest, OnlyTheHeads) {
+  for (const Case& c : kCases) {
+    for (const std::int64_t limit : {-1, 0, 1, 2, 3, 5, 100}) {
+      Statistics stats;
+      for (const auto& [name, hits] : c.first_seen) {
+        for (Count i = 0; i < hits; ++i) {
+          RecordLine(&stats, name, name, 10, "03/20/01", "10:00:00");
+        }
+      }
+      RankByHits(&stats, limit, limit);
+      const auto kept = static_cast<std::ptrdiff_t>(
+          std::clamp<std::int64_t>(limit, 0, static_cast<std::int64_t>(c.ranked.size())));
+      const ListRows heads(c.ranked.begin(), c.ranked.begin() + kept);
+      ListRows pages;
+      for (const RecordIndex i : TopPages(stats, 1000)) {
+        pages.emplace_back(std::string(stats.pages[i].Path, stats.pages[i].PathSize), stats.pages[i].Hits);
+      }
+      ListRows users;
+      for (const RecordIndex i : TopUsers(stats, 1000)) {
+        users.emplace_back(std::string(stats.users[i].Address(), stats.users[i].AddressSize), stats.users[i].Hits);
+      }
+      EXPECT_EQ(heads, pages) << c.what << " " << limit;
+      EXPECT_EQ(heads, users) << c.what << " " << limit;
+    }
   }
 }
 
