@@ -48,20 +48,31 @@ TEST(TokenizerDifferentialTest, SameSlotsAsPortable) {
 }
 
 // The same for every vector W3C splitter (thirty-two and sixty-four bytes a
-// step), under layouts short and long.
+// step), under layouts short and long, and none.
 TEST(TokenizerDifferentialTest, W3cSameSlotsAsPortable) {
   std::mt19937 random(5);
-  W3cLayout layouts[3];
+  W3cLayout layouts[6];
   ParseW3cFields("#Fields: date time c-ip cs-method cs-uri-stem sc-bytes s-ip s-sitename\n",
                  &layouts[0]);
   ParseW3cFields("#Fields: x cs-uri-stem c-ip\n", &layouts[1]);
+  ParseW3cFields("#Fields: date time s-sitename s-ip cs-method cs-uri-stem cs-uri-query s-port "
+                 "cs-username c-ip cs(User-Agent) cs(Referer) cs-host sc-status sc-substatus "
+                 "sc-win32-status sc-bytes time-taken\n",
+                 &layouts[3]);
+  // A wanted field past several steps of fields.
+  std::string far = "#Fields:";
+  for (int i = 0; i < 63; ++i) far += " x";
+  ParseW3cFields(far + " c-ip\n", &layouts[4]);
+  ParseW3cFields(far + " x cs-uri-stem x c-ip\n", &layouts[5]);
   const char alphabet[] = {' ', ' ', '\t', '-', 'a', 'b', '\n', '\r', '\0', '+', 'x', '-'};
   for (int round = 0; round < 20000; ++round) {
-    std::string line(random() % 200, ' ');
+    std::string line(random() % 260, ' ');
+    // A wanted field that runs to the end of a text of whole steps.
+    if (round < 12) line = "a b " + std::string(32 * (round / 2 + 1) - 4, 'c');
     for (char& c : line) c = alphabet[random() % sizeof(alphabet)];
     const std::size_t skip = random() % 3;
     std::string padded = std::string(skip, '#') + line;
-    const W3cLayout& layout = layouts[round % 3];
+    const W3cLayout& layout = layouts[round % 6];
     LogFields portable;
     TokenizeW3cLinePortable(line, layout, &portable);
     for (W3cSplit split : W3cVectorSplits()) {
