@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "bytes/same_bytes.h"
+
 /// The hash of the bytes of `text` under `seed`.
 std::uint64_t HashBytes(std::string_view text, std::uint64_t seed);
 
@@ -16,4 +18,10 @@ std::uint64_t HashBytes(std::string_view text, std::uint64_t seed);
 std::uint64_t HashFoldedBytes(std::string_view text, std::uint64_t seed);
 
 /// Equality of texts with the ASCII letters A-Z taken as a-z.
-bool EqualFolded(std::string_view a, std::string_view b);
+bool EqualFoldedSlowly(std::string_view a, std::string_view b);
+inline bool EqualFolded(std::string_view a, std::string_view b) {
+  // Most texts found are spelled as the one kept: the bytes alone settle
+  // it, without folding.
+  if (a.size() != b.size()) return false;
+  return SameBytes(a.data(), b.data(), a.size()) || EqualFoldedSlowly(a, b);
+}

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "bytes/decimal.h"
+#include "bytes/same_bytes.h"
 
 namespace {
 
@@ -196,26 +197,6 @@ HitDate ParseW3cDate(std::string_view date) {
   result.day_seconds = DaysFromCivil(year, month, day) * 86400;
   return result;
 }
-
-namespace {
-
-// True when the `size` bytes at `a` and `b` are the same: a date of eight
-// to sixteen bytes (nearly every one) in two words, as two overlapping
-// eight-byte loads; others by memcmp.
-inline bool SameBytes(const char* a, const char* b, std::size_t size) {
-  if (size - 8 <= 8) {
-    std::uint64_t a_words[2];
-    std::uint64_t b_words[2];
-    std::memcpy(&a_words[0], a, 8);
-    std::memcpy(&a_words[1], a + size - 8, 8);
-    std::memcpy(&b_words[0], b, 8);
-    std::memcpy(&b_words[1], b + size - 8, 8);
-    return ((a_words[0] ^ b_words[0]) | (a_words[1] ^ b_words[1])) == 0;
-  }
-  return std::memcmp(a, b, size) == 0;
-}
-
-}  // namespace
 
 TimeStamp HitTimeCache::ParseHitTime(std::string_view date, std::string_view time) {
   if (date.size() != last_size_ || !SameBytes(date.data(), last_text_, date.size())) {

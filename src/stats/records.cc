@@ -3,11 +3,12 @@
 #include <cstring>
 
 #include "bytes/hash.h"
+#include "bytes/same_bytes.h"
 
 namespace {
 
 bool EqualBytes(const char* stored, std::uint32_t stored_size, std::string_view text) {
-  return stored_size == text.size() && std::memcmp(stored, text.data(), text.size()) == 0;
+  return stored_size == text.size() && SameBytes(stored, text.data(), text.size());
 }
 
 std::uint32_t SizeOf(std::string_view text) {

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "bytes/hash.h"
+#include "bytes/same_bytes.h"
 #include "stats/traffic.h"
 
 namespace {
@@ -76,7 +77,10 @@ std::int64_t TimeHistogram::Quantile(double q) const {
 std::uint64_t PathTable::Hash(std::string_view path) const { return HashBytes(path, hash_seed_); }
 
 PathRequests& PathTable::Row(std::string_view path, std::uint64_t hash) {
-  RecordIndex index = index_.Find(hash, [&](RecordIndex i) { return rows_[i].path == path; });
+  RecordIndex index = index_.Find(hash, [&](RecordIndex i) {
+    return rows_[i].path.size() == path.size() &&
+           SameBytes(rows_[i].path.data(), path.data(), path.size());
+  });
   if (index != kNoRecord) return rows_[index];
   index = static_cast<RecordIndex>(rows_.size());
   PathRequests& row = rows_.emplace_back();

@@ -35,4 +35,17 @@ TEST(TextHashTest, SeedKeysTheHash) {
   EXPECT_EQ(HashBytes("10.0.0.1", 1), HashBytes("10.0.0.1", 1));
 }
 
+// Every size a word road takes, and past it, with each byte changed in turn.
+TEST(TextHashTest, SameBytesAtEverySize) {
+  for (std::size_t size = 0; size <= 40; ++size) {
+    const std::string a(size, 'x');
+    EXPECT_TRUE(SameBytes(a.data(), std::string(a).data(), size)) << size;
+    for (std::size_t at = 0; at < size; ++at) {
+      std::string b = a;
+      b[at] = 'y';
+      EXPECT_FALSE(SameBytes(a.data(), b.data(), size)) << size << " " << at;
+    }
+  }
+}
+
 }  // namespace
