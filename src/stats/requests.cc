@@ -44,14 +44,6 @@ std::int64_t BucketValue(int bucket) {
   return static_cast<std::int64_t>(std::llround(low * std::sqrt(kGrowth)));
 }
 
-void TimeHistogram::Add(std::int64_t ms) {
-  if (counts.empty()) counts.assign(kTimeBuckets, 0);
-  // Most times are short enough to be their own bucket.
-  ++counts[static_cast<std::size_t>(ms >= 0 && ms < kExactTimes ? ms : TimeBucket(ms))];
-  ++total;
-  max = std::max(max, ms);
-}
-
 void TimeHistogram::Merge(const TimeHistogram& other) {
   if (other.total == 0) return;
   if (counts.empty()) counts.assign(kTimeBuckets, 0);
@@ -124,12 +116,14 @@ void AddRequests(Requests* requests, RequestBatch* batch) {
     const bool error = IsErrorStatus(in.status);
     PathRequests& path = requests->paths.Row(in.path, hashes[i]);
     ++path.requests;
+    // The time's bucket, for the run's histogram and its quarter hour's.
+    const int bucket = in.time_taken >= 0 ? BucketOf(in.time_taken) : 0;
     if (in.time_taken >= 0) {
       requests->has_time = true;
       ++path.timed;
       AddSaturating(&path.time_total, in.time_taken);
       path.time_max = std::max(path.time_max, in.time_taken);
-      requests->time.Add(in.time_taken);
+      requests->time.AddIn(bucket, in.time_taken);
     }
     if (in.bytes >= 0) {
       requests->has_bytes = true;
@@ -163,7 +157,8 @@ void AddRequests(Requests* requests, RequestBatch* batch) {
     if (error) ++q.errors;
     if (in.bytes > 0) AddSaturating(&q.bytes, in.bytes);
     if (in.time_taken >= 0) {
-      requests->time_by_quarter[form][static_cast<std::size_t>(quarter % 96)].Add(in.time_taken);
+      requests->time_by_quarter[form][static_cast<std::size_t>(quarter % 96)].AddIn(
+          bucket, in.time_taken);
     }
   }
 }

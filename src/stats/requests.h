@@ -12,6 +12,7 @@
 // triple, and a few time histograms of kTimeBuckets counts each.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -35,18 +36,31 @@
 inline constexpr int kExactTimes = 64;
 inline constexpr int kTimeBuckets = kExactTimes + 1200;
 
+int TimeBucket(std::int64_t ms);
+
+/// The bucket of a time: most are short enough to be their own.
+inline int BucketOf(std::int64_t ms) {
+  return ms >= 0 && ms < kExactTimes ? static_cast<int>(ms) : TimeBucket(ms);
+}
+
 struct TimeHistogram {
   std::vector<std::int64_t> counts;  // empty until the first value
   std::int64_t total = 0;
   std::int64_t max = 0;
 
-  void Add(std::int64_t ms);
+  void Add(std::int64_t ms) { AddIn(BucketOf(ms), ms); }
+  /// The same, with `bucket` = BucketOf(ms) found before.
+  void AddIn(int bucket, std::int64_t ms) {
+    if (counts.empty()) [[unlikely]] counts.assign(kTimeBuckets, 0);
+    ++counts[static_cast<std::size_t>(bucket)];
+    ++total;
+    max = std::max(max, ms);
+  }
   void Merge(const TimeHistogram& other);
   /// The value at quantile q (0 < q <= 1), or -1 when empty.
   std::int64_t Quantile(double q) const;
 };
 
-int TimeBucket(std::int64_t ms);
 /// The value a bucket stands for (its middle, never above its top).
 std::int64_t BucketValue(int bucket);
 
