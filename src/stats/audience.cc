@@ -79,7 +79,7 @@ void AddAudience(Audience* audience, const AudienceInput& in, AudienceCursor* cu
   if (in.error) ++row.errors;
   if (in.page_hit) {
     ++row.page_hits;
-    row.users.Insert(UserKey(in.client));
+    row.users.Insert(in.user_key != 0 ? in.user_key : UserKey(in.client));
   }
 }
 

@@ -40,6 +40,7 @@ struct AudienceInput {
   bool page_hit = false;
   bool error = false;
   std::int64_t bytes = -1;
+  std::uint64_t user_key = 0;  // UserKey(client) of a page hit, or 0: not found yet
 };
 
 struct AgentRequests {

@@ -23,6 +23,10 @@ class KeySet {
   bool Insert(std::uint64_t key);
   std::size_t size() const { return size_ + (has_zero_ ? 1 : 0); }
   void Reserve(std::size_t keys);
+  /// Starts loading the slot where Insert(key) begins.
+  void Prefetch(std::uint64_t key) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[mix_(key) & (slots_.size() - 1)]);
+  }
   /// Calls f(key) for each key, in no order.
   template <class F>
   void ForEach(F f) const {
