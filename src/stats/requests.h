@@ -67,6 +67,16 @@ std::int64_t BucketValue(int bucket);
 /// A status field read as a number, or -1 when absent or not all digits.
 /// Read four times a request, so read in place.
 inline std::int64_t StatusNumber(std::string_view field) {
+  const auto digit_at = [&](std::size_t i) -> std::int64_t {
+    return static_cast<unsigned char>(field[i]) - '0';
+  };
+  const auto is_digit = [](std::int64_t d) { return static_cast<std::uint64_t>(d) <= 9; };
+  // Statuses are one digit or three: those without a loop.
+  if (field.size() == 1) return is_digit(digit_at(0)) ? digit_at(0) : -1;
+  if (field.size() == 3) {
+    const std::int64_t a = digit_at(0), b = digit_at(1), c = digit_at(2);
+    return is_digit(a) & is_digit(b) & is_digit(c) ? a * 100 + b * 10 + c : -1;
+  }
   if (field.empty() || field.size() > 12) return -1;
   std::int64_t value = 0;
   for (const char c : field) {

@@ -49,7 +49,8 @@ TEST(RequestsTest, StatusNumber) {
     const char* field;
     std::int64_t value;
   } cases[] = {{"404", 404}, {"0", 0}, {"1236", 1236}, {"-", -1}, {"", -1}, {"2OO", -1},
-               {"-1", -1}, {"9999999999999", -1}};
+               {"-1", -1}, {"9999999999999", -1}, {"999", 999}, {"x04", -1}, {"40/", -1},
+               {"4:4", -1}};
   for (const auto& c : cases) EXPECT_EQ(c.value, StatusNumber(c.field)) << c.field;
   EXPECT_EQ(-1, StatusNumber(std::string_view()));
 }
