@@ -75,7 +75,7 @@ inline std::int64_t StatusNumber(std::string_view field) {
   if (field.size() == 1) return is_digit(digit_at(0)) ? digit_at(0) : -1;
   if (field.size() == 3) {
     const std::int64_t a = digit_at(0), b = digit_at(1), c = digit_at(2);
-    return is_digit(a) & is_digit(b) & is_digit(c) ? a * 100 + b * 10 + c : -1;
+    return (is_digit(a) && is_digit(b) && is_digit(c)) ? a * 100 + b * 10 + c : -1;
   }
   if (field.empty() || field.size() > 12) return -1;
   std::int64_t value = 0;
