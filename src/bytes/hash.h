@@ -22,6 +22,5 @@ bool EqualFoldedSlowly(std::string_view a, std::string_view b);
 inline bool EqualFolded(std::string_view a, std::string_view b) {
   // Most texts found are spelled as the one kept: the bytes alone settle
   // it, without folding.
-  if (a.size() != b.size()) return false;
-  return SameBytes(a.data(), b.data(), a.size()) || EqualFoldedSlowly(a, b);
+  return SameText(a, b) || (a.size() == b.size() && EqualFoldedSlowly(a, b));
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 /// True when the `size` bytes at `a` and `b` are the same. Reads nothing
 /// outside them: runs of 4 to 32 bytes are compared as words that overlap
@@ -37,4 +38,9 @@ inline bool SameBytes(const char* a, const char* b, std::size_t size) {
     if (a[i] != b[i]) return false;
   }
   return true;
+}
+
+/// True when `a` and `b` hold the same bytes.
+inline bool SameText(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && SameBytes(a.data(), b.data(), a.size());
 }

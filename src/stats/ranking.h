@@ -2,7 +2,6 @@
 // counts the record first seen later comes first.
 #pragma once
 
-#include <climits>
 #include <cstdint>
 #include <vector>
 

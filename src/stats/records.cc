@@ -1,14 +1,12 @@
 #include "stats/records.h"
 
-#include <cstring>
-
 #include "bytes/hash.h"
 #include "bytes/same_bytes.h"
 
 namespace {
 
 bool EqualBytes(const char* stored, std::uint32_t stored_size, std::string_view text) {
-  return stored_size == text.size() && SameBytes(stored, text.data(), text.size());
+  return SameText(std::string_view(stored, stored_size), text);
 }
 
 std::uint32_t SizeOf(std::string_view text) {

@@ -69,10 +69,8 @@ std::int64_t TimeHistogram::Quantile(double q) const {
 std::uint64_t PathTable::Hash(std::string_view path) const { return HashBytes(path, hash_seed_); }
 
 PathRequests& PathTable::Row(std::string_view path, std::uint64_t hash) {
-  RecordIndex index = index_.Find(hash, [&](RecordIndex i) {
-    return rows_[i].path.size() == path.size() &&
-           SameBytes(rows_[i].path.data(), path.data(), path.size());
-  });
+  RecordIndex index =
+      index_.Find(hash, [&](RecordIndex i) { return SameText(rows_[i].path, path); });
   if (index != kNoRecord) return rows_[index];
   index = static_cast<RecordIndex>(rows_.size());
   PathRequests& row = rows_.emplace_back();
