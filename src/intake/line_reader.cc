@@ -44,6 +44,38 @@ std::uint64_t FeedMask(const char* data, std::size_t block, std::size_t end) {
 #endif
 }
 
+#if VANTRIX_WIDE
+[[VANTRIX_WIDE_TARGET]] std::uint64_t FeedHalf(const char* at) {
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(
+      _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), _mm256_set1_epi8('\n'))));
+}
+
+// The same with the wider vectors: two compares where the other takes four.
+[[VANTRIX_WIDE_TARGET]] std::uint64_t FeedMaskWide(const char* data, std::size_t block,
+                                                   std::size_t end) {
+  const char* bytes = data + block;
+  char tail[64];
+  if (end - block < 64) {
+    std::memset(tail, 0, sizeof(tail));
+    std::memcpy(tail, bytes, end - block);
+    bytes = tail;
+  }
+  return FeedHalf(bytes) | FeedHalf(bytes + 32) << 32;
+}
+#endif
+
+}  // namespace
+
+std::vector<FeedMaskFunction> FeedMasks() {
+  std::vector<FeedMaskFunction> masks = {FeedMask};
+#if VANTRIX_WIDE
+  if (HasWideVectors()) masks.push_back(FeedMaskWide);
+#endif
+  return masks;
+}
+
+namespace {
+
 #if VANTRIX_VECTOR
 // The line feeds of a chunk's bytes, found 64 bytes at a time and kept as
 // the bit mask of the block in hand: most lines are shorter than a block,
@@ -106,10 +138,13 @@ inline bool MayBeDirective(char first) {
 // the line feeds of a block of 64 bytes at a time; returns where it stopped:
 // at `end`, or at a line it leaves to the careful cut (too long, or not
 // ended before `end`). Sets `directive` as CutWholeLines does.
-std::size_t CutShortLines(char* data, std::size_t pos, std::size_t end, std::size_t longest,
-                          std::vector<LinePiece>* pieces, bool* directive) {
+template <std::uint64_t (*Feeds)(const char*, std::size_t, std::size_t)>
+[[gnu::always_inline]] inline std::size_t CutShortLinesWith(char* data, std::size_t pos,
+                                                            std::size_t end, std::size_t longest,
+                                                            std::vector<LinePiece>* pieces,
+                                                            bool* directive) {
   std::size_t block = pos & ~std::size_t{63};
-  std::uint64_t feeds = FeedMask(data, block, end) & (~std::uint64_t{0} << (pos - block));
+  std::uint64_t feeds = Feeds(data, block, end) & (~std::uint64_t{0} << (pos - block));
   bool marked = false;
   while (pos < end) {
     while (feeds == 0) {
@@ -119,7 +154,7 @@ std::size_t CutShortLines(char* data, std::size_t pos, std::size_t end, std::siz
         *directive = *directive || marked;
         return pos;
       }
-      feeds = FeedMask(data, block, end);
+      feeds = Feeds(data, block, end);
     }
     const std::size_t lf = block + static_cast<std::size_t>(__builtin_ctzll(feeds));
     feeds &= feeds - 1;
@@ -135,6 +170,29 @@ std::size_t CutShortLines(char* data, std::size_t pos, std::size_t end, std::siz
   }
   *directive = *directive || marked;
   return pos;
+}
+
+std::size_t CutShortLinesNarrow(char* data, std::size_t pos, std::size_t end,
+                                std::size_t longest, std::vector<LinePiece>* pieces,
+                                bool* directive) {
+  return CutShortLinesWith<FeedMask>(data, pos, end, longest, pieces, directive);
+}
+
+#if VANTRIX_WIDE
+[[VANTRIX_WIDE_TARGET]] std::size_t CutShortLinesWide(char* data, std::size_t pos,
+                                                      std::size_t end, std::size_t longest,
+                                                      std::vector<LinePiece>* pieces,
+                                                      bool* directive) {
+  return CutShortLinesWith<FeedMaskWide>(data, pos, end, longest, pieces, directive);
+}
+#endif
+
+std::size_t CutShortLines(char* data, std::size_t pos, std::size_t end, std::size_t longest,
+                          std::vector<LinePiece>* pieces, bool* directive) {
+#if VANTRIX_WIDE
+  if (HasWideVectors()) return CutShortLinesWide(data, pos, end, longest, pieces, directive);
+#endif
+  return CutShortLinesNarrow(data, pos, end, longest, pieces, directive);
 }
 
 // Cuts data[pos, end) into pieces of at most kMaxLinePiece bytes, a line at

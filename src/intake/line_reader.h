@@ -84,6 +84,12 @@ struct LineChunk {
 /// the chunk may call it beside a reader busy with the next one.
 void CutRest(LineChunk* chunk);
 
+/// Bit i tells whether data[block + i] is a line feed, for the 64 bytes at
+/// `block` that lie before `end`. For tests: every way of finding them that
+/// this build has and this processor can run, the one the cut takes last.
+using FeedMaskFunction = std::uint64_t (*)(const char* data, std::size_t block, std::size_t end);
+std::vector<FeedMaskFunction> FeedMasks();
+
 /// Given the start of a stream's first line (up to its line feed, or its
 /// first kMaxLinePiece bytes), true when the stream is read in whole lines.
 using WholeLinesTest = bool (*)(std::string_view first_line);

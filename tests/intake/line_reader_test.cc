@@ -221,3 +221,22 @@ TEST(LineReaderTest, ChunkTellsWhetherItMayHoldADirective) {
 }
 
 }  // namespace
+
+// Every way of finding line feeds marks the bytes a byte-by-byte look does,
+// in whole blocks and in the last bytes before the end, of every length.
+TEST(LineReaderTest, EveryFeedMaskMarksTheLineFeeds) {
+  std::mt19937 random(3);
+  std::string data(128, 'x');
+  for (int round = 0; round < 2000; ++round) {
+    for (char& c : data) c = "\nx\r\0"[random() % 4];
+    const std::size_t block = random() % 2 * 64;
+    const std::size_t end = block + 1 + random() % 64;
+    std::uint64_t expected = 0;
+    for (std::size_t i = block; i < end; ++i) {
+      expected |= std::uint64_t{data[i] == '\n'} << (i - block);
+    }
+    for (FeedMaskFunction mask : FeedMasks()) {
+      ASSERT_EQ(expected, mask(data.data(), block, end)) << round;
+    }
+  }
+}
