@@ -146,6 +146,30 @@ HitDate ParseHitDate(std::string_view date) {
   return result;
 }
 
+namespace {
+
+// The time of an unusual text, as the formatted input conversion reads it.
+[[gnu::noinline]] std::int64_t ScannedTimeOfDay(std::string_view time) {
+  std::int32_t hour = 0;
+  std::int32_t minute = 0;
+  std::int32_t second = 0;
+  ScanTriple(time, ':', &hour, &minute, &second);
+  return std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
+}
+
+}  // namespace
+
+std::int64_t TimeOfDaySeconds(std::string_view time) {
+  // The time has no tests: unread fields are 0, and fields out of range
+  // carry over into the day. The usual text is read inline, where a hit's
+  // time is made.
+  std::int32_t hour;
+  std::int32_t minute;
+  std::int32_t second;
+  if (!ReadClockTime(time, &hour, &minute, &second)) return ScannedTimeOfDay(time);
+  return std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
+}
+
 TimeStamp CombineHitTime(const HitDate& date, std::string_view time,
                          long seconds_west) {
   if (!date.valid) return date.rejected_or_failed;
@@ -159,15 +183,6 @@ TimeStamp CombineHitTime(const HitDate& date, std::string_view time,
   return static_cast<TimeStamp>(instant);
 }
 
-std::int64_t TimeOfDaySeconds(std::string_view time) {
-  // The time has no tests: unread fields are 0, and fields out of range
-  // carry over into the day.
-  std::int32_t hour = 0;
-  std::int32_t minute = 0;
-  std::int32_t second = 0;
-  if (!ReadClockTime(time, &hour, &minute, &second)) ScanTriple(time, ':', &hour, &minute, &second);
-  return std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
-}
 
 HitDate ParseW3cDate(std::string_view date) {
   HitDate result;
