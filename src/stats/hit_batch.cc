@@ -4,10 +4,8 @@
 
 namespace {
 
-// The lookups wait on memory more than on anything else, two loads in turn:
-// while counting a hit, ask for the index slots of the one eight places
-// ahead, and for the records of the one four ahead, whose slots are loaded
-// by then.
+// The lookups wait on memory more than on anything else: ask for the index
+// slots of a hit a few places ahead while counting this one.
 constexpr std::size_t kAhead = 8;
 
 }  // namespace
@@ -45,11 +43,6 @@ void CountHits(Statistics* stats, const HitBatch& batch) {
       stats->shards[ShardOf(ahead.address_hash)].user_index.Prefetch(ahead.address_hash);
       stats->shards[ShardOf(ahead.path_hash)].page_index.Prefetch(ahead.path_hash);
     }
-    if (i + kAhead / 2 < hits.size()) {
-      const HitInput& ahead = hits[i + kAhead / 2];
-      PrefetchUserRecord(*stats, ahead.address_hash);
-      PrefetchPageRecord(*stats, ahead.path_hash);
-    }
     RecordHit(stats, hits[i], batch.SeenAt(i), batch.DayAt(i));
   }
 }
@@ -64,9 +57,6 @@ void CountShard(Statistics* stats, int shard, HitBatch* batch) {
   const std::uint32_t user_end = batch->by_user_.begin[shard + 1];
   for (std::uint32_t i = batch->by_user_.begin[shard]; i < user_end; ++i) {
     if (i + kAhead < user_end) tables.user_index.Prefetch(hits[users[i + kAhead]].address_hash);
-    if (i + kAhead / 2 < user_end) {
-      PrefetchUserRecord(*stats, hits[users[i + kAhead / 2]].address_hash);
-    }
     CountUserPart(stats, hits[users[i]], batch->SeenAt(users[i]), &tally,
                   batch->DayAt(users[i]));
   }
@@ -75,7 +65,6 @@ void CountShard(Statistics* stats, int shard, HitBatch* batch) {
   const std::uint32_t page_end = batch->by_page_.begin[shard + 1];
   for (std::uint32_t i = batch->by_page_.begin[shard]; i < page_end; ++i) {
     if (i + kAhead < page_end) tables.page_index.Prefetch(hits[pages[i + kAhead]].path_hash);
-    if (i + kAhead / 2 < page_end) PrefetchPageRecord(*stats, hits[pages[i + kAhead / 2]].path_hash);
     const HitInput& hit = hits[pages[i]];
     CountPagePart(stats, hit.path, hit.path_hash, batch->SeenAt(pages[i]));
   }

@@ -286,17 +286,5 @@ inline void PrefetchPage(const Statistics& stats, std::uint64_t hash) {
   stats.shards[ShardOf(hash)].page_index.Prefetch(hash);
 }
 
-/// Once the Prefetch of `hash`'s slot has loaded it, starts loading the
-/// record a lookup of `hash` would find first: the load that a count waits
-/// on longest.
-inline void PrefetchUserRecord(const Statistics& stats, std::uint64_t hash) {
-  const RecordIndex i = stats.shards[ShardOf(hash)].user_index.Candidate(hash);
-  if (i != kNoRecord) __builtin_prefetch(&stats.users[i]);
-}
-inline void PrefetchPageRecord(const Statistics& stats, std::uint64_t hash) {
-  const RecordIndex i = stats.shards[ShardOf(hash)].page_index.Candidate(hash);
-  if (i != kNoRecord) __builtin_prefetch(&stats.pages[i]);
-}
-
 /// Releases every record and text; both lists are empty afterwards.
 void ReleaseRecords(Statistics* stats);
