@@ -40,7 +40,8 @@ constexpr std::size_t kRequestRun = 1024;
 
 }  // namespace
 
-void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed,
+// A stage of the read, kept out of line so that profiles tell it apart.
+[[gnu::noinline]] void ChunkParser::Parse(const LineChunk& chunk, FileFormat* format, ParsedChunk* parsed,
                         Requests* requests) {
   parsed->hits.Clear();
   parsed->messages.Clear();
