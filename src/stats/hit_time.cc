@@ -183,7 +183,6 @@ TimeStamp CombineHitTime(const HitDate& date, std::string_view time,
   return static_cast<TimeStamp>(instant);
 }
 
-
 HitDate ParseW3cDate(std::string_view date) {
   HitDate result;
   // The year in four digits, the month and the day in one or two.
