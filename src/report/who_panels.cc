@@ -112,16 +112,22 @@ void Agents(const Audience& audience, WhoPanels* who) {
   std::vector<std::pair<std::string_view, const AgentRequests*>> agents;
   agents.reserve(audience.agents.size());
   for (const auto& [logged, n] : audience.agents) agents.emplace_back(logged, &n);
-  std::sort(agents.begin(), agents.end(), [](const auto& a, const auto& b) {
+  const auto by_requests = [](const auto& a, const auto& b) {
     return a.second->requests != b.second->requests ? a.second->requests > b.second->requests
                                                     : a.first < b.first;
-  });
-  for (std::size_t i = kClassifiedAgents; i < agents.size(); ++i) {
-    who->human_requests += agents[i].second->requests;
-    who->human_bytes += agents[i].second->bytes;
-    who->agents_unnamed_requests += agents[i].second->requests;
+  };
+  if (agents.size() > kClassifiedAgents) {
+    // The rest only add up: put in order only those classified.
+    std::nth_element(agents.begin(), agents.begin() + kClassifiedAgents, agents.end(),
+                     by_requests);
+    for (std::size_t i = kClassifiedAgents; i < agents.size(); ++i) {
+      who->human_requests += agents[i].second->requests;
+      who->human_bytes += agents[i].second->bytes;
+      who->agents_unnamed_requests += agents[i].second->requests;
+    }
+    agents.resize(kClassifiedAgents);
   }
-  if (agents.size() > kClassifiedAgents) agents.resize(kClassifiedAgents);
+  std::sort(agents.begin(), agents.end(), by_requests);
   for (const auto& [logged, counts] : agents) {
     const AgentRequests& n = *counts;
     const std::string agent = AgentText(logged);

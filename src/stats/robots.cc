@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "stats/needed_texts.h"
+
 namespace {
 
 struct ListEntry {
@@ -48,6 +50,10 @@ bool PlainText(std::string_view pattern, std::string* text, bool* at_start) {
 std::uint16_t FirstTwo(const char* bytes) {
   return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) << 8 |
                                     static_cast<unsigned char>(bytes[1]));
+}
+
+bool IsWordByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
 }  // namespace
@@ -112,7 +118,8 @@ RobotClassifier::RobotClassifier() {
       continue;
     }
     try {
-      expressions_.emplace_back(std::regex(entry.pattern, std::regex::ECMAScript), index);
+      expressions_.push_back(Expression{std::regex(entry.pattern, std::regex::ECMAScript), index,
+                                        ReadNeededTexts(entry.pattern)});
     } catch (const std::regex_error&) {
       // A pattern this library cannot read is left out (the tests list none).
       patterns_.back().second = RobotKind::kNone;
@@ -133,9 +140,14 @@ std::pair<RobotKind, int> RobotClassifier::Classify(std::string_view agent) cons
       if (agent.substr(at).starts_with(t.text)) best = t.index;
     }
   }
-  for (const auto& [expression, index] : expressions_) {
-    if (best >= 0 && index >= best) break;
-    if (std::regex_search(agent.begin(), agent.end(), expression)) best = index;
+  // The expressions, where the agent holds the texts they need: the
+  // library walks a match from every byte, which costs more than the rest.
+  std::string lowered;
+  for (const Expression& e : expressions_) {
+    if (best >= 0 && e.index >= best) break;
+    if (lowered.empty()) lowered = LowerAscii(agent);
+    if (!e.needed.MayMatch(lowered)) continue;
+    if (std::regex_search(agent.begin(), agent.end(), e.regex)) best = e.index;
   }
   if (best < 0) return {RobotKind::kNone, -1};
   return {patterns_[static_cast<std::size_t>(best)].second, best};
@@ -153,18 +165,15 @@ std::string RobotClassifier::Name(int index, std::string_view agent) const {
     const std::size_t at = agent.find(text->text);
     if (at != std::string_view::npos) found = agent.substr(at, text->text.size());
   }
-  for (const auto& [expression, i] : expressions_) {
+  for (const Expression& e : expressions_) {
     std::match_results<std::string_view::const_iterator> match;
-    if (i == index && std::regex_search(agent.begin(), agent.end(), match, expression)) {
+    if (e.index == index && std::regex_search(agent.begin(), agent.end(), match, e.regex)) {
       found = agent.substr(static_cast<std::size_t>(match.position(0)),
                            static_cast<std::size_t>(match.length(0)));
     }
   }
-  auto word = [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-  };
-  while (!found.empty() && !word(found.front())) found.remove_prefix(1);
-  while (!found.empty() && !word(found.back())) found.remove_suffix(1);
+  while (!found.empty() && !IsWordByte(found.front())) found.remove_prefix(1);
+  while (!found.empty() && !IsWordByte(found.back())) found.remove_suffix(1);
   return std::string(found.empty() ? Pattern(index) : found);
 }
 

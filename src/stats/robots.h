@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "stats/needed_texts.h"
+
 /// What kind of robot an agent is; kNone for one that no pattern matches.
 enum class RobotKind : std::uint8_t {
   kNone,
@@ -70,7 +72,14 @@ class RobotClassifier {
   std::vector<std::pair<std::string_view, RobotKind>> patterns_;  // list order
   std::vector<Text> texts_;
   std::unordered_map<std::uint16_t, std::vector<std::uint32_t>> by_first_two_;
-  std::vector<std::pair<std::regex, int>> expressions_;
+  // A true regular expression, tried only on agents that hold the texts
+  // it needs.
+  struct Expression {
+    std::regex regex;
+    int index = 0;
+    NeededTexts needed;
+  };
+  std::vector<Expression> expressions_;
 };
 
 /// One classification per distinct agent: the kinds of the agents met so

@@ -26,8 +26,6 @@ std::uint16_t FirstTwo(const char* bytes) {
                                     static_cast<unsigned char>(bytes[1]));
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // The list's template with "$1".."$9" made the groups of the match (an
@@ -58,7 +56,8 @@ AgentParser::AgentParser() {
     const auto index = static_cast<std::uint32_t>(expressions_.size());
     std::string_view needed = entry.needed;
     expressions_.push_back(Expression{entry.regex, flags, entry.prefix, entry.name, entry.major,
-                                      entry.which == kBrowser, !needed.empty(), nullptr, false});
+                                      entry.which == kBrowser, !needed.empty(),
+                                      ReadNeededTexts(entry.regex), nullptr, false});
     // The refresh script gives texts of two bytes or more.
     while (!needed.empty()) {
       const std::size_t end = std::min(needed.find('\n'), needed.size());
@@ -78,8 +77,7 @@ AgentFamily AgentParser::Parse(std::string_view agent) const {
   agent = agent.substr(0, kMaxParsedBytes);
   // The expressions one of whose needed texts stands in the agent (in
   // lower case: no byte of them is missed, whatever the expression's case).
-  std::string lowered(agent);
-  std::transform(lowered.begin(), lowered.end(), lowered.begin(), Lower);
+  const std::string lowered = LowerAscii(agent);
   std::vector<bool> possible(expressions_.size(), false);
   for (std::size_t at = 0; at + 1 < lowered.size(); ++at) {
     const auto found = by_first_two_.find(FirstTwo(lowered.data() + at));
@@ -96,6 +94,7 @@ AgentFamily AgentParser::Parse(std::string_view agent) const {
   for (std::size_t i = 0; i < expressions_.size(); ++i) {
     const Expression& e = expressions_[i];
     if ((e.browser && browser_found) || (e.needs_text && !possible[i])) continue;
+    if (!e.needed.MayMatch(lowered)) continue;
     if (!Search(agent, e, &match)) continue;
     std::string name = Fill(e.name != nullptr ? e.name : "$1", match);
     std::string major = Fill(e.major != nullptr ? e.major : "$2", match);

@@ -15,6 +15,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "stats/needed_texts.h"
+
 /// What an agent runs as and on; the majors are empty when not known.
 struct AgentFamily {
   std::string browser = "Other";  // "Chrome", "Firefox", "Mobile Safari", "Other"
@@ -52,6 +54,7 @@ class AgentParser {
     const char* major = nullptr;  // likewise
     bool browser = true;          // of the browser list, else the system list
     bool needs_text = false;      // tried only when a needed text is there
+    NeededTexts needed;           // and where the texts its source needs are
     // Compiled when first tried; left out (never matching) when this
     // library cannot read it.
     mutable std::unique_ptr<std::regex> regex;
