@@ -1,8 +1,9 @@
-// The cost of telling browsers and systems apart: the time to build the
-// parser, and the time per distinct agent over a mix of about a thousand
+// The cost of telling browsers, systems and robots apart: the time to build
+// the parser, and the time per distinct agent over a mix of about a thousand
 // (current browsers on the common systems, robots, tools, junk and a few
 // agents of the longest kept, made to be hard on the matching). The agents
-// are parsed on a thread of the default stack size.
+// are parsed on a thread of the default stack size, then classified by the
+// robot list.
 //
 //   vantrix_agents_bench [ROUNDS]
 //
@@ -106,7 +107,9 @@ double Since(std::chrono::steady_clock::time_point start) {
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
   const std::vector<std::string> agents = Agents();
-  std::vector<double> build, build_cpu, wall, cpu;
+  std::vector<double> build, build_cpu, wall, cpu, robot_wall, robot_cpu;
+  const RobotClassifier robots;
+  std::size_t robot_count = 0;
   // Each agent's best time over the rounds: the slowest of them is its cost,
   // not a pause of the machine.
   std::vector<double> each(agents.size(), 1e9);
@@ -129,17 +132,30 @@ int main(int argc, char** argv) {
       wall.push_back(Since(start) * 1e6 / static_cast<double>(agents.size()));
       cpu.push_back(static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC * 1e6 /
                     static_cast<double>(agents.size()));
+      start = std::chrono::steady_clock::now();
+      const std::clock_t robot_start = std::clock();
+      robot_count = 0;
+      for (const std::string& agent : agents) {
+        robot_count += robots.Classify(agent).first != RobotKind::kNone;
+      }
+      robot_wall.push_back(Since(start) * 1e6 / static_cast<double>(agents.size()));
+      robot_cpu.push_back(static_cast<double>(std::clock() - robot_start) / CLOCKS_PER_SEC * 1e6 /
+                          static_cast<double>(agents.size()));
     });
     parsing.join();
   }
   std::printf("expressions %zu, agents %zu (%zu of browser Other)\n",
               AgentParser().expression_count(), agents.size(), others);
-  for (auto* figures : {&build, &build_cpu, &wall, &cpu}) std::sort(figures->begin(), figures->end());
+  for (auto* figures : {&build, &build_cpu, &wall, &cpu, &robot_wall, &robot_cpu}) {
+    std::sort(figures->begin(), figures->end());
+  }
   const auto mid = static_cast<std::size_t>(rounds / 2);
   std::printf("build: best %.1f ms, median %.1f ms (processor %.1f ms)\n", build[0], build[mid],
               build_cpu[mid]);
   std::printf("per agent: best %.1f us, median %.1f us (processor %.1f us)\n", wall[0], wall[mid],
               cpu[mid]);
+  std::printf("robot list per agent: best %.1f us, median %.1f us (processor %.1f us); %zu robots\n",
+              robot_wall[0], robot_wall[mid], robot_cpu[mid], robot_count);
   const auto worst_at =
       static_cast<std::size_t>(std::max_element(each.begin(), each.end()) - each.begin());
   std::printf("slowest agent: %.0f us, %zu bytes: %.40s...\n", each[worst_at],
