@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -13,8 +14,16 @@
 
 namespace {
 
-template <typename Value>
-std::vector<std::pair<std::string_view, const Value*>> Sorted(const TextMap<Value>& map) {
+// The value of a table's row, a pair or a text and its counts.
+template <typename Row>
+const auto& ValueOf(const Row& row) {
+  const auto& [text, value] = row;
+  return value;
+}
+
+template <typename Map>
+auto Sorted(const Map& map) {
+  using Value = std::remove_cvref_t<decltype(ValueOf(*map.begin()))>;
   std::vector<std::pair<std::string_view, const Value*>> rows;
   rows.reserve(map.size());
   for (const auto& [text, value] : map) rows.emplace_back(text, &value);
@@ -92,7 +101,7 @@ bool ReadAudience(Run* run, StateReader* in) {
     n.asked_robots_txt = in->Bool();
     if (text.size() > kMaxAgentTextBytes || n.requests <= 0 || !IsCount(n.requests) ||
         n.page_hits < 0 || n.page_hits > n.requests || !IsCount(n.bytes) ||
-        !a.agents.emplace(std::string(text), n).second) {
+        !a.agents.Add(text, n)) {
       return false;
     }
   }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <stdexcept>
 
 #include "bytes/hash.h"
+#include "bytes/same_bytes.h"
 
 namespace {
 
@@ -21,19 +23,33 @@ void AddReferrer(ReferrerRequests* row, const ReferrerRequests& n) {
   row->page_hits += n.page_hits;
 }
 
-// The place of an agent among those a cursor remembers: agents that differ
-// mostly differ in length, or in a version near their middle or end.
-std::size_t AgentPlace(std::string_view text) {
-  if (text.empty()) return 0;
-  const auto byte = [&](std::size_t i) -> std::size_t {
-    return static_cast<unsigned char>(text[i]);
-  };
-  const std::size_t mix = text.size() * 0x9E3779B1u + byte(text.size() / 2) * 31u +
-                          byte(text.size() - 1);
-  return (mix ^ mix >> 7) % AudienceCursor::kAgents;
+}  // namespace
+
+RecordIndex AgentTable::Lookup(std::string_view text, std::uint64_t hash) const {
+  return index_.Find(hash, [&](RecordIndex i) { return SameText(entries_[i].text, text); });
 }
 
-}  // namespace
+RecordIndex AgentTable::Index(std::string_view text, std::uint64_t hash) {
+  RecordIndex index = Lookup(text, hash);
+  if (index != kNoRecord) return index;
+  index = static_cast<RecordIndex>(entries_.size());
+  entries_.push_back({{texts_.Copy(text), text.size()}, {}});
+  index_.Insert(hash, index);
+  return index;
+}
+
+bool AgentTable::Add(std::string_view text, const AgentRequests& counts) {
+  const std::uint64_t hash = Hash(text);
+  if (Lookup(text, hash) != kNoRecord) return false;
+  entries_[Index(text, hash)].counts = counts;
+  return true;
+}
+
+const AgentRequests& AgentTable::at(std::string_view text) const {
+  const RecordIndex index = Lookup(text, Hash(text));
+  if (index == kNoRecord) throw std::out_of_range("no such agent");
+  return entries_[index].counts;
+}
 
 // A fixed key: the keys of one run must match the next run's.
 std::uint64_t UserKey(std::string_view address) { return HashBytes(address, 0x76616e7472697875); }
@@ -43,16 +59,13 @@ void AddAudience(Audience* audience, const AudienceInput& in, AudienceCursor* cu
   if (in.agent_field) {
     audience->has_agents = true;
     const std::string_view text = in.agent.substr(0, kMaxAgentTextBytes);
-    AudienceCursor::Agent& seen = cursor->agents[AgentPlace(text)];
-    if (seen.counts == nullptr || seen.text != text) {
-      auto found = audience->agents.find(text);
-      if (found == audience->agents.end()) {
-        found = audience->agents.emplace(std::string(text), AgentRequests{}).first;
-      }
-      seen.text = found->first;
-      seen.counts = &found->second;
+    AudienceCursor::Agent& seen = cursor->agents[AudienceCursor::Place(text)];
+    if (!in.agent_remembered && (seen.entry == kNoRecord || seen.text != text)) {
+      AgentTable& agents = audience->agents;
+      seen.entry = agents.Index(text, in.agent_hash != 0 ? in.agent_hash : agents.Hash(text));
+      seen.text = agents[seen.entry].text;
     }
-    AgentRequests& agent = *seen.counts;
+    AgentRequests& agent = audience->agents[seen.entry].counts;
     ++agent.requests;
     if (in.page_hit) ++agent.page_hits;
     AddSaturating(&agent.bytes, bytes);
@@ -90,7 +103,7 @@ void MergeAudience(Audience* into, Audience&& from) {
     into->agents = std::move(from.agents);
   } else {
     for (const auto& [text, n] : from.agents) {
-      AgentRequests& agent = into->agents[text];
+      AgentRequests& agent = into->agents[into->agents.Index(text, into->agents.Hash(text))].counts;
       agent.requests += n.requests;
       agent.page_hits += n.page_hits;
       AddSaturating(&agent.bytes, n.bytes);

@@ -20,7 +20,9 @@
 #include <vector>
 
 #include "bytes/hash.h"
+#include "stats/index_table.h"
 #include "stats/key_set.h"
+#include "stats/storage.h"
 
 /// The longest agent and referrer texts kept; past it, texts that begin
 /// alike are counted as one.
@@ -41,6 +43,10 @@ struct AudienceInput {
   bool error = false;
   std::int64_t bytes = -1;
   std::uint64_t user_key = 0;  // UserKey(client) of a page hit, or 0: not found yet
+  std::uint64_t agent_hash = 0;  // the agent table's hash of the agent, or 0: not found yet
+  /// The batch's cursor remembers the agent, as a pass over the batch
+  /// before foresaw: not compared again.
+  bool agent_remembered = false;
 };
 
 struct AgentRequests {
@@ -79,17 +85,68 @@ struct TextHash {
 template <typename Value>
 using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
 
+/// The requests of each distinct agent, its text kept exactly, found by a
+/// hash index under the run's key: a busy site's log has thousands of
+/// agents, and a request of one the cursor does not remember looks it up.
+class AgentTable {
+ public:
+  struct Entry {
+    std::string_view text;  // in the table's own texts
+    AgentRequests counts;
+  };
+
+  explicit AgentTable(std::uint64_t seed = 0) : seed_(seed) {}
+  AgentTable(AgentTable&&) = default;
+  AgentTable& operator=(AgentTable&&) = default;
+
+  std::uint64_t Hash(std::string_view text) const { return HashBytes(text, seed_); }
+  /// The entry of `text`, made (with no requests) if there is none;
+  /// `hash` = Hash(text).
+  RecordIndex Index(std::string_view text, std::uint64_t hash);
+  /// Adds `text` with `counts`; false when it is there already.
+  bool Add(std::string_view text, const AgentRequests& counts);
+  /// The requests of `text`; std::out_of_range when it has none.
+  const AgentRequests& at(std::string_view text) const;
+
+  /// Starts loading where a lookup of `hash` begins.
+  void Prefetch(std::uint64_t hash) const { index_.Prefetch(hash); }
+  /// Once Prefetch(hash) has loaded the slot: starts loading the entry
+  /// and, `text_too`, its text.
+  void PrefetchEntry(std::uint64_t hash) const {
+    const RecordIndex i = index_.Candidate(hash);
+    if (i != kNoRecord) __builtin_prefetch(&entries_[i]);
+  }
+  void PrefetchText(std::uint64_t hash) const {
+    const RecordIndex i = index_.Candidate(hash);
+    if (i != kNoRecord) __builtin_prefetch(entries_[i].text.data());
+  }
+
+  Entry& operator[](RecordIndex i) { return entries_[i]; }
+  std::size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  std::vector<Entry>::const_iterator begin() const { return entries_.begin(); }
+  std::vector<Entry>::const_iterator end() const { return entries_.end(); }
+
+ private:
+  RecordIndex Lookup(std::string_view text, std::uint64_t hash) const;
+
+  std::uint64_t seed_;
+  std::vector<Entry> entries_;
+  IndexTable index_;
+  TextArena texts_;
+};
+
 struct Audience {
   explicit Audience(std::uint64_t key_seed = 0)
       : seed(key_seed),
-        agents(0, TextHash{key_seed}),
+        agents(key_seed),
         referrer_hosts(0, TextHash{key_seed}),
         referrer_pages(0, TextHash{key_seed}),
         sites(0, TextHash{key_seed}) {}
   std::uint64_t seed;
   bool has_agents = false;
   bool has_referrers = false;
-  TextMap<AgentRequests> agents;  // "" for requests without an agent
+  AgentTable agents;  // "" for requests without an agent
   TextMap<ReferrerRequests> referrer_hosts;
   TextMap<ReferrerRequests> referrer_pages;
   TextMap<SiteRequests> sites;  // "" for requests of no site
@@ -103,10 +160,22 @@ struct Audience {
 struct AudienceCursor {
   struct Agent {
     std::string_view text;
-    AgentRequests* counts = nullptr;
+    RecordIndex entry = kNoRecord;  // in the agent table
   };
   static constexpr std::size_t kAgents = 16;
   std::array<Agent, kAgents> agents;
+
+  /// The place of an agent among those remembered: agents that differ
+  /// mostly differ in length, or in a version near their middle or end.
+  static std::size_t Place(std::string_view text) {
+    if (text.empty()) return 0;
+    const auto byte = [&](std::size_t i) -> std::size_t {
+      return static_cast<unsigned char>(text[i]);
+    };
+    const std::size_t mix =
+        text.size() * 0x9E3779B1u + byte(text.size() / 2) * 31u + byte(text.size() - 1);
+    return (mix ^ mix >> 7) % kAgents;
+  }
   std::string_view site_text;
   SiteRequests* site = nullptr;
 };

@@ -15,11 +15,11 @@ TEST(WhoPanelsTest, ManyAgentsAddUp) {
   Audience& audience = requests.audience;
   audience.has_agents = true;
   for (int i = 0; i < 700; ++i) {
-    audience.agents.emplace("Mozilla/5.0+(Windows+NT+10.0;+Win64;+x64)+AppleWebKit/537.36+"
+    audience.agents.Add("Mozilla/5.0+(Windows+NT+10.0;+Win64;+x64)+AppleWebKit/537.36+"
                             "(KHTML,+like+Gecko)+Chrome/120.0." + std::to_string(i) +
                                 ".0+Safari/537.36",
                             AgentRequests{2, 1, 10, false});
-    audience.agents.emplace("Mozilla/5.0+(compatible;+Googlebot/2.1;++http://www.google.com/"
+    audience.agents.Add("Mozilla/5.0+(compatible;+Googlebot/2.1;++http://www.google.com/"
                             "bot.html)+" + std::to_string(i),
                             AgentRequests{1, 1, 5, false});
   }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "stats/requests.h"
+
 // The set against std::set over keys that collide in the low bits, with
 // the key 0 among them, through several growths.
 TEST(AudienceTest, KeySetIsASet) {
@@ -65,18 +67,29 @@ TEST(AudienceTest, AgentsCountedApartThroughTheCursor) {
       "curl/8.2",          "Wget/1.21",         "bot"};
   Audience audience(3);
   AudienceCursor cursor;
+  // The same through a batch of requests, whose first pass foresees what
+  // the cursor remembers.
+  Requests requests(3);
+  RequestBatch batch;
+  std::vector<std::string> texts;
   std::map<std::string, std::int64_t> model;
   for (int i = 0; i < 400; ++i) {
     // Runs, alternations and a walk over the agents and more made up.
-    const std::string agent = i % 7 == 0 ? "agent " + std::to_string(i % 40)
-                                         : agents[(i * i + i / 3) % agents.size()];
+    texts.push_back(i % 7 == 0 ? "agent " + std::to_string(i % 40)
+                               : agents[(i * i + i / 3) % agents.size()]);
+    ++model[texts.back()];
+  }
+  for (const std::string& agent : texts) {
     AudienceInput in;
     in.agent_field = true;
     in.agent = agent;
     in.site = "W3SVC1";
     AddAudience(&audience, in, &cursor);
-    ++model[agent];
+    batch.requests.emplace_back().who = in;
   }
-  ASSERT_EQ(model.size(), audience.agents.size());
-  for (const auto& [agent, n] : model) EXPECT_EQ(n, audience.agents.at(agent).requests) << agent;
+  AddRequests(&requests, &batch);
+  for (const Audience* a : {&audience, &requests.audience}) {
+    ASSERT_EQ(model.size(), a->agents.size());
+    for (const auto& [agent, n] : model) EXPECT_EQ(n, a->agents.at(agent).requests) << agent;
+  }
 }
