@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <iterator>
 #include <locale>
 #include <map>
 #include <string_view>
@@ -183,12 +184,14 @@ void Agents(const Audience& audience, WhoPanels* who) {
   std::sort(agents.begin(), agents.end(), by_requests);
   std::vector<std::string> texts;
   texts.reserve(agents.size());
-  for (const auto& agent : agents) texts.push_back(AgentText(agent.first));
-  std::vector<AgentClass> classes = Classified(robots, texts);
+  std::transform(agents.begin(), agents.end(), std::back_inserter(texts),
+                 [](const auto& agent) { return AgentText(agent.first); });
+  const std::vector<AgentClass> classes = Classified(robots, texts);
   for (std::size_t i = 0; i < agents.size(); ++i) {
     const AgentRequests& n = *agents[i].second;
     const std::string& agent = texts[i];
-    auto& [kind, index, family] = classes[i];
+    const AgentFamily& family = classes[i].family;
+    RobotKind kind = classes[i].kind;
     // An agent no list knows that asked for /robots.txt is a robot of its
     // own, unless it is a browser's: a person may look at the file too.
     // The browser families name some robots by their own word ("Spider").
@@ -197,6 +200,7 @@ void Agents(const Audience& audience, WhoPanels* who) {
       kind = RobotKind::kOther;
     }
     if (kind != RobotKind::kNone) {
+      const int index = classes[i].index;
       who->robot_requests += n.requests;
       who->robot_bytes += n.bytes;
       const char* key = RobotKindKey(kind);

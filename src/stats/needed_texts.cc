@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -134,7 +135,8 @@ class Reader {
     if (next == '?' || next == '*' || next == '{') counts = false;
     SkipQuantifier();
     if (counts && inner.size() == 1) {
-      for (std::string& text : inner.front()) texts->push_back(std::move(text));
+      texts->insert(texts->end(), std::make_move_iterator(inner.front().begin()),
+                    std::make_move_iterator(inner.front().end()));
     }
   }
 
