@@ -10,6 +10,7 @@
 # bench/FORMATS.md (with --w3c, bench/FORMATS-W3C.md).
 #
 #   bench/formats.sh [--runs N] [--lines N] [--baseline REV] [--w3c]
+#                    [--agents N]
 #
 #   --runs N        runs of every command (default 7)
 #   --lines N       lines of the realistic log (default 8500000, ~1 GB)
@@ -17,26 +18,33 @@
 #                   merge base of HEAD and main); "none" leaves it out
 #   --w3c           the same requests in the W3C format, with user agents
 #                   (what the who panels read), as bench/run.sh makes it
+#   --agents N      with --w3c: each client given one of N made-up agents
+#                   (browsers of our day on five systems, and robots), as a
+#                   busy site's log has thousands where the twin has five;
+#                   writes bench/FORMATS-W3C-AGENTS.md
 set -euo pipefail
 export LC_ALL=C TZ=UTC
 
-usage() { sed -n '12,19p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '12,24p' "$0" | sed 's/^# \{0,1\}//'; }
 
 runs=7
 lines=8500000
 baseline=
 w3c=false
+agents=
 while [ $# -gt 0 ]; do
   case $1 in
     --runs) runs=${2:?}; shift 2 ;;
     --lines) lines=${2:?}; shift 2 ;;
     --baseline) baseline=${2:?}; shift 2 ;;
     --w3c) w3c=true; shift ;;
+    --agents) agents=${2:?}; shift 2 ;;
     -h | --help) usage; exit 0 ;;
     *) usage >&2; exit 2 ;;
   esac
 done
-case $runs$lines in *[!0-9]*) usage >&2; exit 2 ;; esac
+case $runs$lines$agents in *[!0-9]*) usage >&2; exit 2 ;; esac
+if [ -n "$agents" ] && ! $w3c; then usage >&2; exit 2; fi
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ -n "$baseline" ] || baseline=$(git -C "$root" merge-base HEAD main)
@@ -83,6 +91,32 @@ if $w3c; then
   fi
   result=FORMATS-W3C.md
   described="The W3C twin of \`bench/run.sh\`'s realistic log (with user agents)"
+  if [ -n "$agents" ]; then
+    twin=$log
+    log=${twin%.log}-agents$agents.log
+    if [ ! -s "$log" ]; then
+      echo "== Writing $log" >&2
+      # c-ip is the 11th field of the twin, cs(User-Agent) the 12th.
+      awk -v n="$agents" '
+        BEGIN {
+          split("Windows+NT+10.0;+Win64;+x64|Macintosh;+Intel+Mac+OS+X+10_15_7|" \
+                "X11;+Linux+x86_64|Linux;+Android+14;+SM-S921B|Windows+NT+6.1;+Win64;+x64", os, "|")
+        }
+        /^#/ { print; next }
+        {
+          split($11, p, ".")
+          k = (p[1] * 7919 + p[2] * 104729 + p[3] * 13 + p[4] * 31) % n
+          o = os[k % 5 + 1]
+          if (k % 11 == 0) $12 = "Mozilla/5.0+(compatible;+Crawler" k "/1.0;++http://example.com/bot)"
+          else if (k % 7 == 0) $12 = "Mozilla/5.0+(" o ";+rv:" (100 + k % 40) ".0)+Gecko/20100101+Firefox/" (100 + k % 40) "." k % 10
+          else $12 = "Mozilla/5.0+(" o ")+AppleWebKit/537.36+(KHTML,+like+Gecko)+Chrome/" (90 + k % 40) ".0." k ".0+Safari/537.36"
+          print
+        }' "$twin" >"$log.part"
+      mv "$log.part" "$log"
+    fi
+    result=FORMATS-W3C-AGENTS.md
+    described="The W3C twin of \`bench/run.sh\`'s realistic log, each client given one of $agents made-up agents"
+  fi
 fi
 
 calc() { awk "BEGIN { printf \"$1\", $2 }"; }
