@@ -4,11 +4,12 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <iterator>
 #include <locale>
 #include <map>
+#include <mutex>
 #include <string_view>
-#include <system_error>
 #include <thread>
 #include <vector>
 #include <utility>
@@ -126,13 +127,23 @@ std::vector<AgentClass> Classified(const RobotClassifier& robots,
                                    const std::vector<std::string>& agents) {
   std::vector<AgentClass> classes(agents.size());
   std::atomic<std::size_t> next{0};
+  std::mutex failing;
+  std::exception_ptr failure;
   auto classify = [&] {
-    const AgentParser parser;
-    for (std::size_t first; (first = next.fetch_add(kAgentsPerTake)) < agents.size();) {
-      for (std::size_t i = first; i < std::min(first + kAgentsPerTake, agents.size()); ++i) {
-        const auto [kind, index] = robots.Classify(agents[i]);
-        classes[i] = {kind, index, parser.Parse(agents[i])};
+    try {
+      const AgentParser parser;
+      for (std::size_t first; (first = next.fetch_add(kAgentsPerTake)) < agents.size();) {
+        for (std::size_t i = first; i < std::min(first + kAgentsPerTake, agents.size()); ++i) {
+          const auto [kind, index] = robots.Classify(agents[i]);
+          classes[i] = {kind, index, parser.Parse(agents[i])};
+        }
       }
+    } catch (...) {
+      // Out of memory, most likely: the others stop, and the caller hears
+      // of it once they have.
+      const std::lock_guard<std::mutex> lock(failing);
+      if (!failure) failure = std::current_exception();
+      next = agents.size();
     }
   };
   const std::size_t threads = std::clamp<std::size_t>(
@@ -145,15 +156,15 @@ std::vector<AgentClass> Classified(const RobotClassifier& robots,
     for (int c = 0; c < 256; ++c) bytes.narrow(static_cast<char>(c), '\0');
   }
   std::vector<std::thread> helpers;
-  for (std::size_t i = 1; i < threads; ++i) {
-    try {
-      helpers.emplace_back(classify);
-    } catch (const std::system_error&) {
-      break;  // this thread does their share
-    }
+  try {
+    helpers.reserve(threads - 1);
+    for (std::size_t i = 1; i < threads; ++i) helpers.emplace_back(classify);
+  } catch (...) {
+    // No more threads to be had: those started and this one do the work.
   }
   classify();
   for (std::thread& helper : helpers) helper.join();
+  if (failure) std::rethrow_exception(failure);
   return classes;
 }
 

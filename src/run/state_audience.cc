@@ -14,7 +14,7 @@
 
 namespace {
 
-// The value of a table's row, a pair or a text and its counts.
+// The value of a table's row: a pair, or a text and its counts.
 template <typename Row>
 const auto& ValueOf(const Row& row) {
   const auto& [text, value] = row;

@@ -110,12 +110,12 @@ class AgentTable {
 
   /// Starts loading where a lookup of `hash` begins.
   void Prefetch(std::uint64_t hash) const { index_.Prefetch(hash); }
-  /// Once Prefetch(hash) has loaded the slot: starts loading the entry
-  /// and, `text_too`, its text.
+  /// Once Prefetch(hash) has loaded the slot: starts loading the entry.
   void PrefetchEntry(std::uint64_t hash) const {
     const RecordIndex i = index_.Candidate(hash);
     if (i != kNoRecord) __builtin_prefetch(&entries_[i]);
   }
+  /// Once PrefetchEntry(hash) has loaded the entry: starts loading its text.
   void PrefetchText(std::uint64_t hash) const {
     const RecordIndex i = index_.Candidate(hash);
     if (i != kNoRecord) __builtin_prefetch(entries_[i].text.data());

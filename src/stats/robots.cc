@@ -52,10 +52,6 @@ std::uint16_t FirstTwo(const char* bytes) {
                                     static_cast<unsigned char>(bytes[1]));
 }
 
-bool IsWordByte(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
 }  // namespace
 
 RobotKind KindOfTags(std::string_view tags) {
@@ -172,8 +168,11 @@ std::string RobotClassifier::Name(int index, std::string_view agent) const {
                            static_cast<std::size_t>(match.length(0)));
     }
   }
-  while (!found.empty() && !IsWordByte(found.front())) found.remove_prefix(1);
-  while (!found.empty() && !IsWordByte(found.back())) found.remove_suffix(1);
+  auto word = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  };
+  while (!found.empty() && !word(found.front())) found.remove_prefix(1);
+  while (!found.empty() && !word(found.back())) found.remove_suffix(1);
   return std::string(found.empty() ? Pattern(index) : found);
 }
 
