@@ -243,7 +243,7 @@ void Referrers(const Audience& audience, WhoPanels* who) {
         n.requests, n.page_hits, 0);
   }
   for (const auto& [page, n] : audience.referrer_pages) {
-    Add(&pages, page, "", n.requests, n.page_hits, 0);
+    Add(&pages, std::string(page), "", n.requests, n.page_hits, 0);
   }
   who->referrer_sites = Ranked(std::move(sites), kWhoRows);
   who->referrer_pages = Ranked(std::move(pages), kWhoRows);

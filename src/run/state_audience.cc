@@ -32,7 +32,7 @@ auto Sorted(const Map& map) {
   return rows;
 }
 
-void WriteReferrers(const TextMap<ReferrerRequests>& map, StateWriter* out) {
+void WriteReferrers(const TextTable<ReferrerRequests>& map, StateWriter* out) {
   out->Unsigned(map.size());
   for (const auto& [text, n] : Sorted(map)) {
     out->Text(text);
@@ -41,14 +41,14 @@ void WriteReferrers(const TextMap<ReferrerRequests>& map, StateWriter* out) {
   }
 }
 
-bool ReadReferrers(StateReader* in, std::size_t most_bytes, TextMap<ReferrerRequests>* map) {
+bool ReadReferrers(StateReader* in, std::size_t most_bytes, TextTable<ReferrerRequests>* map) {
   const std::uint64_t count = in->Count(3);
   for (std::uint64_t i = 0; i < count && in->ok(); ++i) {
     const std::string_view text = in->Text();
     const std::int64_t requests = in->Signed();
     const std::int64_t page_hits = in->Signed();
     if (text.size() > most_bytes || requests <= 0 || !IsCount(requests) || page_hits < 0 ||
-        page_hits > requests || !map->emplace(std::string(text), ReferrerRequests{requests, page_hits}).second) {
+        page_hits > requests || !map->Add(text, ReferrerRequests{requests, page_hits})) {
       return false;
     }
   }

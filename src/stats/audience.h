@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "bytes/hash.h"
-#include "stats/index_table.h"
 #include "stats/key_set.h"
 #include "stats/storage.h"
+#include "stats/text_table.h"
 
 /// The longest agent and referrer texts kept; past it, texts that begin
 /// alike are counted as one.
@@ -85,70 +85,22 @@ struct TextHash {
 template <typename Value>
 using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
 
-/// The requests of each distinct agent, its text kept exactly, found by a
-/// hash index under the run's key: a busy site's log has thousands of
-/// agents, and a request of one the cursor does not remember looks it up.
-class AgentTable {
- public:
-  struct Entry {
-    std::string_view text;  // in the table's own texts
-    AgentRequests counts;
-  };
-
-  explicit AgentTable(std::uint64_t seed = 0) : seed_(seed) {}
-  AgentTable(AgentTable&&) = default;
-  AgentTable& operator=(AgentTable&&) = default;
-
-  std::uint64_t Hash(std::string_view text) const { return HashBytes(text, seed_); }
-  /// The entry of `text`, made (with no requests) if there is none;
-  /// `hash` = Hash(text).
-  RecordIndex Index(std::string_view text, std::uint64_t hash);
-  /// Adds `text` with `counts`; false when it is there already.
-  bool Add(std::string_view text, const AgentRequests& counts);
-  /// The requests of `text`; std::out_of_range when it has none.
-  const AgentRequests& at(std::string_view text) const;
-
-  /// Starts loading where a lookup of `hash` begins.
-  void Prefetch(std::uint64_t hash) const { index_.Prefetch(hash); }
-  /// Once Prefetch(hash) has loaded the slot: starts loading the entry.
-  void PrefetchEntry(std::uint64_t hash) const {
-    const RecordIndex i = index_.Candidate(hash);
-    if (i != kNoRecord) __builtin_prefetch(&entries_[i]);
-  }
-  /// Once PrefetchEntry(hash) has loaded the entry: starts loading its text.
-  void PrefetchText(std::uint64_t hash) const {
-    const RecordIndex i = index_.Candidate(hash);
-    if (i != kNoRecord) __builtin_prefetch(entries_[i].text.data());
-  }
-
-  Entry& operator[](RecordIndex i) { return entries_[i]; }
-  std::size_t size() const { return entries_.size(); }
-  bool empty() const { return entries_.empty(); }
-  std::vector<Entry>::const_iterator begin() const { return entries_.begin(); }
-  std::vector<Entry>::const_iterator end() const { return entries_.end(); }
-
- private:
-  RecordIndex Lookup(std::string_view text, std::uint64_t hash) const;
-
-  std::uint64_t seed_;
-  std::vector<Entry> entries_;
-  IndexTable index_;
-  TextArena texts_;
-};
+/// The requests of each distinct agent.
+using AgentTable = TextTable<AgentRequests>;
 
 struct Audience {
   explicit Audience(std::uint64_t key_seed = 0)
       : seed(key_seed),
         agents(key_seed),
-        referrer_hosts(0, TextHash{key_seed}),
-        referrer_pages(0, TextHash{key_seed}),
+        referrer_hosts(key_seed),
+        referrer_pages(key_seed),
         sites(0, TextHash{key_seed}) {}
   std::uint64_t seed;
   bool has_agents = false;
   bool has_referrers = false;
   AgentTable agents;  // "" for requests without an agent
-  TextMap<ReferrerRequests> referrer_hosts;
-  TextMap<ReferrerRequests> referrer_pages;
+  TextTable<ReferrerRequests> referrer_hosts;
+  TextTable<ReferrerRequests> referrer_pages;
   TextMap<SiteRequests> sites;  // "" for requests of no site
 };
 
